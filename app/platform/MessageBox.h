@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+enum class MessageIcon { None, Exclamation };
+
+// Every message the program shows goes through ShowMessage: a modal box with
+// an OK button on Windows, a line on a terminal, a record in tests. The text is
+// Shift_JIS; the sink converts it for its display.
+void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclamation);
+
+using MessageSink = std::function<void(const std::string& text, MessageIcon icon)>;
+
+// Installs the front end's sink and returns the one it replaces. An empty sink
+// restores the default, which writes the text as UTF-8 to stderr.
+MessageSink SetMessageSink(MessageSink sink);
+
+// Installs a sink for the lifetime of the object and restores the previous one.
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink sink) : previous_(SetMessageSink(std::move(sink))) {}
+    ~ScopedMessageSink() { SetMessageSink(std::move(previous_)); }
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+private:
+    MessageSink previous_;
+};

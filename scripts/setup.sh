@@ -1,0 +1,19 @@
+# Sourced by the scripts in this folder: installs what a fresh Debian 12
+# machine lacks to build and test Marovi (only when run as root).
+marovi_need_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${missing[*]} (run as root, or install them)" >&2
+    return 1
+  fi
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
