@@ -1,0 +1,205 @@
+#include "platform/Raster.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <utility>
+
+namespace {
+
+// Device coordinates past this are not drawn; it keeps every product of the
+// line arithmetic far inside 64 bits.
+constexpr int64_t kDeviceLimit = int64_t{1} << 27;
+
+int64_t Magnitude(int64_t value)
+{
+    return value < 0 ? -value : value;
+}
+
+}  // namespace
+
+CRasterObject::~CRasterObject()
+{
+    if (selectedInto_ != nullptr)
+        selectedInto_->Deselect(*this);
+}
+
+CRasterBitmap::CRasterBitmap(RasterImage image) : CRasterObject(Kind::Bitmap), image_(std::move(image)) {}
+
+std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, int32_t height) noexcept
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    const int64_t stride = RasterImage::StrideFor(width);
+    if (stride * height > std::numeric_limits<int32_t>::max())
+        return nullptr;
+    try {
+        RasterImage image;
+        image.width = width;
+        image.height = height;
+        image.bytesPerRow = static_cast<int32_t>(stride);
+        image.bits.assign(static_cast<std::size_t>(stride * height), 0);
+        return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+CRasterPen::CRasterPen(int32_t width, RgbColor color) : CRasterObject(Kind::Pen), width_(width), color_(color) {}
+
+std::unique_ptr<CRasterPen> CRasterPen::CreateSolid(int32_t width, RgbColor color) noexcept
+{
+    return std::unique_ptr<CRasterPen>(new (std::nothrow) CRasterPen(width, color));
+}
+
+CRasterDc::CRasterDc(std::unique_ptr<CRasterBitmap> defaultBitmap, std::unique_ptr<CRasterPen> defaultPen)
+    : defaultBitmap_(std::move(defaultBitmap)),
+      defaultPen_(std::move(defaultPen)),
+      bitmap_(defaultBitmap_.get()),
+      pen_(defaultPen_.get())
+{
+    for (CRasterObject* object : {static_cast<CRasterObject*>(bitmap_), static_cast<CRasterObject*>(pen_)}) {
+        object->defaultOf_ = this;
+        object->selectedInto_ = this;
+    }
+}
+
+std::unique_ptr<CRasterDc> CRasterDc::CreateMemoryDc() noexcept
+{
+    std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(1, 1);
+    std::unique_ptr<CRasterPen> pen = CRasterPen::CreateSolid(1, kRgbBlack);
+    if (!bitmap || !pen)
+        return nullptr;
+    return std::unique_ptr<CRasterDc>(new (std::nothrow) CRasterDc(std::move(bitmap), std::move(pen)));
+}
+
+CRasterDc::~CRasterDc()
+{
+    // Whatever is selected now (defaults included) must not call back into this
+    // context when it dies later.
+    bitmap_->selectedInto_ = nullptr;
+    pen_->selectedInto_ = nullptr;
+}
+
+CRasterObject* CRasterDc::SelectObject(CRasterObject* object)
+{
+    if (object == nullptr)
+        return nullptr;
+    if (object->selectedInto_ != nullptr && object->selectedInto_ != this)
+        return nullptr;
+    if (object->defaultOf_ != nullptr && object->defaultOf_ != this)
+        return nullptr;
+
+    CRasterObject* previous = nullptr;
+    if (object->GetKind() == CRasterObject::Kind::Bitmap) {
+        previous = std::exchange(bitmap_, static_cast<CRasterBitmap*>(object));
+    } else {
+        previous = std::exchange(pen_, static_cast<CRasterPen*>(object));
+    }
+    previous->selectedInto_ = nullptr;
+    object->selectedInto_ = this;
+    return previous;
+}
+
+void CRasterDc::Deselect(CRasterObject& object)
+{
+    if (&object == bitmap_) {
+        bitmap_ = defaultBitmap_.get();
+        bitmap_->selectedInto_ = this;
+    } else if (&object == pen_) {
+        pen_ = defaultPen_.get();
+        pen_->selectedInto_ = this;
+    }
+    object.selectedInto_ = nullptr;
+}
+
+void CRasterDc::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, RgbColor color)
+{
+    RasterImage& image = bitmap_->Image();
+    const int64_t x0 = std::max<int64_t>(int64_t{left} - originX_, 0);
+    const int64_t y0 = std::max<int64_t>(int64_t{top} - originY_, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{right} - originX_, image.width);
+    const int64_t y1 = std::min<int64_t>(int64_t{bottom} - originY_, image.height);
+    for (int64_t y = y0; y < y1; ++y) {
+        for (int64_t x = x0; x < x1; ++x)
+            image.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
+    }
+}
+
+void CRasterDc::SetWindowOrigin(int32_t x, int32_t y)
+{
+    originX_ = x;
+    originY_ = y;
+}
+
+void CRasterDc::MoveTo(int32_t x, int32_t y)
+{
+    currentX_ = x;
+    currentY_ = y;
+}
+
+void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
+{
+    RasterImage& image = bitmap_->Image();
+    const int64_t back = size / 2;
+    const int64_t left = std::max<int64_t>(x - back, 0);
+    const int64_t top = std::max<int64_t>(y - back, 0);
+    const int64_t right = std::min<int64_t>(x - back + size, image.width);
+    const int64_t bottom = std::min<int64_t>(y - back + size, image.height);
+    for (int64_t py = top; py < bottom; ++py) {
+        for (int64_t px = left; px < right; ++px)
+            image.SetPixel(static_cast<int32_t>(px), static_cast<int32_t>(py), color);
+    }
+}
+
+void CRasterDc::LineTo(int32_t x, int32_t y)
+{
+    const int64_t x0 = int64_t{currentX_} - originX_;
+    const int64_t y0 = int64_t{currentY_} - originY_;
+    const int64_t x1 = int64_t{x} - originX_;
+    const int64_t y1 = int64_t{y} - originY_;
+    currentX_ = x;
+    currentY_ = y;
+    for (int64_t coordinate : {x0, y0, x1, y1}) {
+        if (Magnitude(coordinate) > kDeviceLimit)
+            return;
+    }
+
+    const int32_t size = std::max(pen_->GetWidth(), 1);
+    const RgbColor color = pen_->GetColor();
+    const bool xMajor = Magnitude(x1 - x0) >= Magnitude(y1 - y0);
+    const int64_t major0 = xMajor ? x0 : y0;
+    const int64_t minor0 = xMajor ? y0 : x0;
+    const int64_t majorDelta = xMajor ? x1 - x0 : y1 - y0;
+    const int64_t minorDelta = xMajor ? y1 - y0 : x1 - x0;
+    const int64_t majorSign = majorDelta < 0 ? -1 : 1;
+    const int64_t minorSign = minorDelta < 0 ? -1 : 1;
+    const int64_t run = Magnitude(majorDelta);
+    const int64_t rise = Magnitude(minorDelta);
+
+    // Only the steps whose stamp can reach the bitmap along the longer axis are
+    // walked, so a long line costs no more than the bitmap is wide.
+    int64_t first = 0;
+    int64_t last = size > 1 ? run : run - 1;
+    const RasterImage& image = bitmap_->Image();
+    const int64_t extent = xMajor ? image.width : image.height;
+    const int64_t lowest = size / 2 - size + 1;
+    const int64_t highest = extent - 1 + size / 2;
+    if (majorSign > 0) {
+        first = std::max(first, lowest - major0);
+        last = std::min(last, highest - major0);
+    } else {
+        first = std::max(first, major0 - highest);
+        last = std::min(last, major0 - lowest);
+    }
+
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t offset = run == 0 ? 0 : (2 * i * rise + run) / (2 * run);
+        const int64_t major = major0 + majorSign * i;
+        const int64_t minor = minor0 + minorSign * offset;
+        if (xMajor)
+            Stamp(major, minor, size, color);
+        else
+            Stamp(minor, major, size, color);
+    }
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/Raster.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One entry of a logical palette.
+struct PaletteEntry {
+    uint8_t red;
+    uint8_t green;
+    uint8_t blue;
+    uint8_t flags;
+};
+
+using ImagePalette = std::vector<PaletteEntry>;
+
+// An image held as a Windows device-independent bitmap, and the base of the
+// file format classes.
+//
+// dib is one block: the 40-byte bitmap information header (little-endian,
+// uncompressed, positive height), then for 8 bits per pixel or less a colour
+// table of 2^bitsPerPixel entries of 4 bytes (blue, green, red, 0), then the
+// pixel rows bottom-up, each bytesPerRow bytes. bits points at the first row
+// inside dib; it is null while the image has no pixels. Pixel coordinates
+// count from the top-left corner; 24-bit pixels are stored blue, green, red.
+class CImageImpl {
+public:
+    static constexpr std::size_t kInfoHeaderSize = 40;
+
+    explicit CImageImpl(std::string name = {});
+    virtual ~CImageImpl() = default;
+    CImageImpl(const CImageImpl&) = delete;
+    CImageImpl& operator=(const CImageImpl&) = delete;
+
+    virtual bool IsInside(int32_t x, int32_t y) const;
+    // bitsPerPixel is 1, 4, 8, 16, 24 or 32; colorType -1 derives it (0 up to
+    // 8 bits per pixel, 2 above). Pixels start at zero, the colour table of a
+    // shallow image as a grey ramp from black to white. Replaces any earlier
+    // image; false, leaving the image empty, for a bad size or depth or when
+    // memory is short.
+    virtual bool Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType);
+    // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
+    virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
+    // Colour of a pixel of any depth (shallow images through the colour table,
+    // 16 bits as 5-5-5); black outside the image.
+    virtual RgbColor GetPixelColor(int32_t x, int32_t y) const;
+    virtual bool SetPixelIndex(int32_t x, int32_t y, uint8_t index);
+    // For 16, 24 and 32 bits per pixel.
+    virtual bool SetPixelColor(int32_t x, int32_t y, uint8_t red, uint8_t green, uint8_t blue);
+    virtual bool ReadFile(const std::string& name);
+    virtual bool WriteFile(const std::string& name);
+
+    // Moves the whole image (memory block, pixel pointer, palette, transparent
+    // index, size, depth, colour type) out of other, which is left empty.
+    void TakeImageFrom(CImageImpl& other);
+
+    // Sets the palette of an image of 8 bits per pixel or less and copies it
+    // into the colour table. An image keeps its first palette: setting another
+    // is refused with a message.
+    bool SetPalette(const ImagePalette& palette);
+    const ImagePalette* GetPalette() const { return imagePalette ? &*imagePalette : nullptr; }
+
+    bool IsValid() const { return bits != nullptr; }
+    const uint8_t* GetBits() const { return bits; }
+    uint8_t* GetBits() { return bits; }
+    const std::vector<uint8_t>& GetDib() const { return dib; }
+    int32_t GetWidth() const { return width; }
+    int32_t GetHeight() const { return height; }
+    int32_t GetBitsPerPixel() const { return bitsPerPixel; }
+    int32_t GetColorType() const { return colorType; }
+    int32_t GetBytesPerRow() const { return bytesPerRow; }
+    int32_t GetTransparentIndex() const { return transparentIndex; }
+    void SetTransparentIndex(int32_t index) { transparentIndex = index; }
+    const std::string& GetFileName() const { return fileName; }
+
+    // Picture row y (from the top) inside the memory block.
+    const uint8_t* RowFromTop(int32_t y) const
+    {
+        return bits + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(bytesPerRow);
+    }
+
+protected:
+    uint8_t* WritableRowFromTop(int32_t y)
+    {
+        return bits + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(bytesPerRow);
+    }
+    int32_t ColorTableEntries() const { return bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0; }
+    uint8_t* ColorTable() { return dib.data() + kInfoHeaderSize; }
+    const uint8_t* ColorTable() const { return dib.data() + kInfoHeaderSize; }
+
+    uint8_t* bits = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerPixel = 0;
+    int32_t colorType = 0;
+    int32_t bytesPerRow = 0;
+    std::vector<uint8_t> dib;
+    int32_t transparentIndex = -1;
+    std::optional<ImagePalette> imagePalette;
+    std::string fileName;
+};

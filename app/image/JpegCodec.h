@@ -1,0 +1,27 @@
+#pragma once
+
+#include "image/ImageImpl.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+// JPEG files through libjpeg. Only writing is provided: baseline, three
+// components, every table written, top row first.
+class CJpegCodec : public CImageImpl {
+public:
+    explicit CJpegCodec(std::string name = {}) : CImageImpl(std::move(name)) {}
+
+    bool ReadFile(const std::string& name) override;
+    // False when there are no pixels, when the file cannot be created, when
+    // libjpeg reports an error (the image too large for JPEG, a failed write)
+    // or when the file cannot be flushed and closed. The file is closed on every
+    // path; a failed write may leave a partial file behind.
+    bool WriteFile(const std::string& name) override;
+
+    int32_t GetQuality() const { return quality; }
+    void SetQuality(int32_t value) { quality = value; }
+
+private:
+    int32_t quality = 75;
+};
