@@ -1,0 +1,226 @@
+#include "platform/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Pixel = std::pair<int32_t, int32_t>;
+using PixelSet = std::set<Pixel>;
+
+// A context drawing into a white width x height bitmap.
+struct Canvas {
+    std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
+    std::unique_ptr<CRasterBitmap> bitmap;
+    CRasterObject* previousBitmap = nullptr;
+
+    Canvas(int32_t width, int32_t height) : bitmap(CRasterBitmap::CreateDibSection(width, height))
+    {
+        previousBitmap = dc->SelectObject(bitmap.get());
+        dc->FillRect(0, 0, width, height, kRgbWhite);
+    }
+
+    PixelSet Painted() const
+    {
+        PixelSet painted;
+        const RasterImage& image = bitmap->Image();
+        for (int32_t y = 0; y < image.height; ++y) {
+            for (int32_t x = 0; x < image.width; ++x) {
+                if (image.GetPixel(x, y) != kRgbWhite)
+                    painted.insert({x, y});
+            }
+        }
+        return painted;
+    }
+
+    void Polyline(std::unique_ptr<CRasterPen> pen, const std::vector<Pixel>& points)
+    {
+        CRasterObject* previousPen = dc->SelectObject(pen.get());
+        dc->MoveTo(points.front().first, points.front().second);
+        for (std::size_t i = 1; i < points.size(); ++i)
+            dc->LineTo(points[i].first, points[i].second);
+        dc->SelectObject(previousPen);
+    }
+};
+
+PixelSet Square(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    PixelSet pixels;
+    for (int32_t y = top; y <= bottom; ++y) {
+        for (int32_t x = left; x <= right; ++x)
+            pixels.insert({x, y});
+    }
+    return pixels;
+}
+
+TEST(Raster, DibLayoutIsBottomUpBlueGreenRedWithRowsPaddedToFourBytes)
+{
+    const struct {
+        int32_t width;
+        int32_t bytesPerRow;
+    } cases[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {13, 40}, {110, 332}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        const std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(c.width, 3);
+        ASSERT_TRUE(bitmap);
+        RasterImage& image = bitmap->Image();
+        EXPECT_EQ(image.bytesPerRow, c.bytesPerRow);
+        EXPECT_EQ(RasterImage::StrideFor(c.width), c.bytesPerRow);
+        ASSERT_EQ(image.bits.size(), static_cast<std::size_t>(3 * c.bytesPerRow));
+        EXPECT_EQ(std::vector<uint8_t>(image.bits.size(), 0), image.bits) << "a fresh section is black";
+
+        image.SetPixel(c.width - 1, 0, RgbColor{1, 2, 3});
+        const auto topRowLastPixel = static_cast<std::size_t>(2 * c.bytesPerRow + 3 * (c.width - 1));
+        EXPECT_EQ(image.bits[topRowLastPixel], 3);
+        EXPECT_EQ(image.bits[topRowLastPixel + 1], 2);
+        EXPECT_EQ(image.bits[topRowLastPixel + 2], 1);
+    }
+}
+
+TEST(Raster, BitmapsThatCannotBeMadeAreReportedAsNull)
+{
+    const std::pair<int32_t, int32_t> sizes[] = {{0, 10}, {10, 0}, {-1, 10}, {10, -5}, {100000, 100000}, {65546, 16394}};
+    for (const auto& [width, height] : sizes)
+        EXPECT_FALSE(CRasterBitmap::CreateDibSection(width, height)) << width << " x " << height;
+}
+
+TEST(Raster, FillAndDrawingFollowTheWindowOrigin)
+{
+    Canvas canvas(110, 60);
+    EXPECT_TRUE(canvas.Painted().empty()) << "the fill covers the whole bitmap";
+    for (std::size_t row = 0; row < 60; ++row) {
+        EXPECT_EQ(canvas.bitmap->Image().bits[row * 332 + 330], 0) << "padding stays zero";
+        EXPECT_EQ(canvas.bitmap->Image().bits[row * 332 + 331], 0);
+    }
+
+    canvas.dc->SetWindowOrigin(-5, -5);
+    canvas.Polyline(CRasterPen::CreateSolid(1, kRgbBlack), {{0, 0}, {1, 0}});
+    EXPECT_EQ(canvas.Painted(), (PixelSet{{5, 5}}));
+
+    canvas.dc->FillRect(0, 0, 2, 1, RgbColor{0, 255, 0});
+    EXPECT_EQ(canvas.bitmap->Image().GetPixel(6, 5), (RgbColor{0, 255, 0}));
+    EXPECT_EQ(canvas.bitmap->Image().GetPixel(7, 5), kRgbWhite);
+
+    canvas.dc->FillRect(-100, -100, 1000, 1000, kRgbWhite);
+    EXPECT_TRUE(canvas.Painted().empty()) << "fills are clipped, not wrapped";
+}
+
+TEST(Raster, PensDrawInTheirColourStoredBlueGreenRed)
+{
+    const RgbColor colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 0, 0}, {12, 34, 56}};
+    for (const RgbColor& colour : colours) {
+        Canvas canvas(8, 8);
+        canvas.Polyline(CRasterPen::CreateSolid(2, colour), {{2, 2}, {5, 2}});
+        const RasterImage& image = canvas.bitmap->Image();
+        EXPECT_EQ(image.GetPixel(3, 2), colour);
+        const std::size_t at = image.OffsetOf(3, 2);
+        EXPECT_EQ(image.bits[at], colour.blue);
+        EXPECT_EQ(image.bits[at + 1], colour.green);
+        EXPECT_EQ(image.bits[at + 2], colour.red);
+    }
+}
+
+TEST(Raster, LinesCoverTheDocumentedPixels)
+{
+    const struct {
+        const char* name;
+        int32_t penWidth;
+        std::vector<Pixel> points;
+        PixelSet expected;
+    } cases[] = {
+        {"a move alone leaves no mark", 2, {{4, 4}}, {}},
+        {"one-pixel pen leaves the end out", 1, {{2, 3}, {6, 3}}, {{2, 3}, {3, 3}, {4, 3}, {5, 3}}},
+        {"backwards too", 1, {{6, 3}, {2, 3}}, {{6, 3}, {5, 3}, {4, 3}, {3, 3}}},
+        {"vertical", 1, {{1, 1}, {1, 4}}, {{1, 1}, {1, 2}, {1, 3}}},
+        {"diagonal", 1, {{0, 0}, {3, 3}}, {{0, 0}, {1, 1}, {2, 2}}},
+        {"shallow slope rounds halves away from the start", 1, {{0, 0}, {4, 1}}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
+        {"steep slope steps along y", 1, {{0, 0}, {1, 4}}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}}},
+        {"zero-length line with a one-pixel pen", 1, {{3, 3}, {3, 3}}, {}},
+        {"polyline joints are drawn once each", 1, {{0, 0}, {2, 0}, {2, 2}}, {{0, 0}, {1, 0}, {2, 0}, {2, 1}}},
+        {"two-pixel pen stamps up and left, end included", 2, {{2, 3}, {5, 3}}, Square(1, 2, 5, 3)},
+        {"two-pixel vertical", 2, {{4, 1}, {4, 3}}, Square(3, 0, 4, 3)},
+        {"two-pixel zero-length line leaves one square", 2, {{3, 3}, {3, 3}}, Square(2, 2, 3, 3)},
+        {"three-pixel pen is centred", 3, {{4, 4}, {4, 4}}, Square(3, 3, 5, 5)},
+        {"clipped at the edges", 2, {{0, 0}, {0, 1}}, Square(0, 0, 0, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Canvas canvas(10, 10);
+        canvas.Polyline(CRasterPen::CreateSolid(c.penWidth, kRgbBlack), c.points);
+        EXPECT_EQ(canvas.Painted(), c.expected);
+        EXPECT_EQ(canvas.dc->GetCurrentX(), c.points.back().first);
+        EXPECT_EQ(canvas.dc->GetCurrentY(), c.points.back().second);
+    }
+}
+
+TEST(Raster, FarAwayCoordinatesAreClippedCheaply)
+{
+    Canvas canvas(20, 10);
+    // Crosses the bitmap on row 5 from two billion pixels away: only the
+    // visible steps may be walked, or this test would not finish.
+    canvas.Polyline(CRasterPen::CreateSolid(1, kRgbBlack), {{-100000000, 5}, {100000000, 5}});
+    EXPECT_EQ(canvas.Painted(), Square(0, 5, 19, 5));
+
+    Canvas outside(20, 10);
+    outside.Polyline(CRasterPen::CreateSolid(2, kRgbBlack),
+                     {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, 3}, {-1000, -1000}, {-10, 5}});
+    EXPECT_TRUE(outside.Painted().empty()) << "beyond the device space nothing is drawn";
+}
+
+TEST(Raster, SelectingReturnsThePreviousObjectOfTheSameKind)
+{
+    std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
+    ASSERT_TRUE(dc);
+    CRasterBitmap* defaultBitmap = &dc->GetCurrentBitmap();
+    CRasterPen* defaultPen = &dc->GetCurrentPen();
+    EXPECT_EQ(defaultBitmap->GetWidth(), 1);
+    EXPECT_EQ(defaultPen->GetWidth(), 1);
+    EXPECT_EQ(defaultPen->GetColor(), kRgbBlack);
+
+    std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(4, 4);
+    std::unique_ptr<CRasterPen> red = CRasterPen::CreateSolid(2, RgbColor{255, 0, 0});
+    std::unique_ptr<CRasterPen> blue = CRasterPen::CreateSolid(2, RgbColor{0, 0, 255});
+    EXPECT_EQ(dc->SelectObject(bitmap.get()), defaultBitmap);
+    EXPECT_EQ(dc->SelectObject(red.get()), defaultPen);
+    EXPECT_EQ(dc->SelectObject(blue.get()), red.get());
+    EXPECT_EQ(&dc->GetCurrentBitmap(), bitmap.get()) << "a pen does not replace the bitmap";
+    EXPECT_EQ(dc->SelectObject(nullptr), nullptr);
+    EXPECT_EQ(&dc->GetCurrentPen(), blue.get());
+
+    std::unique_ptr<CRasterDc> other = CRasterDc::CreateMemoryDc();
+    EXPECT_EQ(other->SelectObject(blue.get()), nullptr) << "selected into the first context";
+    EXPECT_EQ(other->SelectObject(defaultPen), nullptr) << "another context's default";
+    EXPECT_EQ(dc->SelectObject(defaultPen), blue.get());
+    CRasterPen* otherDefault = &other->GetCurrentPen();
+    EXPECT_EQ(other->SelectObject(blue.get()), otherDefault) << "free again once deselected";
+}
+
+TEST(Raster, DestroyingASelectedObjectRestoresTheDefault)
+{
+    std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
+    CRasterBitmap* defaultBitmap = &dc->GetCurrentBitmap();
+    CRasterPen* defaultPen = &dc->GetCurrentPen();
+    auto bitmap = CRasterBitmap::CreateDibSection(4, 4);
+    auto pen = CRasterPen::CreateSolid(2, kRgbWhite);
+    dc->SelectObject(bitmap.get());
+    dc->SelectObject(pen.get());
+    bitmap.reset();
+    pen.reset();
+    EXPECT_EQ(&dc->GetCurrentBitmap(), defaultBitmap);
+    EXPECT_EQ(&dc->GetCurrentPen(), defaultPen);
+    dc->MoveTo(0, 0);
+    dc->LineTo(3, 3);  // into the 1 x 1 default, not freed memory
+
+    auto survivor = CRasterPen::CreateSolid(2, kRgbWhite);
+    dc->SelectObject(survivor.get());
+    dc.reset();
+    EXPECT_EQ(survivor->SelectedInto(), nullptr) << "outlives its context";
+}
+
+}  // namespace
