@@ -7,4 +7,6 @@ marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}"
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
-echo "example: not yet available"
+mkdir -p out
+build/bin/inkdump --make-example out/example.ink
+build/bin/inkdump out/example.ink

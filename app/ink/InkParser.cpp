@@ -1,0 +1,137 @@
+#include "ink/InkParser.h"
+
+#include "ZEL640_IF.h"
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <new>
+
+namespace {
+
+const char kNoPath[] = "内部エラー：DoParse();";
+const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";
+const char kBadHeader[] = "内部エラー(DoParse)：インクファイルのヘッダーが異常です";
+const char kReadFailed[] = "内部エラー(DoParse)：インクファイル読み込み失敗";
+
+struct InkFileCloser {
+    // The file was only read: a failing close cannot lose anything.
+    void operator()(ZEL640_File* file) const { static_cast<void>(ZEL640_Close(file)); }
+};
+using InkFile = std::unique_ptr<ZEL640_File, InkFileCloser>;
+
+struct StrokePointsDeleter {
+    void operator()(InkStrokePoint* points) const { ZEL640_Free(points); }
+};
+using StrokePoints = std::unique_ptr<InkStrokePoint, StrokePointsDeleter>;
+
+// Unregisters the samples from the library's stroke cursor, so nothing of it
+// outlives the DoParse that set it up.
+struct StrokeCursor {
+    explicit StrokeCursor(const std::vector<InkSample>& samples)
+    {
+        ZEL640_SetStrokesBuffer(samples.data(), static_cast<int32_t>(samples.size()));
+    }
+    ~StrokeCursor() { ZEL640_SetStrokesBuffer(nullptr, 0); }
+    StrokeCursor(const StrokeCursor&) = delete;
+    StrokeCursor& operator=(const StrokeCursor&) = delete;
+};
+
+bool Fail(const char* message)
+{
+    ShowMessage(message, MessageIcon::Exclamation);
+    return false;
+}
+
+// Reads all samples of the file and turns the page upright. Returns the
+// message for the user, or nullptr. The file is closed on every path before
+// this returns; std::bad_alloc passes through.
+const char* ReadSamples(const std::string& path, std::vector<InkSample>& samples)
+{
+    InkFile file(ZEL640_Open(path.c_str()));
+    if (!file)
+        return kCannotOpen;
+    InkFileHeader header{};
+    if (ZEL640_GetHeader(&header, file.get()) != 1)
+        return kBadHeader;
+    int32_t count = 0;
+    if (ZEL640_GetStrokeSize(&count, &header, file.get()) != 1)
+        return kReadFailed;
+    samples.resize(static_cast<size_t>(count));
+    if (ZEL640_GetStrokes(samples.data(), &header, count, file.get()) != 1)
+        return kReadFailed;
+
+    // The library knows three turned positions; a page claiming any other is
+    // kept as stored rather than filled with unwritten samples.
+    if (header.orientation >= 1 && header.orientation <= 3) {
+        std::vector<InkSample> upright(samples.size());
+        ZEL640_RotateStrokes(upright.data(), samples.data(), count, &header);
+        samples.swap(upright);
+    }
+    return nullptr;
+}
+
+// The library ends its enumeration at a break under its cursor, so a pen
+// lifted twice without a sample in between, or a page starting with a break,
+// would hide every later stroke. Reduces each run of breaks to one and drops
+// a leading one, in place. Returns the number of records the page needs: one
+// per pen sample plus one end record per stroke.
+size_t CollapseBreaks(std::vector<InkSample>& samples)
+{
+    size_t kept = 0;
+    size_t records = 0;
+    bool afterBreak = true;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const bool isBreak = samples[i].kind == ZEL640_KIND_BREAK;
+        if (isBreak && afterBreak)
+            continue;
+        records += isBreak ? 0 : afterBreak ? 2 : 1;
+        afterBreak = isBreak;
+        samples[kept++] = samples[i];
+    }
+    samples.resize(kept);
+    return records;
+}
+
+} // namespace
+
+bool CInkParser::DoParse()
+{
+    recordCount_ = 0;
+    if (path_.empty())
+        return Fail(kNoPath);
+
+    try {
+        std::vector<InkSample> samples;
+        if (const char* error = ReadSamples(path_, samples))
+            return Fail(error);
+        const size_t needed = CollapseBreaks(samples);
+
+        records_ = {};
+        records_.reserve(std::max<size_t>(kMinimumCapacity, needed));
+
+        const StrokeCursor cursor(samples);
+        int32_t pointCount = 0;
+        uint16_t colour = 0;
+        while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &colour)}) {
+            const InkStrokePoint* p = points.get();
+            for (int32_t i = 0; i < pointCount; ++i) {
+                const uint16_t kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
+                records_.push_back({kind, static_cast<int16_t>(p[i].x), static_cast<int16_t>(p[i].y), colour});
+            }
+            records_.push_back({StrokeSample::PenUp, 0, 0, 0});
+        }
+        // With the breaks collapsed the enumeration ends only at the end of the
+        // samples; any other reason (the library out of memory) would drop ink.
+        if (ZEL640_GetLastError() != ZEL640_ERR_NO_STROKE) {
+            records_.clear();
+            return Fail(kReadFailed);
+        }
+    } catch (const std::bad_alloc&) {
+        records_.clear();
+        return Fail(kReadFailed);
+    }
+    recordCount_ = static_cast<uint32_t>(records_.size());
+    return true;
+}
