@@ -1,0 +1,144 @@
+#include "ImageTestSupport.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf escape;
+};
+
+[[noreturn]] void Escape(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->escape, 1);
+}
+
+struct Decompressor {
+    jpeg_decompress_struct cinfo;
+    ErrorManager errors;
+};
+
+// Everything that changes lives outside this frame (see the writer).
+void Decode(Decompressor* d, std::FILE* file, DecodedJpeg* out)
+{
+    d->cinfo.err = jpeg_std_error(&d->errors.pub);
+    d->errors.pub.error_exit = Escape;
+    if (setjmp(d->errors.escape) != 0) {
+        jpeg_destroy_decompress(&d->cinfo);
+        out->ok = false;
+        return;
+    }
+    jpeg_create_decompress(&d->cinfo);
+    jpeg_stdio_src(&d->cinfo, file);
+    jpeg_read_header(&d->cinfo, TRUE);
+    d->cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&d->cinfo);
+    out->width = static_cast<int>(d->cinfo.output_width);
+    out->height = static_cast<int>(d->cinfo.output_height);
+    out->components = d->cinfo.num_components;
+    const std::size_t stride = 3 * std::size_t{d->cinfo.output_width};
+    out->rgb.resize(stride * d->cinfo.output_height);
+    while (d->cinfo.output_scanline < d->cinfo.output_height) {
+        JSAMPROW row = out->rgb.data() + stride * d->cinfo.output_scanline;
+        jpeg_read_scanlines(&d->cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&d->cinfo);
+    jpeg_destroy_decompress(&d->cinfo);
+    out->ok = true;
+}
+
+int BigEndian16(const std::vector<uint8_t>& bytes, std::size_t at)
+{
+    return bytes[at] << 8 | bytes[at + 1];
+}
+
+bool IsFrameMarker(uint8_t marker)
+{
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+}  // namespace
+
+RgbColor DecodedJpeg::At(int x, int y) const
+{
+    const std::size_t at = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                static_cast<std::size_t>(x));
+    return RgbColor{rgb[at], rgb[at + 1], rgb[at + 2]};
+}
+
+DecodedJpeg DecodeJpeg(const std::string& path)
+{
+    DecodedJpeg decoded;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return decoded;
+    Decompressor decompressor{};
+    Decode(&decompressor, file, &decoded);
+    std::fclose(file);
+    return decoded;
+}
+
+JpegMarkers ReadJpegMarkers(const std::string& path)
+{
+    JpegMarkers markers;
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return markers;
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+        const uint8_t marker = bytes[at + 1];
+        const auto length = static_cast<std::size_t>(BigEndian16(bytes, at + 2));
+        const std::size_t body = at + 4;
+        if (marker == 0xDA || length < 2 || body + length - 2 > bytes.size())
+            break;
+        if (marker == 0xDB) {
+            for (std::size_t table = body; table < body + length - 2;) {
+                const bool wide = (bytes[table] >> 4) != 0;
+                markers.dcQuantisers.push_back(wide ? BigEndian16(bytes, table + 1) : bytes[table + 1]);
+                table += 1 + (wide ? 128 : 64);
+            }
+        } else if (IsFrameMarker(marker) && markers.firstFrameMarker == 0) {
+            markers.firstFrameMarker = marker;
+            markers.precision = bytes[body];
+            markers.height = BigEndian16(bytes, body + 1);
+            markers.width = BigEndian16(bytes, body + 3);
+            markers.components = bytes[body + 5];
+        }
+        at = body + length - 2;
+    }
+    return markers;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool IsNear(RgbColor actual, RgbColor expected, int tolerance)
+{
+    return std::abs(actual.red - expected.red) <= tolerance && std::abs(actual.green - expected.green) <= tolerance &&
+           std::abs(actual.blue - expected.blue) <= tolerance;
+}
+
+TempFolder::TempFolder()
+{
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() / ("marovi-image-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Raster.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A JPEG file as libjpeg decodes it, and the raw facts of its markers.
+struct DecodedJpeg {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    std::vector<uint8_t> rgb;  // top row first
+
+    RgbColor At(int x, int y) const;
+};
+
+DecodedJpeg DecodeJpeg(const std::string& path);
+
+struct JpegMarkers {
+    uint8_t firstFrameMarker = 0;     // 0xC0 for baseline
+    int precision = 0;
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    std::vector<int> dcQuantisers;     // first entry of every quantisation table
+};
+
+JpegMarkers ReadJpegMarkers(const std::string& path);
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// Within the tolerance JPEG allows a flat area.
+bool IsNear(RgbColor actual, RgbColor expected, int tolerance = 24);
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
