@@ -1,0 +1,294 @@
+#include "keyboard/KeyboardDef.h"
+
+#include "ink/QuadMapping.h"
+#include "keyboard/FileReplace.h"
+#include "keyboard/TextLines.h"
+#include "platform/ListView.h"
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace {
+
+const char kDefinitionFile[] = "softKB.skb";
+const char kBackupSuffix[] = ".bak";
+#ifdef _WIN32
+const char kTemporaryFile[] = ".\\new.skb";
+#else
+const char kTemporaryFile[] = "./new.skb";
+#endif
+
+// The slot texts of a key line are taken from at most this many bytes after
+// the rectangle; the "%4096c" of the key line format must match it.
+constexpr std::size_t kKeyTextBytes = 4096;
+
+const char kNoKey[] = "<NOKEY>";
+const char kEmptyCell[] = "---";
+
+// The next line that is not a comment. At the end of the file the line is
+// empty, which no scan can read anything from.
+bool NextDataLine(CTextLines& lines, std::string& line)
+{
+    while (lines.Next(line)) {
+        if (line.empty() || line[0] != '#')
+            return true;
+    }
+    line.clear();
+    return false;
+}
+
+// Values the scan cannot reach keep what they held, so a short or damaged line
+// changes only its readable beginning.
+void ScanMarks(const std::string& line, CKeyboardDef::Marks& marks)
+{
+    static_cast<void>(std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\"",
+                                  &marks[0].x, &marks[0].y, &marks[1].x, &marks[1].y, &marks[2].x, &marks[2].y,
+                                  &marks[3].x, &marks[3].y, &marks[4].x, &marks[4].y));
+}
+
+std::string Unquote(std::string text)
+{
+    if (text.size() <= 2)
+        return text;
+    if (text.front() == '"')
+        text.erase(0, 1);
+    if (text.back() == '"')
+        text.pop_back();
+    if (text == "\"\"")
+        return "\"";
+    if (text == kNoKey)
+        return {};
+    return text;
+}
+
+// Splits the text part of a key line into slot texts. A field runs from a
+// double quote to the next lone double quote; a doubled quote inside a field
+// is kept. Texts are not escaped in the file, so a quote inside a text closes
+// its field early. Bytes between a closing and the next opening quote (other
+// than commas) start the next field. Slots the line does not reach keep their
+// texts, and fields past the ninth are dropped.
+void ParseSlotTexts(const char* text, std::size_t size, KeyEntry& entry)
+{
+    bool inField = false;
+    bool afterField = false;
+    std::string field;
+    std::size_t slot = 0;
+    const auto store = [&](std::string value) {
+        if (slot < entry.texts.size())
+            entry.texts[slot] = std::move(value);
+        ++slot;
+    };
+
+    std::size_t i = 0;
+    for (; i < size && text[i] != '\0'; ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            if (!inField) {
+                inField = true;
+                afterField = false;
+                field += c;
+            } else if (i + 1 < size && text[i + 1] == '"') {
+                field += c;
+            } else {
+                field += c;
+                store(Unquote(std::move(field)));
+                field.clear();
+                afterField = true;
+                inField = false;
+            }
+        } else if (c == ',') {
+            if (!afterField)
+                field += c;
+        } else {
+            field += c;
+        }
+    }
+    // A text that fills the whole scan area has no end mark; what was
+    // gathered so far still counts.
+    if (i == size)
+        store(Unquote(std::move(field)));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); }
+};
+
+void WriteMarks(std::FILE* file, const CKeyboardDef::Marks& m)
+{
+    std::fprintf(file, "\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\"\r\n", m[0].x, m[0].y,
+                 m[1].x, m[1].y, m[2].x, m[2].y, m[3].x, m[3].y, m[4].x, m[4].y);
+}
+
+const std::string& Shown(const std::string& text)
+{
+    static const std::string empty(kEmptyCell);
+    return text.empty() ? empty : text;
+}
+
+}  // namespace
+
+PenRect UnionRect(const PenRect& a, const PenRect& b)
+{
+    if (a.IsEmpty())
+        return b.IsEmpty() ? PenRect{} : b;
+    if (b.IsEmpty())
+        return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+CKeyboardDef::CKeyboardDef() = default;
+CKeyboardDef::~CKeyboardDef() = default;
+
+bool CKeyboardDef::Load()
+{
+    std::optional<CTextLines> lines = CTextLines::Open(kDefinitionFile);
+    if (!lines) {
+        ShowMessage("ソフトＫＢ定義ファイルがオープンできません", MessageIcon::Exclamation);
+        return false;
+    }
+
+    std::string line;
+    NextDataLine(*lines, line);
+    static_cast<void>(
+        std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\"", &hitPointRule_, &fontSize_, &pictureScale_));
+    if (pictureScale_ < 1 || pictureScale_ > 20)
+        pictureScale_ = 10;
+
+    NextDataLine(*lines, line);
+    ScanMarks(line, referenceMarks_);
+    NextDataLine(*lines, line);
+    ScanMarks(line, measuredMarks_);
+
+    if (mapping_) {
+        const Marks& m = measuredMarks_;
+        const Marks& r = referenceMarks_;
+        mapping_->SetSource(m[0].x, m[0].y, m[1].x, m[1].y, m[2].x, m[2].y, m[3].x, m[3].y);
+        mapping_->SetTarget(r[0].x, r[0].y, r[1].x, r[1].y, r[2].x, r[2].y, r[3].x, r[3].y);
+    }
+
+    bounds_ = PenRect{};
+    int32_t count = 0;
+    std::array<char, kKeyTextBytes> text;
+    while (count < kMaxKeys && NextDataLine(*lines, line)) {
+        int32_t left = 0;
+        int32_t top = 0;
+        int32_t right = 0;
+        int32_t bottom = 0;
+        text.fill('\0');
+        const int assigned = std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\",\"%d\",%4096c", &left, &top, &right,
+                                         &bottom, text.data());
+        // A line without a complete rectangle (an empty line included) ends
+        // the key list.
+        if (assigned < 4)
+            break;
+
+        KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
+        ParseSlotTexts(text.data(), text.size(), entry);
+        if (left > right)
+            std::swap(left, right);
+        if (top > bottom)
+            std::swap(top, bottom);
+        entry.rect = PenRect{left, top, right, bottom};
+        bounds_ = UnionRect(bounds_, entry.rect);
+        ++count;
+    }
+    keyCount_ = count;
+    return true;
+}
+
+bool CKeyboardDef::Save() const
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kTemporaryFile, "wb"));
+    if (!file) {
+        ShowMessage("ソフトＫＢ定義ファイルが書き込みオープンできません", MessageIcon::Exclamation);
+        return false;
+    }
+
+    // The file is written in binary mode with explicit CR LF, so it reads the
+    // same on every platform. Write errors stick to the stream and are checked
+    // once at the end; the close may still fail when it flushes.
+    std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\"\r\n", hitPointRule_, fontSize_, pictureScale_);
+    WriteMarks(file.get(), referenceMarks_);
+    WriteMarks(file.get(), measuredMarks_);
+    for (int32_t i = 0; i < keyCount_; ++i) {
+        const KeyEntry& key = keys_[static_cast<std::size_t>(i)];
+        std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\",\"%d\"", key.rect.left, key.rect.top, key.rect.right,
+                     key.rect.bottom);
+        for (const std::string& text : key.texts) {
+            std::fputs(",\"", file.get());
+            std::fputs(text.empty() ? kNoKey : text.c_str(), file.get());
+            std::fputc('"', file.get());
+        }
+        std::fputs("\r\n", file.get());
+    }
+    const bool written = std::ferror(file.get()) == 0;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        ShowMessage("ファイル書き込みに失敗しました。", MessageIcon::Exclamation);
+        return false;
+    }
+
+    if (!ReplaceFileKeepingBackup(kTemporaryFile, kDefinitionFile, std::string(kDefinitionFile) + kBackupSuffix)) {
+        ShowMessage("ファイル書き込みに失敗しました。", MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CKeyboardDef> CKeyboardDef::Clone() const
+{
+    // A clone of an editable keyboard is a plain keyboard: only the
+    // definition is copied.
+    return std::unique_ptr<CKeyboardDef>(new CKeyboardDef(*this));
+}
+
+void CKeyboardDef::SetInputMode(int mode)
+{
+    if (mode >= 0 && mode <= 2)
+        inputMode_ = static_cast<InputMode>(mode);
+}
+
+KeyEntry CKeyboardDef::GetKey(int index) const
+{
+    if (index < 0 || index >= kMaxKeys)
+        return {};
+    return keys_[static_cast<std::size_t>(index)];
+}
+
+void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
+{
+    if (index < 0 || index >= kMaxKeys)
+        return;
+    keys_[static_cast<std::size_t>(index)] = entry;
+}
+
+void CKeyboardDef::FillKeyList(IListView& list) const
+{
+    for (int row = 0; row < kKeyListRows; ++row)
+        InsertKeyRow(list, row);
+}
+
+void CKeyboardDef::RefreshKeyRow(IListView& list, int row) const
+{
+    if (row < 0 || row >= kMaxKeys)
+        return;
+    // A row that was not there is simply inserted.
+    list.DeleteRow(row);
+    InsertKeyRow(list, row);
+}
+
+void CKeyboardDef::InsertKeyRow(IListView& list, int row) const
+{
+    const KeyEntry& key = keys_[static_cast<std::size_t>(row)];
+    const int at = list.InsertRow(row, Shown(key.texts[0]));
+    if (at < 0)
+        return;
+    for (int column = 1; column < kSlotCount; ++column)
+        list.SetItemText(at, column, Shown(key.texts[static_cast<std::size_t>(column)]));
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "keyboard/KeyboardTypes.h"
+#include "keyboard/Object.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CQuadMapping;
+class IListView;
+
+// One printed key: where it lies (pen units, left <= right and top <= bottom
+// once read from the file) and its nine slot texts, Shift_JIS. An empty text
+// means nothing is assigned to that slot.
+struct KeyEntry {
+    PenRect rect;
+    std::array<std::string, kSlotCount> texts;
+};
+
+// The paper keyboard: key rectangles and texts, the recognition and output
+// settings and the five calibration marks, as kept in softKB.skb in the
+// working directory.
+//
+// The mapping is not owned; the keyboard configures it whenever it is loaded.
+// Copies are made only through Clone, and they share the mapping.
+class CKeyboardDef : public CObject {
+public:
+    static constexpr int kMaxKeys = 200;
+    static constexpr int kMarkCount = 5;
+    // The Keyboard Setup list always shows this many keys.
+    static constexpr int kKeyListRows = 150;
+
+    using Marks = std::array<PenPoint, kMarkCount>;
+
+    CKeyboardDef();
+    ~CKeyboardDef() override;
+
+    // Reads softKB.skb. Settings, marks and the keys the file lists are
+    // replaced; entries past the file's keys keep what they held. On failure a
+    // message has been shown and the object is unchanged.
+    bool Load();
+    // Writes softKB.skb through a temporary file, keeping the previous file as
+    // softKB.skb.bak. On failure a message has been shown and softKB.skb holds
+    // what it held before.
+    bool Save() const;
+
+    std::unique_ptr<CKeyboardDef> Clone() const;
+
+    void SetMapping(CQuadMapping* mapping) { mapping_ = mapping; }
+    CQuadMapping* Mapping() const { return mapping_; }
+
+    // Values other than 0, 1 and 2 are ignored.
+    void SetInputMode(int mode);
+    InputMode GetInputMode() const { return inputMode_; }
+
+    int KeyCount() const { return keyCount_; }
+    int HitPointRule() const { return hitPointRule_; }
+    int FontSize() const { return fontSize_; }
+    int PictureScale() const { return pictureScale_; }
+    const PenRect& Bounds() const { return bounds_; }
+    const Marks& ReferenceMarks() const { return referenceMarks_; }
+    const Marks& MeasuredMarks() const { return measuredMarks_; }
+    // Stores the marks only; the mapping follows at the next Load or Calibrate.
+    void SetMeasuredMarks(const Marks& marks) { measuredMarks_ = marks; }
+
+    // Entries 0 to kMaxKeys - 1; neither changes the key count or the bounds.
+    // An index outside the table yields an empty entry, and setting it does
+    // nothing.
+    KeyEntry GetKey(int index) const;
+    void SetKey(int index, const KeyEntry& entry);
+
+    // kKeyListRows rows, row i showing the texts of key i in columns 0 to 8
+    // ("---" for an empty text).
+    void FillKeyList(IListView& list) const;
+    // Deletes the row and inserts it again with the entry's current texts.
+    void RefreshKeyRow(IListView& list, int row) const;
+
+protected:
+    CKeyboardDef(const CKeyboardDef&) = default;
+    CKeyboardDef& operator=(const CKeyboardDef&) = default;
+
+private:
+    void InsertKeyRow(IListView& list, int row) const;
+
+    int32_t keyCount_ = 0;
+    int32_t hitPointRule_ = 0;
+    int32_t fontSize_ = 0;
+    int32_t pictureScale_ = 10;
+    std::array<KeyEntry, kMaxKeys> keys_;
+    InputMode inputMode_ = InputMode::Hiragana;
+    PenRect bounds_;
+    CQuadMapping* mapping_ = nullptr;
+    Marks referenceMarks_{};
+    Marks measuredMarks_{};
+};

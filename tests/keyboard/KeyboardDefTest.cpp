@@ -1,0 +1,611 @@
+#include "keyboard/EditableKeyboardDef.h"
+#include "keyboard/FileReplace.h"
+#include "keyboard/KeyboardDef.h"
+
+#include "ink/QuadMapping.h"
+#include "platform/InMemoryListView.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kOpenFailed[] = "ソフトＫＢ定義ファイルがオープンできません";
+const char kWriteOpenFailed[] = "ソフトＫＢ定義ファイルが書き込みオープンできません";
+const char kWriteFailed[] = "ファイル書き込みに失敗しました。";
+const char kLockOpenFailed[] = "キー再定可否ファイルがオープンできません";
+
+const std::string kSettings = "\"1\",\"12\",\"7\"";
+const std::string kReference = "\"1000\",\"1000\",\"20000\",\"1000\",\"20000\",\"13800\",\"1000\",\"13800\",\"10500\",\"7400\"";
+const std::string kMeasured = "\"1010\",\"990\",\"20020\",\"1005\",\"19990\",\"13790\",\"1003\",\"13810\",\"10490\",\"7410\"";
+
+std::string KeyLine(const std::string& rect, const std::vector<std::string>& slots)
+{
+    std::string line = rect;
+    for (const std::string& slot : slots)
+        line += ",\"" + slot + "\"";
+    return line;
+}
+
+const std::string kKeyA = KeyLine("\"100\",\"200\",\"1100\",\"1200\"",
+                                  {"あ", "<NOKEY>", "ぁ", "ア", "<NOKEY>", "ァ", "a", "A", "<NOKEY>"});
+const std::string kKeyB = KeyLine("\"1100\",\"200\",\"2100\",\"1200\"",
+                                  {"<KANA>", "<HAN>", "<HIRA>", "<BS>", "<BR>", "<REUSE>", "1", "!", "\""});
+
+std::string SampleFile()
+{
+    return CrLf({"# comment before the settings", kSettings, "#", kReference, kMeasured, kKeyA, "# between keys",
+                 kKeyB});
+}
+
+void ExpectSameDefinition(const CKeyboardDef& a, const CKeyboardDef& b)
+{
+    EXPECT_EQ(a.KeyCount(), b.KeyCount());
+    EXPECT_EQ(a.HitPointRule(), b.HitPointRule());
+    EXPECT_EQ(a.FontSize(), b.FontSize());
+    EXPECT_EQ(a.PictureScale(), b.PictureScale());
+    EXPECT_EQ(a.GetInputMode(), b.GetInputMode());
+    EXPECT_EQ(a.Bounds(), b.Bounds());
+    EXPECT_EQ(a.Mapping(), b.Mapping());
+    EXPECT_EQ(a.ReferenceMarks(), b.ReferenceMarks());
+    EXPECT_EQ(a.MeasuredMarks(), b.MeasuredMarks());
+    for (int i = 0; i < CKeyboardDef::kMaxKeys; ++i) {
+        EXPECT_EQ(a.GetKey(i).rect, b.GetKey(i).rect) << "key " << i;
+        EXPECT_EQ(a.GetKey(i).texts, b.GetKey(i).texts) << "key " << i;
+    }
+}
+
+std::array<std::string, kSlotCount> Texts(const std::vector<std::string>& first)
+{
+    std::array<std::string, kSlotCount> texts;
+    for (std::size_t i = 0; i < first.size(); ++i)
+        texts[i] = first[i];
+    return texts;
+}
+
+}  // namespace
+
+TEST(KeyboardDefFile, LoadsSettingsMarksKeysAndConfiguresTheMapping)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CQuadMapping mapping;
+    CKeyboardDef keyboard;
+    keyboard.SetMapping(&mapping);
+    ASSERT_TRUE(keyboard.Load());
+
+    EXPECT_EQ(keyboard.HitPointRule(), 1);
+    EXPECT_EQ(keyboard.FontSize(), 12);
+    EXPECT_EQ(keyboard.PictureScale(), 7);
+    EXPECT_EQ(keyboard.KeyCount(), 2);
+    EXPECT_EQ(keyboard.Bounds(), (PenRect{100, 200, 2100, 1200}));
+    EXPECT_EQ(keyboard.ReferenceMarks()[4], (PenPoint{10500, 7400}));
+    EXPECT_EQ(keyboard.MeasuredMarks()[1], (PenPoint{20020, 1005}));
+    EXPECT_EQ(keyboard.GetKey(0).texts, Texts({"あ", "", "ぁ", "ア", "", "ァ", "a", "A", ""}));
+    EXPECT_EQ(keyboard.GetKey(1).texts[8], "\"");
+
+    ASSERT_TRUE(mapping.IsSourceSet() && mapping.IsTargetSet());
+    EXPECT_EQ(mapping.Source()[1].x, 20020);
+    EXPECT_EQ(mapping.Source()[3].y, 13810);
+    EXPECT_EQ(mapping.Target()[2].x, 20000);
+    EXPECT_EQ(mapping.Target()[2].y, 13800);
+}
+
+TEST(KeyboardDefFile, RoundTripKeepsEveryValueAndDropsComments)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CKeyboardDef first;
+    ASSERT_TRUE(first.Load());
+    ASSERT_TRUE(first.Save());
+
+    EXPECT_EQ(ReadFile("softKB.skb"), CrLf({kSettings, kReference, kMeasured, kKeyA, kKeyB}));
+    EXPECT_EQ(ReadFile("softKB.skb.bak"), SampleFile());
+    EXPECT_FALSE(fs::exists("new.skb"));
+
+    CKeyboardDef second;
+    ASSERT_TRUE(second.Load());
+    ExpectSameDefinition(first, second);
+}
+
+TEST(KeyboardDefFile, RoundTripOfTheShippedKeyboard)
+{
+    ScopedWorkDir dir;
+    fs::copy_file(fs::path(MAROVI_SOURCE_DIR) / "examples" / "softKB.skb", "softKB.skb");
+    CKeyboardDef first;
+    ASSERT_TRUE(first.Load());
+    EXPECT_GT(first.KeyCount(), 40);
+    ASSERT_TRUE(first.Save());
+    CKeyboardDef second;
+    ASSERT_TRUE(second.Load());
+    ExpectSameDefinition(first, second);
+    const std::string saved = ReadFile("softKB.skb");
+    EXPECT_NE(saved.front(), '#');
+    EXPECT_EQ(saved.find("\n#"), std::string::npos);
+}
+
+TEST(KeyboardDefFile, PictureScaleIsForcedIntoOneToTwenty)
+{
+    const struct {
+        const char* scale;
+        int expected;
+    } cases[] = {{"0", 10}, {"-3", 10}, {"21", 10}, {"1", 1}, {"20", 20}, {"+5", 5}};
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        WriteFile("softKB.skb", CrLf({std::string("\"0\",\"12\",\"") + c.scale + "\"", kReference, kMeasured}));
+        CKeyboardDef keyboard;
+        ASSERT_TRUE(keyboard.Load());
+        EXPECT_EQ(keyboard.PictureScale(), c.expected) << c.scale;
+    }
+}
+
+TEST(KeyboardDefFile, UnreadableHeaderValuesKeepTheirPreviousValues)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+
+    // Settings stop at the second value, marks after the third number, and
+    // the file ends before any key.
+    WriteFile("softKB.skb", CrLf({"\"2\",x", "\"1\",\"2\",\"3\",oops", ""}));
+    ASSERT_TRUE(keyboard.Load());
+    EXPECT_EQ(keyboard.HitPointRule(), 2);
+    EXPECT_EQ(keyboard.FontSize(), 12);
+    EXPECT_EQ(keyboard.PictureScale(), 7);
+    EXPECT_EQ(keyboard.ReferenceMarks()[0], (PenPoint{1, 2}));
+    EXPECT_EQ(keyboard.ReferenceMarks()[1], (PenPoint{3, 1000}));
+    EXPECT_EQ(keyboard.MeasuredMarks()[0], (PenPoint{1010, 990}));
+    // No key line: the count and the bounds are reset, the entries are kept.
+    EXPECT_EQ(keyboard.KeyCount(), 0);
+    EXPECT_TRUE(keyboard.Bounds().IsEmpty());
+    EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
+
+    WriteFile("softKB.skb", "");
+    ASSERT_TRUE(keyboard.Load());
+    EXPECT_EQ(keyboard.HitPointRule(), 2);
+}
+
+TEST(KeyboardDefFile, MissingFileIsReportedAndChangesNothing)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    const std::unique_ptr<CKeyboardDef> before = keyboard.Clone();
+    fs::remove("softKB.skb");
+
+    MessageLog log;
+    EXPECT_FALSE(keyboard.Load());
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{kOpenFailed});
+    ExpectSameDefinition(keyboard, *before);
+}
+
+TEST(KeyboardDefFile, KeyListEndsAtTheFirstLineWithoutARectangle)
+{
+    const std::string key3 = KeyLine("\"0\",\"0\",\"10\",\"10\"", {"x"});
+    const struct {
+        const char* name;
+        std::vector<std::string> keyLines;
+        int expectedCount;
+    } cases[] = {
+        {"header only", {}, 0},
+        {"comment between keys is skipped", {kKeyA, "#", "# more", kKeyB}, 2},
+        {"empty line ends the list", {kKeyA, "", kKeyB}, 1},
+        {"line without a quoted number", {kKeyA, "key", kKeyB}, 1},
+        {"three numbers only", {kKeyA, "\"1\",\"2\",\"3\"", kKeyB}, 1},
+        {"four numbers and no texts", {kKeyA, "\"1\",\"2\",\"3\",\"4\"", kKeyB}, 3},
+        {"blank before the first number", {" " + kKeyA}, 0},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        std::vector<std::string> lines = {kSettings, kReference, kMeasured};
+        lines.insert(lines.end(), c.keyLines.begin(), c.keyLines.end());
+        WriteFile("softKB.skb", CrLf(lines));
+        CKeyboardDef keyboard;
+        ASSERT_TRUE(keyboard.Load()) << c.name;
+        EXPECT_EQ(keyboard.KeyCount(), c.expectedCount) << c.name;
+    }
+}
+
+TEST(KeyboardDefFile, RectanglesAreNormalisedAndBoundsAreTheirUnion)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured,
+                                  KeyLine("\"300\",\"50\",\"100\",\"20\"", {"a"}),
+                                  KeyLine("\"5000\",\"5000\",\"5000\",\"9000\"", {"zero width"}),
+                                  KeyLine("\"-40\",\"30\",\"0\",\"60\"", {"b"})}));
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    EXPECT_EQ(keyboard.GetKey(0).rect, (PenRect{100, 20, 300, 50}));
+    EXPECT_EQ(keyboard.KeyCount(), 3);
+    EXPECT_EQ(keyboard.Bounds(), (PenRect{-40, 20, 300, 60}));
+}
+
+TEST(KeyboardDefFile, MoreThanTwoHundredKeyLinesAreIgnored)
+{
+    ScopedWorkDir dir;
+    std::vector<std::string> lines = {kSettings, kReference, kMeasured};
+    for (int i = 0; i < 205; ++i) {
+        const std::string x = std::to_string(i * 10);
+        const std::string right = std::to_string(i * 10 + 10);
+        lines.push_back(KeyLine("\"" + x + "\",\"0\",\"" + right + "\",\"10\"", {std::to_string(i)}));
+    }
+    WriteFile("softKB.skb", CrLf(lines));
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    EXPECT_EQ(keyboard.KeyCount(), 200);
+    EXPECT_EQ(keyboard.Bounds(), (PenRect{0, 0, 2000, 10}));
+    EXPECT_EQ(keyboard.GetKey(199).texts[0], "199");
+}
+
+TEST(KeyboardDefFile, SlotTextsFollowTheFieldRules)
+{
+    const struct {
+        const char* name;
+        std::string texts;  // everything after the rectangle's comma
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"plain", "\"a\",\"b\",\"c\"", {"a", "b", "c", "old", "old"}},
+        {"no key", "\"<NOKEY>\",\"x\"", {"", "x", "old"}},
+        {"three quotes", "\"\"\",\"x\"", {"\"", "x"}},
+        {"four quotes", "\"\"\"\",\"x\"", {"\"", "x"}},
+        {"two quotes stay", "\"\",\"x\"", {"\"\"", "x"}},
+        {"comma inside a field", "\"a,b\",\"c\"", {"a,b", "c"}},
+        {"blank after a comma", "\"a\", \"b\",\"c\"", {"a", " \"b", "c"}},
+        {"quote in the middle", "\"x\"y\",\"z\",\"w\"", {"x", "y\",", "z\",", "old"}},
+        {"unterminated field", "\"abc", {"old", "old"}},
+        {"shift_jis with 0x5C trail byte", "\"表\",\"ソ\"", {"表", "ソ"}},
+        {"ten fields", "\"0\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\"",
+         {"0", "1", "2", "3", "4", "5", "6", "7", "8"}},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
+        CKeyboardDef keyboard;
+        ASSERT_TRUE(keyboard.Load());
+        KeyEntry old;
+        old.texts.fill("old");
+        keyboard.SetKey(0, old);
+
+        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\"," + c.texts}));
+        ASSERT_TRUE(keyboard.Load()) << c.name;
+        const KeyEntry key = keyboard.GetKey(0);
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(key.texts[i], c.expected[i]) << c.name << ", slot " << i;
+    }
+}
+
+TEST(KeyboardDefFile, QuotesInTextsAfterSaveAndReload)
+{
+    const struct {
+        std::string text;
+        std::string afterReload;
+    } cases[] = {
+        {"\"", "\""},
+        {"", ""},
+        {"<NOKEY>", ""},
+        {"a\"b", "a"},
+        {"\"abc", "\"\""},
+        {"abc\"", "abc\""},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured, kKeyA}));
+        CKeyboardDef keyboard;
+        ASSERT_TRUE(keyboard.Load());
+        KeyEntry key = keyboard.GetKey(0);
+        key.texts[0] = c.text;
+        keyboard.SetKey(0, key);
+        ASSERT_TRUE(keyboard.Save());
+        CKeyboardDef reloaded;
+        ASSERT_TRUE(reloaded.Load());
+        EXPECT_EQ(reloaded.GetKey(0).texts[0], c.afterReload) << c.text;
+    }
+}
+
+TEST(KeyboardDefFile, LongLinesAreScannedForAtMost4096TextBytes)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    KeyEntry old;
+    old.texts.fill("old");
+    keyboard.SetKey(0, old);
+    keyboard.SetKey(1, old);
+
+    const std::string longText(100000, 'a');
+    WriteFile("softKB.skb",
+              CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\",\"" + longText + "\",\"b\"",
+                    "\"0\",\"0\",\"10\",\"10\",\"" + std::string(4094, 'c') + "\"," + longText}));
+    ASSERT_TRUE(keyboard.Load());
+    ASSERT_EQ(keyboard.KeyCount(), 2);
+    // The first field never closes inside the scanned bytes.
+    EXPECT_EQ(keyboard.GetKey(0).texts[0], std::string(4095, 'a'));
+    EXPECT_EQ(keyboard.GetKey(0).texts[1], "old");
+    // A field closing on the last scanned byte, then the unfinished rest.
+    EXPECT_EQ(keyboard.GetKey(1).texts[0], std::string(4094, 'c'));
+    EXPECT_EQ(keyboard.GetKey(1).texts[1], "");
+    EXPECT_EQ(keyboard.GetKey(1).texts[2], "old");
+}
+
+TEST(KeyboardDefFile, BareLineFeedsReadLikeCrLf)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CKeyboardDef crlf;
+    ASSERT_TRUE(crlf.Load());
+
+    std::string lf = SampleFile();
+    for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;)
+        lf.erase(at, 1);
+    lf.pop_back();  // and no line end after the last line
+    WriteFile("softKB.skb", lf);
+    CKeyboardDef bare;
+    ASSERT_TRUE(bare.Load());
+    ExpectSameDefinition(crlf, bare);
+}
+
+TEST(KeyboardDefFile, SaveWritesKeyCountKeysAndMeasuredMarks)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured, kKeyA}));
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    KeyEntry extra;
+    extra.rect = PenRect{0, 0, 1, 1};
+    extra.texts[0] = "lost";
+    keyboard.SetKey(1, extra);
+    keyboard.SetMeasuredMarks(keyboard.ReferenceMarks());
+    ASSERT_TRUE(keyboard.Save());
+    EXPECT_EQ(ReadFile("softKB.skb"), CrLf({kSettings, kReference, kReference, kKeyA}));
+}
+
+TEST(KeyboardDefFile, FirstSaveNeedsNoPreviousFile)
+{
+    ScopedWorkDir dir;
+    CKeyboardDef keyboard;
+    MessageLog log;
+    ASSERT_TRUE(keyboard.Save());
+    EXPECT_TRUE(log.Messages().empty());
+    EXPECT_EQ(ReadFile("softKB.skb"),
+              CrLf({"\"0\",\"0\",\"10\"", "\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\"",
+                    "\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\""}));
+}
+
+TEST(KeyboardDefFile, SaveFailuresLeaveThePreviousFileInPlace)
+{
+    const std::string previous = SampleFile();
+
+    {
+        SCOPED_TRACE("temporary file cannot be created");
+        ScopedWorkDir dir;
+        WriteFile("softKB.skb", previous);
+        fs::create_directory("new.skb");
+        CKeyboardDef keyboard;
+        MessageLog log;
+        EXPECT_FALSE(keyboard.Save());
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
+        EXPECT_EQ(ReadFile("softKB.skb"), previous);
+    }
+    if (fs::exists("/dev/full")) {
+        SCOPED_TRACE("writing fails");
+        ScopedWorkDir dir;
+        WriteFile("softKB.skb", previous);
+        fs::create_symlink("/dev/full", "new.skb");
+        CKeyboardDef keyboard;
+        MessageLog log;
+        EXPECT_FALSE(keyboard.Save());
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
+        EXPECT_EQ(ReadFile("softKB.skb"), previous);
+        EXPECT_FALSE(fs::exists("softKB.skb.bak"));
+    }
+    {
+        SCOPED_TRACE("final rename fails");
+        // Directories that are not empty can be neither deleted nor replaced,
+        // so the new file cannot take the name.
+        ScopedWorkDir dir;
+        fs::create_directory("softKB.skb");
+        WriteFile("softKB.skb/inside", previous);
+        fs::create_directory("softKB.skb.bak");
+        WriteFile("softKB.skb.bak/inside", "old backup");
+        CKeyboardDef keyboard;
+        MessageLog log;
+        EXPECT_FALSE(keyboard.Save());
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
+        EXPECT_EQ(ReadFile("softKB.skb/inside"), previous);
+        EXPECT_TRUE(fs::is_regular_file("new.skb"));
+    }
+}
+
+namespace {
+
+// Each call is recorded; the rename whose source is `failingFrom` fails.
+std::vector<std::string> g_calls;
+std::string g_failingFrom;
+
+int RecordingRemove(const char* path)
+{
+    g_calls.push_back(std::string("remove ") + path);
+    return std::remove(path);
+}
+
+int RecordingRename(const char* from, const char* to)
+{
+    g_calls.push_back(std::string("rename ") + from + " " + to);
+    return from == g_failingFrom ? -1 : std::rename(from, to);
+}
+
+}  // namespace
+
+TEST(FileReplace, FailedFinalRenamePutsThePreviousFileBack)
+{
+    const FileReplaceOps ops{RecordingRemove, RecordingRename};
+    {
+        ScopedWorkDir dir;
+        WriteFile("target", "previous");
+        WriteFile("target.bak", "older");
+        WriteFile("new", "replacement");
+        g_calls.clear();
+        g_failingFrom = "new";
+        EXPECT_FALSE(ReplaceFileKeepingBackup("new", "target", "target.bak", ops));
+        EXPECT_EQ(g_calls, (std::vector<std::string>{"remove target.bak", "rename target target.bak",
+                                                     "rename new target", "rename target.bak target"}));
+        EXPECT_EQ(ReadFile("target"), "previous");
+        EXPECT_EQ(ReadFile("new"), "replacement");
+    }
+    {
+        ScopedWorkDir dir;
+        WriteFile("target", "previous");
+        WriteFile("new", "replacement");
+        g_failingFrom.clear();
+        EXPECT_TRUE(ReplaceFileKeepingBackup("new", "target", "target.bak", ops));
+        EXPECT_EQ(ReadFile("target"), "replacement");
+        EXPECT_EQ(ReadFile("target.bak"), "previous");
+        EXPECT_FALSE(fs::exists("new"));
+    }
+}
+
+TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CQuadMapping mapping;
+    CEditableKeyboardDef keyboard;
+    keyboard.SetMapping(&mapping);
+    ASSERT_TRUE(keyboard.Load());
+    keyboard.SetInputMode(2);
+    KeyEntry beyond;
+    beyond.texts[4] = "beyond the count";
+    keyboard.SetKey(150, beyond);
+
+    std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
+    EXPECT_EQ(dynamic_cast<CEditableKeyboardDef*>(clone.get()), nullptr);
+    ExpectSameDefinition(keyboard, *clone);
+    EXPECT_EQ(clone->Mapping(), &mapping);
+
+    clone->SetInputMode(1);
+    clone->SetKey(0, beyond);
+    EXPECT_EQ(keyboard.GetInputMode(), InputMode::HalfWidth);
+    EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
+}
+
+TEST(KeyboardDef, InputModeAcceptsOnlyTheThreeModes)
+{
+    CKeyboardDef keyboard;
+    EXPECT_EQ(keyboard.GetInputMode(), InputMode::Hiragana);
+    const struct {
+        int set;
+        InputMode expected;
+    } steps[] = {{1, InputMode::Katakana}, {3, InputMode::Katakana}, {-1, InputMode::Katakana},
+                 {2, InputMode::HalfWidth}, {0, InputMode::Hiragana}};
+    for (const auto& step : steps) {
+        keyboard.SetInputMode(step.set);
+        EXPECT_EQ(keyboard.GetInputMode(), step.expected) << step.set;
+    }
+}
+
+TEST(KeyboardDef, KeyListShowsAHundredFiftyRows)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    CInMemoryListView list;
+    for (int column = 0; column < kSlotCount; ++column)
+        list.InsertColumn(column, "", 68);
+    keyboard.FillKeyList(list);
+
+    ASSERT_EQ(list.RowCount(), 150);
+    const std::vector<std::string> row0 = {"あ", "---", "ぁ", "ア", "---", "ァ", "a", "A", "---"};
+    for (int column = 0; column < kSlotCount; ++column) {
+        EXPECT_EQ(list.GetItemText(0, column), row0[static_cast<std::size_t>(column)]);
+        EXPECT_EQ(list.GetItemText(149, column), "---");
+    }
+
+    KeyEntry edited = keyboard.GetKey(1);
+    edited.texts[0] = "";
+    edited.texts[8] = "new";
+    keyboard.SetKey(1, edited);
+    list.SetItemState(1, IListView::kSelected, IListView::kSelected);
+    keyboard.RefreshKeyRow(list, 1);
+    EXPECT_EQ(list.RowCount(), 150);
+    EXPECT_EQ(list.GetItemText(1, 0), "---");
+    EXPECT_EQ(list.GetItemText(1, 8), "new");
+    EXPECT_EQ(list.GetItemText(2, 0), "---");
+    EXPECT_EQ(list.SelectedCount(), 0);
+}
+
+TEST(EditableKeyboardDef, SavesOnlyWhenModified)
+{
+    ScopedWorkDir dir;
+    WriteFile("softKB.skb", SampleFile());
+    CEditableKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+    EXPECT_TRUE(keyboard.SaveIfModified());
+    EXPECT_EQ(ReadFile("softKB.skb"), SampleFile());
+    EXPECT_FALSE(fs::exists("softKB.skb.bak"));
+
+    keyboard.SetModified();
+    EXPECT_TRUE(keyboard.SaveIfModified());
+    EXPECT_TRUE(keyboard.IsModified());
+    EXPECT_EQ(ReadFile("softKB.skb.bak"), SampleFile());
+
+    fs::create_directory("new.skb");
+    MessageLog log;
+    EXPECT_FALSE(keyboard.SaveIfModified());
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
+}
+
+TEST(EditableKeyboardDef, LockFlagsAreReadCharacterByCharacter)
+{
+    ScopedWorkDir dir;
+    WriteFile("keydef.skb", CrLf({"1,1,1,0,0,0,0,0,0", "1, 0, 0", "1,1,1,1,1,1,1,1,1,1,1", "a1b", "", "1,1,1"}));
+    CEditableKeyboardDef keyboard;
+    MessageLog log;
+    ASSERT_TRUE(keyboard.LoadLockFlags());
+    EXPECT_TRUE(log.Messages().empty());
+
+    using Flags = CEditableKeyboardDef::LockFlagSet;
+    EXPECT_EQ(keyboard.LockFlags(0), (Flags{'1', '1', '1', '0', '0', '0', '0', '0', '0'}));
+    EXPECT_EQ(keyboard.LockFlags(1), (Flags{'1', ' ', '0', '0', '0', '0', '0', '0', '0'}));
+    EXPECT_EQ(keyboard.LockFlags(2), (Flags{'1', '1', '1', '1', '1', '1', '1', '1', '1'}));
+    EXPECT_EQ(keyboard.LockFlags(3), (Flags{'a', '0', '0', '0', '0', '0', '0', '0', '0'}));
+    // The empty line ended the file.
+    EXPECT_EQ(keyboard.LockFlags(5)[0], '0');
+    EXPECT_EQ(keyboard.LockFlags(200)[0], '0');
+    EXPECT_EQ(keyboard.LockFlags(-1)[0], '0');
+}
+
+TEST(EditableKeyboardDef, LockFileLimitsAndFailure)
+{
+    ScopedWorkDir dir;
+    CEditableKeyboardDef keyboard;
+    {
+        MessageLog log;
+        EXPECT_FALSE(keyboard.LoadLockFlags());
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{kLockOpenFailed});
+        EXPECT_EQ(keyboard.LockFlags(0)[0], '0');
+    }
+    std::vector<std::string> lines(205, "1,1,1,1,1,1,1,1,1");
+    lines[199] = "0,1,0,1,0,1,0,1,0";
+    WriteFile("keydef.skb", CrLf(lines));
+    ASSERT_TRUE(keyboard.LoadLockFlags());
+    EXPECT_EQ(keyboard.LockFlags(199)[1], '1');
+    EXPECT_EQ(keyboard.LockFlags(199)[0], '0');
+
+    // A second load over the first changes only what the file reaches.
+    WriteFile("keydef.skb", CrLf({"0,0"}));
+    ASSERT_TRUE(keyboard.LoadLockFlags());
+    EXPECT_EQ(keyboard.LockFlags(0), (CEditableKeyboardDef::LockFlagSet{'0', '0', '1', '1', '1', '1', '1', '1', '1'}));
+}
