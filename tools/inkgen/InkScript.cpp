@@ -115,6 +115,25 @@ size_t CharLength(const std::string& text, size_t at)
     return twoBytes && at + 1 < text.size() ? 2 : 1;
 }
 
+// Where the notepad stores an upright point of a page kept in the header's
+// orientation; the reader turns it back with 16-bit arithmetic on the
+// header's width W and height H.
+IntPoint StoredPoint(const PageHeader& h, IntPoint p)
+{
+    const auto w = static_cast<int32_t>(h.width & 0xFFFF);
+    const auto hh = static_cast<int32_t>(h.height & 0xFFFF);
+    switch (h.orientation) {
+    case 1:
+        return {w - p.y, p.x};
+    case 2:
+        return {w - p.x, hh - p.y};
+    case 3:
+        return {p.y, hh - p.x};
+    default:
+        return p;
+    }
+}
+
 struct SlotChoice {
     int key = -1;
     int gesture = 0;
@@ -452,9 +471,11 @@ std::vector<IntPoint> Interpreter::Write(const PenPath& sheetPath) const
         const PenPoint w = pose.Apply(p);
         const auto x = static_cast<int32_t>(std::lround(w.x));
         const auto y = static_cast<int32_t>(std::lround(w.y));
-        // The stored coordinates must fit the sample (x 16, y 14 bits) and the
+        // The stored coordinates must fit a sample (x 16, y 14 bits) and the
         // upright ones the signed 16-bit records of the reader.
-        if (x < 0 || y < 0 || x > 0x7FFF || y > 0x3FFF || x > uprightWidth || y > uprightHeight)
+        const IntPoint stored = StoredPoint(h, {x, y});
+        if (x < 0 || y < 0 || x > 0x7FFF || x > uprightWidth || y > uprightHeight || stored.x < 0 ||
+            stored.x > 0xFFFF || stored.y < 0 || stored.y > 0x3FFF)
             Fail("the point (" + std::to_string(x) + ", " + std::to_string(y) + ") lies off the page");
         points.push_back({x, y});
     }
@@ -614,31 +635,11 @@ inkfile::InkFileWriter ToInkFile(const GeneratedPage& page)
         .Format(h.formatMajor, h.formatMinor)
         .Size(h.width, h.height)
         .Orientation(h.orientation);
-    // The notepad stores a turned page turned; the reader undoes it with
-    // 16-bit arithmetic on the header's width W and height H.
-    const auto w = static_cast<int32_t>(h.width & 0xFFFF);
-    const auto hh = static_cast<int32_t>(h.height & 0xFFFF);
     for (const GeneratedStroke& stroke : page.strokes) {
         std::vector<inkfile::Point> stored;
         for (const IntPoint& p : stroke.points) {
-            int32_t x = p.x, y = p.y;
-            switch (h.orientation) {
-            case 1:
-                x = w - p.y;
-                y = p.x;
-                break;
-            case 2:
-                x = w - p.x;
-                y = hh - p.y;
-                break;
-            case 3:
-                x = p.y;
-                y = hh - p.x;
-                break;
-            default:
-                break;
-            }
-            stored.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y)});
+            const IntPoint s = StoredPoint(h, p);
+            stored.push_back({static_cast<uint16_t>(s.x), static_cast<uint16_t>(s.y)});
         }
         writer.Stroke(stored, stroke.colour);
     }

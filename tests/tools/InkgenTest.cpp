@@ -1,0 +1,503 @@
+#include "ink/InkParser.h"
+#include "ink/QuadMapping.h"
+#include "inkfile/InkFileWriter.h"
+#include "inkgen/InkScript.h"
+#include "keyboard/KeyboardDef.h"
+#include "platform/MessageBox.h"
+#include "platform/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using inkgen::GeneratedPage;
+using inkgen::GeneratedStroke;
+using inkgen::StrokeRole;
+
+namespace {
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+const fs::path kExamples = MAROVI_EXAMPLES_DIR;
+
+// A temporary working folder holding a copy of the example keyboard (with an
+// optional other settings line), current for the life of the object, since
+// the program reads softKB.skb from the current directory.
+class KeyboardDir {
+public:
+    explicit KeyboardDir(const std::string& settings = "")
+        : previous_(fs::current_path()), path_(fs::temp_directory_path() / "marovi-inkgen-XXXXXX")
+    {
+        std::string pattern = path_.string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+        std::string bytes = ReadBytes(kExamples / "softKB.skb");
+        if (!settings.empty())
+            bytes.replace(bytes.find("\"0\",\"12\",\"10\""), 13, settings);
+        std::ofstream(path_ / "softKB.skb", std::ios::binary) << bytes;
+        fs::current_path(path_);
+    }
+    ~KeyboardDir()
+    {
+        std::error_code ignored;
+        fs::current_path(previous_, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    KeyboardDir(const KeyboardDir&) = delete;
+    KeyboardDir& operator=(const KeyboardDir&) = delete;
+
+    std::string Keyboard() const { return (path_ / "softKB.skb").string(); }
+    std::string File(const char* name) const { return (path_ / name).string(); }
+
+    std::unique_ptr<CKeyboardDef> Load() const
+    {
+        auto kb = std::make_unique<CKeyboardDef>();
+        std::vector<std::string> messages;
+        ScopedMessageSink sink([&](const std::string& text, MessageIcon) { messages.push_back(text); });
+        EXPECT_TRUE(kb->Load());
+        EXPECT_TRUE(messages.empty());
+        return kb;
+    }
+
+private:
+    fs::path previous_;
+    fs::path path_;
+};
+
+GeneratedPage RunPage(const std::string& script, const KeyboardDir& dir, uint32_t seed = 5)
+{
+    inkgen::ScriptOptions options;
+    options.keyboardPath = dir.Keyboard();
+    options.seed = seed;
+    return inkgen::RunScript(script, options);
+}
+
+// The page's records as the program loads them.
+std::vector<StrokeSample> LoadRecords(const GeneratedPage& page, const KeyboardDir& dir)
+{
+    const std::string path = dir.File("page.ink");
+    inkgen::ToInkFile(page).Save(path);
+    CInkParser parser;
+    parser.SetPath(path);
+    EXPECT_TRUE(parser.DoParse());
+    return {parser.GetRecords(), parser.GetRecords() + parser.GetRecordCount()};
+}
+
+using Stroke = std::vector<PenPoint>;
+
+std::vector<Stroke> Strokes(const std::vector<StrokeSample>& records)
+{
+    std::vector<Stroke> strokes;
+    for (const StrokeSample& r : records) {
+        if (r.kind == StrokeSample::PenDown)
+            strokes.emplace_back();
+        if (r.kind != StrokeSample::PenUp)
+            strokes.back().push_back({r.x, r.y});
+    }
+    return strokes;
+}
+
+PenPoint Centre(const Stroke& s)
+{
+    auto [minX, maxX] = std::minmax_element(s.begin(), s.end(), [](auto a, auto b) { return a.x < b.x; });
+    auto [minY, maxY] = std::minmax_element(s.begin(), s.end(), [](auto a, auto b) { return a.y < b.y; });
+    return {(minX->x + maxX->x) / 2, (minY->y + maxY->y) / 2};
+}
+
+// How the recogniser reads a stroke on the keyboard: its gesture by extent
+// and direction, its hit point by the keyboard's rule.
+int GestureOf(const Stroke& s)
+{
+    auto [minX, maxX] = std::minmax_element(s.begin(), s.end(), [](auto a, auto b) { return a.x < b.x; });
+    auto [minY, maxY] = std::minmax_element(s.begin(), s.end(), [](auto a, auto b) { return a.y < b.y; });
+    if (maxX->x - minX->x <= 250 && maxY->y - minY->y <= 250)
+        return 1;
+    const PenPoint f = s.front(), l = s.back();
+    if (f.y > l.y && l.x > f.x)
+        return 2;
+    if (f.y < l.y && l.x < f.x)
+        return 3;
+    return 1;
+}
+
+int KeyHit(const Stroke& s, const CKeyboardDef& kb)
+{
+    const int divisor[] = {0, 4, 2};
+    const PenPoint f = s.front(), l = s.back();
+    const int d = divisor[kb.HitPointRule()];
+    const PenPoint p = d == 0 ? f : PenPoint{f.x + (l.x - f.x) / d, f.y + (l.y - f.y) / d};
+    for (int k = 0; k < kb.KeyCount(); ++k) {
+        if (kb.GetKey(k).rect.Contains(p.x, p.y))
+            return k;
+    }
+    return -1;
+}
+
+struct ReadKey {
+    size_t stroke;
+    int key;
+    int gesture;
+};
+
+// Reads a page the way the converter does: back spaces first, then the texts
+// with the modes the tags select, "[picture]" for an ink group ("[picture
+// again]" right after <REUSE>). Strokes from `first` on; the calibration taps
+// before it are left out.
+std::string ReadPage(const std::vector<Stroke>& strokes, const CKeyboardDef& kb, size_t first = 0)
+{
+    const PenRect b = kb.Bounds();
+    std::vector<ReadKey> keys;
+    std::vector<bool> active;
+    std::vector<size_t> inkStarts;
+    for (size_t i = first; i < strokes.size(); ++i) {
+        if (b.Contains(strokes[i].front().x, strokes[i].front().y))
+            keys.push_back({i, KeyHit(strokes[i], kb), GestureOf(strokes[i])});
+        else if (i == first || b.Contains(strokes[i - 1].front().x, strokes[i - 1].front().y))
+            inkStarts.push_back(i);
+    }
+    active.assign(keys.size(), true);
+    auto lookup = [&](const ReadKey& k, int& mode) {
+        std::string text = k.key < 0 ? "" : kb.GetKey(k.key).texts[static_cast<size_t>(3 * mode + k.gesture - 1)];
+        if (text == "<HIRA>" || text == "<KANA>" || text == "<HAN>") {
+            mode = text == "<HIRA>" ? 0 : text == "<KANA>" ? 1 : 2;
+            return std::string();
+        }
+        return text;
+    };
+    int mode = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!active[i] || lookup(keys[i], mode) != "<BS>")
+            continue;
+        active[i] = false;
+        for (size_t j = i; j-- > 0;) {
+            if (active[j]) {
+                active[j] = false;
+                break;
+            }
+        }
+    }
+    std::string out;
+    mode = 0;
+    bool reuse = false;
+    size_t nextKey = 0;
+    for (size_t i = first; i < strokes.size(); ++i) {
+        if (std::find(inkStarts.begin(), inkStarts.end(), i) != inkStarts.end()) {
+            out += reuse ? "[picture again]" : "[picture]";
+            reuse = false;
+        }
+        if (nextKey >= keys.size() || keys[nextKey].stroke != i)
+            continue;
+        const size_t k = nextKey++;
+        if (!active[k])
+            continue;
+        const std::string text = lookup(keys[k], mode);
+        reuse = text == "<REUSE>";
+        if (text == "<BR>")
+            out += "\n";
+        else if (!reuse)
+            out += SjisToUtf8(text);
+    }
+    return out;
+}
+
+// Every key stroke inkgen generated hits the key it aimed at with the gesture
+// it meant, as read back from the file.
+void ExpectKeysHit(const GeneratedPage& page, const std::vector<Stroke>& read, const CKeyboardDef& kb)
+{
+    ASSERT_EQ(read.size(), page.strokes.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        const GeneratedStroke& g = page.strokes[i];
+        if (g.role != StrokeRole::Key)
+            continue;
+        EXPECT_EQ(KeyHit(read[i], kb), g.key) << "stroke " << i;
+        EXPECT_EQ(GestureOf(read[i]), g.gesture) << "stroke " << i;
+        EXPECT_EQ(kb.GetKey(g.key).texts[static_cast<size_t>(3 * g.mode + g.gesture - 1)], g.text);
+    }
+}
+
+TEST(ExampleKeyboard, ProgramAndInkgenReadTheSameKeys)
+{
+    KeyboardDir dir;
+    const auto kb = dir.Load();
+    const inkgen::KeyboardLayout layout = inkgen::KeyboardLayout::Load(dir.Keyboard());
+
+    EXPECT_EQ(kb->HitPointRule(), 0);
+    EXPECT_EQ(kb->FontSize(), 12);
+    EXPECT_EQ(kb->PictureScale(), 10);
+    EXPECT_EQ(kb->ReferenceMarks(), kb->MeasuredMarks());
+    EXPECT_EQ(kb->Bounds(), (PenRect{5000, 8000, 16000, 14000}));
+    ASSERT_EQ(kb->KeyCount(), static_cast<int>(layout.keys.size()));
+    EXPECT_LE(kb->KeyCount(), CKeyboardDef::kKeyListRows);
+    for (int k = 0; k < kb->KeyCount(); ++k) {
+        const KeyEntry key = kb->GetKey(k);
+        const inkgen::Rect& r = layout.keys[static_cast<size_t>(k)].rect;
+        EXPECT_EQ(key.rect, (PenRect{r.left, r.top, r.right, r.bottom})) << "key " << k;
+        for (size_t s = 0; s < 9; ++s)
+            EXPECT_EQ(key.texts[s], layout.keys[static_cast<size_t>(k)].slots[s]) << "key " << k << " slot " << s;
+    }
+    // The corner marks in the mapping's order: P1 and P3 neighbours of P0.
+    const auto& m = kb->ReferenceMarks();
+    EXPECT_TRUE(m[0].y == m[1].y && m[1].x == m[2].x && m[2].y == m[3].y && m[3].x == m[0].x);
+    EXPECT_EQ(m[4], (PenPoint{(m[0].x + m[2].x) / 2, (m[0].y + m[2].y) / 2}));
+    for (const PenPoint& mark : m) {
+        const PenRect& b = kb->Bounds();
+        EXPECT_GT(std::max({b.left - mark.x, mark.x - b.right, b.top - mark.y, mark.y - b.bottom}), 500);
+    }
+}
+
+TEST(ExampleKeyboard, SlotsOfTheKanaSheet)
+{
+    KeyboardDir dir;
+    const auto kb = dir.Load();
+    struct Case {
+        int key;
+        int slot;
+        const char* text;  // Shift_JIS, like every literal of the program
+    } cases[] = {
+        {0, 0, "あ"},  {0, 2, "ぁ"},      {1, 1, "が"},      {5, 2, "ぱ"},     {25, 2, "っ"},
+        {22, 4, "ヴ"}, {1, 5, "ヵ"},      {51, 2, "ょ"},     {10, 0, "ん"},    {0, 6, "a"},
+        {0, 7, "A"},   {5, 6, "z"},       {16, 6, "1"},      {20, 6, ","},     {58, 6, " "},
+        {58, 0, "　"}, {55, 8, "<HIRA>"}, {56, 0, "<KANA>"}, {57, 4, "<HAN>"}, {59, 0, "<BS>"},
+        {60, 3, "<BR>"}, {61, 7, "<REUSE>"}, {4, 1, ""}, {50, 6, "9"}, {10, 6, "'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(kb->GetKey(c.key).texts[static_cast<size_t>(c.slot)], c.text) << c.key << "/" << c.slot;
+
+    // keydef.skb locks every slot of the command keys and nothing else.
+    const std::string keydef = ReadBytes(kExamples / "keydef.skb");
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = keydef.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(keydef.substr(at, end - at));
+    ASSERT_EQ(static_cast<int>(lines.size()), kb->KeyCount());
+    for (int k = 0; k < kb->KeyCount(); ++k) {
+        const bool command = kb->GetKey(k).texts[0].rfind('<', 0) == 0;
+        EXPECT_EQ(lines[static_cast<size_t>(k)], command ? "1,1,1,1,1,1,1,1,1" : "0,0,0,0,0,0,0,0,0") << k;
+    }
+}
+
+// Scripts are UTF-8 files and what a page reads as is given in UTF-8, so
+// their literals carry u8; plain literals compile to Shift_JIS.
+TEST(Inkgen, TypedTextIsReadBackByTheProgram)
+{
+    struct Case {
+        const char* settings;
+        const char* script;
+        const char* read;
+    } cases[] = {
+        {"", u8"type こんにちは", u8"こんにちは"},
+        {"", u8"type がぱっきょ", u8"がぱっきょ"},
+        {"", u8"type カタカナとひらがな", u8"カタカナとひらがな"},
+        {"", "type Hello, World 2024!", "Hello, World 2024!"},
+        {"", u8"type \" a\"\ntype 「ヴ」", u8" a「ヴ」"},
+        {"", u8"type にほん\nbr\ntype ご", u8"にほん\nご"},
+        // A back space cancels the mode key too: katakana stays in force.
+        {"", u8"type カ\nbs\ntype あ", u8"あ"},
+        {"", "type ab\nbs 2\ntype c", "c"},
+        {"", "tap 0 1\nup 1\ndown 5\nhan\ntap 0", u8"あかがぱa"},
+        {"", u8"circle 2000 3000 300\ntype あ\nreuse\ncircle 2000 3000 100", u8"[picture]あ[picture again]"},
+        // Strokes still land on their keys when the quarter or middle point is tested.
+        {"\"1\",\"12\",\"10\"", u8"type ゲーム・パズル", u8"ゲーム・パズル"},
+        {"\"2\",\"12\",\"10\"", u8"type ぷよぷよ MAX", u8"ぷよぷよ MAX"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        KeyboardDir dir(c.settings);
+        const auto kb = dir.Load();
+        const GeneratedPage page = RunPage(c.script, dir);
+        const auto strokes = Strokes(LoadRecords(page, dir));
+        ExpectKeysHit(page, strokes, *kb);
+        EXPECT_EQ(ReadPage(strokes, *kb), c.read);
+        EXPECT_EQ(inkgen::ExpectedText(page), c.read);
+    }
+}
+
+TEST(Inkgen, StrokeShapes)
+{
+    KeyboardDir dir;
+    const auto kb = dir.Load();
+    const GeneratedPage page = RunPage("tap 12\nup 12\ndown 12\nline 1000 2000 4000 2000\ncircle 3000 4000 500", dir);
+    const auto read = Strokes(LoadRecords(page, dir));
+    ASSERT_EQ(read.size(), 5u);
+    for (size_t i = 0; i < read.size(); ++i) {
+        ASSERT_EQ(read[i].size(), page.strokes[i].points.size());
+        for (size_t p = 0; p < read[i].size(); ++p)
+            EXPECT_EQ(read[i][p], (PenPoint{page.strokes[i].points[p].x, page.strokes[i].points[p].y}));
+    }
+    auto extent = [](const Stroke& s, int32_t PenPoint::*axis) {
+        auto [lo, hi] = std::minmax_element(s.begin(), s.end(), [&](auto a, auto b) { return a.*axis < b.*axis; });
+        return (*hi).*axis - (*lo).*axis;
+    };
+    EXPECT_GE(read[0].size(), 3u);
+    EXPECT_LE(std::max(extent(read[0], &PenPoint::x), extent(read[0], &PenPoint::y)), 100);
+    for (size_t i : {1u, 2u}) {
+        const PenPoint f = read[i].front(), l = read[i].back();
+        const double length = std::hypot(l.x - f.x, l.y - f.y);
+        EXPECT_NEAR(length, 610, 60);
+        EXPECT_GT(std::min(std::abs(l.x - f.x), std::abs(l.y - f.y)), 250);
+        EXPECT_EQ(l.x > f.x, i == 1);
+        EXPECT_EQ(l.y < f.y, i == 1);
+    }
+    EXPECT_NEAR(extent(read[3], &PenPoint::x), 3000, 10);
+    EXPECT_NEAR(extent(read[4], &PenPoint::x), 1000, 80);
+    EXPECT_NEAR(Centre(read[4]).y, 4000, 40);
+}
+
+TEST(Inkgen, TurnedPagesReadUpright)
+{
+    const char* sizes[] = {"21000 14800", "16000 21000", "21000 14800", "16000 21000"};
+    for (int orientation = 0; orientation < 4; ++orientation) {
+        SCOPED_TRACE(orientation);
+        KeyboardDir dir;
+        const auto kb = dir.Load();
+        const std::string script = std::string("header size ") + sizes[orientation] +
+                                   "\nheader orientation " + std::to_string(orientation) + u8"\ntype まわる";
+        const GeneratedPage page = RunPage(script, dir);
+        const auto read = Strokes(LoadRecords(page, dir));
+        ExpectKeysHit(page, read, *kb);
+        EXPECT_EQ(ReadPage(read, *kb), u8"まわる");
+    }
+}
+
+TEST(Inkgen, CalibrationTapsMeasureTheShiftedSheet)
+{
+    KeyboardDir dir;
+    const auto kb = dir.Load();
+    const GeneratedPage page =
+        RunPage(u8"sheet shift 3mm -2mm rotate 0.8\ncalibrate\ntype ずれても　よめる Text\nbr\ntype おわり", dir);
+    EXPECT_TRUE(page.warnings.empty());
+    std::vector<StrokeSample> records = LoadRecords(page, dir);
+    const auto raw = Strokes(records);
+    ASSERT_GT(raw.size(), 5u);
+
+    CKeyboardDef::Marks measured{};
+    for (size_t k = 0; k < 5; ++k) {
+        measured[k] = Centre(raw[k]);
+        const PenPoint ref = kb->ReferenceMarks()[k];
+        EXPECT_LE(std::max(std::abs(measured[k].x - ref.x), std::abs(measured[k].y - ref.y)), 500) << k;
+        // The sheet moved by (300, -200) and turned by less than 200 units at
+        // the corners; the centre mark only moved.
+        EXPECT_NEAR(measured[k].x - ref.x, 300, k == 4 ? 30 : 230) << k;
+        EXPECT_NEAR(measured[k].y - ref.y, -200, k == 4 ? 30 : 230) << k;
+    }
+    CQuadMapping mapping;
+    mapping.SetSource(measured[0].x, measured[0].y, measured[1].x, measured[1].y, measured[2].x, measured[2].y,
+                      measured[3].x, measured[3].y);
+    const auto& r = kb->ReferenceMarks();
+    mapping.SetTarget(r[0].x, r[0].y, r[1].x, r[1].y, r[2].x, r[2].y, r[3].x, r[3].y);
+    mapping.MapRecords(records.data(), static_cast<uint32_t>(records.size()));
+    const auto mapped = Strokes(records);
+    EXPECT_EQ(ReadPage(mapped, *kb, 5), u8"ずれても　よめる Text\nおわり");
+    ExpectKeysHit(page, mapped, *kb);
+}
+
+TEST(Inkgen, SameSeedSameFile)
+{
+    KeyboardDir dir;
+    const char* script = u8"seed 3\ncalibrate\ntype あいう\nsignature 1500 3000 3000 800";
+    const auto bytes = [&](std::optional<uint32_t> seed) {
+        inkgen::ScriptOptions options;
+        options.keyboardPath = dir.Keyboard();
+        options.seed = seed;
+        return inkgen::ToInkFile(inkgen::RunScript(script, options)).Bytes();
+    };
+    EXPECT_EQ(bytes(std::nullopt), bytes(std::nullopt));
+    EXPECT_EQ(bytes(std::nullopt), bytes(3u));  // the script's own seed
+    EXPECT_NE(bytes(3u), bytes(4u));
+}
+
+TEST(Inkgen, ScriptMistakesNameTheirLine)
+{
+    struct Case {
+        const char* script;
+        int line;
+        const char* message;
+    } cases[] = {
+        {u8"type あ\nfrobnicate", 2, "unknown command"},
+        {u8"# comment\n\ntype 漢字", 3, u8"no key gives \"漢\""},
+        {u8"type あ\nheader size 100 100", 2, "before the first stroke"},
+        {"circle 10000 10000 300", 1, "starts on the keyboard"},
+        {"tap 62", 1, "not a number from 0 to 61"},
+        {"rect 1000 1000 2000 x", 1, "not a length"},
+        {"header orientation 4", 1, "not a number from 0 to 3"},
+        {"header signature UED", 1, "four characters"},
+        {"polyline 100 100 200", 1, "two points"},
+        {"line 20000 1000 22000 1000", 1, "off the page"},
+        {"header size 14800 21000\nheader orientation 3\nline 1000 1000 2000 1000", 3, "off the page"},
+        {"sheet shift 1mm", 1, "sheet [shift DX DY]"},
+    };
+    KeyboardDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        try {
+            RunPage(c.script, dir);
+            ADD_FAILURE() << "no error";
+        } catch (const inkgen::ScriptError& e) {
+            EXPECT_EQ(e.Line(), c.line);
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+
+    const GeneratedPage late = RunPage(u8"type あ\ncalibrate", dir);
+    ASSERT_EQ(late.warnings.size(), 1u);
+    EXPECT_NE(late.warnings[0].find("start of a page"), std::string::npos);
+    const GeneratedPage far = RunPage("sheet shift 6mm 0\ncalibrate", dir);
+    EXPECT_EQ(far.warnings.size(), 5u);
+}
+
+TEST(Inkgen, ExamplePagesReadAsWritten)
+{
+    struct Case {
+        const char* script;
+        bool calibrated;
+        const char* contains;
+    } cases[] = {
+        {"memo.ink.txt", false, u8"\nじかんは 10:30\n"},
+        {"calibrated.ink.txt", true, "\nCalibrated: OK!\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        KeyboardDir dir;
+        const auto kb = dir.Load();
+        inkgen::ScriptOptions options;
+        options.baseDirectory = kExamples.string();
+        const GeneratedPage page = inkgen::RunScript(ReadBytes(kExamples / c.script), options);
+        EXPECT_TRUE(page.warnings.empty());
+        const std::string expected = inkgen::ExpectedText(page);
+        EXPECT_NE(expected.find(c.contains), std::string::npos) << expected;
+
+        std::vector<StrokeSample> records = LoadRecords(page, dir);
+        size_t first = 0;
+        if (c.calibrated) {
+            const auto raw = Strokes(records);
+            CKeyboardDef::Marks m{};
+            for (size_t k = 0; k < 5; ++k)
+                m[k] = Centre(raw[k]);
+            const auto& r = kb->ReferenceMarks();
+            CQuadMapping mapping;
+            mapping.SetSource(m[0].x, m[0].y, m[1].x, m[1].y, m[2].x, m[2].y, m[3].x, m[3].y);
+            mapping.SetTarget(r[0].x, r[0].y, r[1].x, r[1].y, r[2].x, r[2].y, r[3].x, r[3].y);
+            mapping.MapRecords(records.data(), static_cast<uint32_t>(records.size()));
+            first = 5;
+        }
+        const auto strokes = Strokes(records);
+        ExpectKeysHit(page, strokes, *kb);
+        EXPECT_EQ(ReadPage(strokes, *kb, first), expected);
+    }
+}
+
+} // namespace
