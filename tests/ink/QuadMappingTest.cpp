@@ -67,16 +67,6 @@ TEST(QuadMapping, SelfTestTracesTheTenPoints)
     EXPECT_TRUE(m.IsTargetSet());
 }
 
-TEST(QuadMapping, TracesToStandardOutputByDefault)
-{
-    CQuadMapping m = SelfTestQuads();
-    testing::internal::CaptureStdout();
-    m.TracePoint(80, -10);
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Ps = (80, -10), s = 0.000000, t = 1.000000, Pd = (100, 0)\n");
-}
-
 TEST(QuadMapping, SourceCornersLandOnTargetCorners)
 {
     struct Case {

@@ -24,6 +24,8 @@ int main(void)
     uint16_t major = 0;
     uint16_t minor = 0;
     ZEL640_Version(&major, &minor);
+    if (major != 1 || minor != 1)
+        ++failures;
     ZEL640_SetStrokesBuffer(NULL, 0);
     expect_error(ZEL640_ERR_INITIAL, "after calls that cannot fail");
 
