@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -70,9 +69,10 @@ KeyboardLayout KeyboardLayout::Load(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open keyboard " + path);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
     try {
-        return Parse(bytes);
+        return Parse(bytes.str());
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(path + ": " + e.what());
     }

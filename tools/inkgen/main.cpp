@@ -13,7 +13,7 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -91,11 +91,12 @@ int Run(int argc, char** argv)
         std::cerr << "inkgen: cannot open " << script << "\n";
         return 1;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream text;
+    text << in.rdbuf();
     options.baseDirectory = DirectoryOf(script);
 
     try {
-        const inkgen::GeneratedPage page = inkgen::RunScript(text, options);
+        const inkgen::GeneratedPage page = inkgen::RunScript(text.str(), options);
         for (const std::string& warning : page.warnings)
             std::cerr << script << ": warning: " << warning << "\n";
         inkgen::ToInkFile(page).Save(output);
