@@ -66,14 +66,17 @@ struct ScriptOptions {
 
 class ScriptError : public std::runtime_error {
 public:
-    ScriptError(int line, const std::string& what)
-        : std::runtime_error("line " + std::to_string(line) + ": " + what), line_(line)
+    ScriptError(int line, const std::string& message)
+        : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line), message_(message)
     {
     }
     int Line() const { return line_; }
+    // The mistake without its line number.
+    const std::string& Message() const { return message_; }
 
 private:
     int line_;
+    std::string message_;
 };
 
 // Runs a script (UTF-8 text). Throws ScriptError for a mistake in the script

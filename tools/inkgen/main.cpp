@@ -103,7 +103,7 @@ int Run(int argc, char** argv)
         if (expect)
             std::cout << inkgen::ExpectedText(page) << "\n";
     } catch (const inkgen::ScriptError& e) {
-        std::cerr << script << ":" << e.Line() << ": " << e.what() << "\n";
+        std::cerr << script << ":" << e.Line() << ": " << e.Message() << "\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "inkgen: " << e.what() << "\n";
