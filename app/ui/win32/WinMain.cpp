@@ -1,0 +1,20 @@
+#include "Win32MainDialog.h"
+
+#include "platform/MessageBox.h"
+#include "platform/win32/Win32MessageBox.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+// The program is its main window: it ends when the window closes, whichever
+// way it is closed.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    ScopedMessageSink messages(&ShowWin32MessageBox);
+
+    CWin32MainDialog dialog;
+    dialog.RunModal(nullptr);
+    return 0;
+}
