@@ -40,6 +40,11 @@ void Decode(Decompressor* d, std::FILE* file, DecodedJpeg* out)
     jpeg_create_decompress(&d->cinfo);
     jpeg_stdio_src(&d->cinfo, file);
     jpeg_read_header(&d->cinfo, TRUE);
+    out->precision = d->cinfo.data_precision;
+    for (const JQUANT_TBL* table : d->cinfo.quant_tbl_ptrs) {
+        if (table != nullptr)
+            out->dcQuantisers.push_back(table->quantval[0]);
+    }
     d->cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&d->cinfo);
     out->width = static_cast<int>(d->cinfo.output_width);
@@ -54,16 +59,6 @@ void Decode(Decompressor* d, std::FILE* file, DecodedJpeg* out)
     jpeg_finish_decompress(&d->cinfo);
     jpeg_destroy_decompress(&d->cinfo);
     out->ok = true;
-}
-
-int BigEndian16(const std::vector<uint8_t>& bytes, std::size_t at)
-{
-    return bytes[at] << 8 | bytes[at + 1];
-}
-
-bool IsFrameMarker(uint8_t marker)
-{
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
 }  // namespace
@@ -87,35 +82,17 @@ DecodedJpeg DecodeJpeg(const std::string& path)
     return decoded;
 }
 
-JpegMarkers ReadJpegMarkers(const std::string& path)
+uint8_t FirstFrameMarker(const std::string& path)
 {
-    JpegMarkers markers;
     const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return markers;
-    std::size_t at = 2;
-    while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+    // Segments after the start-of-image marker: FF, marker, big-endian length.
+    for (std::size_t at = 2; at + 4 <= bytes.size() && bytes[at] == 0xFF;) {
         const uint8_t marker = bytes[at + 1];
-        const auto length = static_cast<std::size_t>(BigEndian16(bytes, at + 2));
-        const std::size_t body = at + 4;
-        if (marker == 0xDA || length < 2 || body + length - 2 > bytes.size())
-            break;
-        if (marker == 0xDB) {
-            for (std::size_t table = body; table < body + length - 2;) {
-                const bool wide = (bytes[table] >> 4) != 0;
-                markers.dcQuantisers.push_back(wide ? BigEndian16(bytes, table + 1) : bytes[table + 1]);
-                table += 1 + (wide ? 128 : 64);
-            }
-        } else if (IsFrameMarker(marker) && markers.firstFrameMarker == 0) {
-            markers.firstFrameMarker = marker;
-            markers.precision = bytes[body];
-            markers.height = BigEndian16(bytes, body + 1);
-            markers.width = BigEndian16(bytes, body + 3);
-            markers.components = bytes[body + 5];
-        }
-        at = body + length - 2;
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return marker;
+        at += 2 + static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
     }
-    return markers;
+    return 0;
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)

@@ -61,25 +61,19 @@ PixelSet Square(int32_t left, int32_t top, int32_t right, int32_t bottom)
 
 TEST(Raster, DibLayoutIsBottomUpBlueGreenRedWithRowsPaddedToFourBytes)
 {
-    const struct {
-        int32_t width;
-        int32_t bytesPerRow;
-    } cases[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {13, 40}, {110, 332}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.width);
-        const std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(c.width, 3);
+    const std::pair<int32_t, int32_t> widthAndStride[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {110, 332}};
+    for (const auto& [width, stride] : widthAndStride) {
+        SCOPED_TRACE(width);
+        const std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(width, 3);
         ASSERT_TRUE(bitmap);
         RasterImage& image = bitmap->Image();
-        EXPECT_EQ(image.bytesPerRow, c.bytesPerRow);
-        EXPECT_EQ(RasterImage::StrideFor(c.width), c.bytesPerRow);
-        ASSERT_EQ(image.bits.size(), static_cast<std::size_t>(3 * c.bytesPerRow));
-        EXPECT_EQ(std::vector<uint8_t>(image.bits.size(), 0), image.bits) << "a fresh section is black";
+        EXPECT_EQ(image.bytesPerRow, stride);
+        EXPECT_EQ(std::vector<uint8_t>(static_cast<std::size_t>(3 * stride), 0), image.bits) << "fresh: black";
 
-        image.SetPixel(c.width - 1, 0, RgbColor{1, 2, 3});
-        const auto topRowLastPixel = static_cast<std::size_t>(2 * c.bytesPerRow + 3 * (c.width - 1));
-        EXPECT_EQ(image.bits[topRowLastPixel], 3);
-        EXPECT_EQ(image.bits[topRowLastPixel + 1], 2);
-        EXPECT_EQ(image.bits[topRowLastPixel + 2], 1);
+        image.SetPixel(width - 1, 0, RgbColor{1, 2, 3});
+        const auto topRowLastPixel = static_cast<std::size_t>(2 * stride + 3 * (width - 1));
+        EXPECT_EQ(std::vector<uint8_t>(&image.bits[topRowLastPixel], &image.bits[topRowLastPixel + 3]),
+                  (std::vector<uint8_t>{3, 2, 1}));
     }
 }
 
@@ -118,11 +112,8 @@ TEST(Raster, PensDrawInTheirColourStoredBlueGreenRed)
         Canvas canvas(8, 8);
         canvas.Polyline(CRasterPen::CreateSolid(2, colour), {{2, 2}, {5, 2}});
         const RasterImage& image = canvas.bitmap->Image();
-        EXPECT_EQ(image.GetPixel(3, 2), colour);
-        const std::size_t at = image.OffsetOf(3, 2);
-        EXPECT_EQ(image.bits[at], colour.blue);
-        EXPECT_EQ(image.bits[at + 1], colour.green);
-        EXPECT_EQ(image.bits[at + 2], colour.red);
+        const uint8_t* pixel = &image.bits[image.OffsetOf(3, 2)];
+        EXPECT_EQ((RgbColor{pixel[2], pixel[1], pixel[0]}), colour);
     }
 }
 
@@ -173,54 +164,35 @@ TEST(Raster, FarAwayCoordinatesAreClippedCheaply)
     EXPECT_TRUE(outside.Painted().empty()) << "beyond the device space nothing is drawn";
 }
 
-TEST(Raster, SelectingReturnsThePreviousObjectOfTheSameKind)
+TEST(Raster, SelectionSwapsObjectsOfOneKindAndSurvivesTheirDestruction)
 {
     std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
-    ASSERT_TRUE(dc);
+    std::unique_ptr<CRasterDc> other = CRasterDc::CreateMemoryDc();
     CRasterBitmap* defaultBitmap = &dc->GetCurrentBitmap();
     CRasterPen* defaultPen = &dc->GetCurrentPen();
     EXPECT_EQ(defaultBitmap->GetWidth(), 1);
-    EXPECT_EQ(defaultPen->GetWidth(), 1);
     EXPECT_EQ(defaultPen->GetColor(), kRgbBlack);
 
-    std::unique_ptr<CRasterBitmap> bitmap = CRasterBitmap::CreateDibSection(4, 4);
-    std::unique_ptr<CRasterPen> red = CRasterPen::CreateSolid(2, RgbColor{255, 0, 0});
-    std::unique_ptr<CRasterPen> blue = CRasterPen::CreateSolid(2, RgbColor{0, 0, 255});
+    auto bitmap = CRasterBitmap::CreateDibSection(4, 4);
+    auto red = CRasterPen::CreateSolid(2, RgbColor{255, 0, 0});
+    auto blue = CRasterPen::CreateSolid(2, RgbColor{0, 0, 255});
     EXPECT_EQ(dc->SelectObject(bitmap.get()), defaultBitmap);
     EXPECT_EQ(dc->SelectObject(red.get()), defaultPen);
     EXPECT_EQ(dc->SelectObject(blue.get()), red.get());
-    EXPECT_EQ(&dc->GetCurrentBitmap(), bitmap.get()) << "a pen does not replace the bitmap";
+    EXPECT_EQ(&dc->GetCurrentBitmap(), bitmap.get()) << "a pen leaves the bitmap alone";
     EXPECT_EQ(dc->SelectObject(nullptr), nullptr);
-    EXPECT_EQ(&dc->GetCurrentPen(), blue.get());
-
-    std::unique_ptr<CRasterDc> other = CRasterDc::CreateMemoryDc();
     EXPECT_EQ(other->SelectObject(blue.get()), nullptr) << "selected into the first context";
-    EXPECT_EQ(other->SelectObject(defaultPen), nullptr) << "another context's default";
-    EXPECT_EQ(dc->SelectObject(defaultPen), blue.get());
-    CRasterPen* otherDefault = &other->GetCurrentPen();
-    EXPECT_EQ(other->SelectObject(blue.get()), otherDefault) << "free again once deselected";
-}
+    EXPECT_EQ(other->SelectObject(defaultPen), nullptr) << "the first context's default";
 
-TEST(Raster, DestroyingASelectedObjectRestoresTheDefault)
-{
-    std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
-    CRasterBitmap* defaultBitmap = &dc->GetCurrentBitmap();
-    CRasterPen* defaultPen = &dc->GetCurrentPen();
-    auto bitmap = CRasterBitmap::CreateDibSection(4, 4);
-    auto pen = CRasterPen::CreateSolid(2, kRgbWhite);
-    dc->SelectObject(bitmap.get());
-    dc->SelectObject(pen.get());
     bitmap.reset();
-    pen.reset();
+    blue.reset();
     EXPECT_EQ(&dc->GetCurrentBitmap(), defaultBitmap);
     EXPECT_EQ(&dc->GetCurrentPen(), defaultPen);
-    dc->MoveTo(0, 0);
     dc->LineTo(3, 3);  // into the 1 x 1 default, not freed memory
 
-    auto survivor = CRasterPen::CreateSolid(2, kRgbWhite);
-    dc->SelectObject(survivor.get());
-    dc.reset();
-    EXPECT_EQ(survivor->SelectedInto(), nullptr) << "outlives its context";
+    EXPECT_NE(other->SelectObject(red.get()), nullptr) << "red was deselected by blue";
+    other.reset();
+    EXPECT_EQ(red->SelectedInto(), nullptr) << "a pen outlives its context";
 }
 
 }  // namespace
