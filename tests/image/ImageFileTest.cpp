@@ -116,8 +116,8 @@ TEST(ImageFile, SavingUnderATypeWithoutWriterKeepsTheImage)
     std::unique_ptr<CRasterBitmap> bitmap = GradientBitmap(6, 4);
     CImageFile image(*bitmap);
     const CImageImpl* original = image.GetImpl();
-    // The repeated "a.xpm" once made the second save skip the swap and write
-    // the old format under the refused type.
+    // A refused type must not become the type code, or the second "a.xpm"
+    // would skip the swap and write the old format under that name.
     const std::pair<std::string, int32_t> refused[] = {
         {"a.xpm", ImageType::FromName}, {"a.xpm", ImageType::Xpm}, {"a.xpm", ImageType::Xpm},
         {"a.tiff", ImageType::FromName}, {"a.", ImageType::FromName}, {"a.jpg", 7},
