@@ -9,6 +9,7 @@
 #include <string>
 
 class CQuadMapping;
+class CStrokeBase;
 class IListView;
 
 // One printed key: where it lies (pen units, left <= right and top <= bottom
@@ -37,8 +38,9 @@ public:
     CKeyboardDef();
     ~CKeyboardDef() override;
 
-    // Reads softKB.skb. Settings, marks and the keys the file lists are
-    // replaced; entries past the file's keys keep what they held. On failure a
+    // Reads softKB.skb and aims the mapping at its marks. What the file holds
+    // replaces what the object held; values and slot texts the file does not
+    // reach, and entries past its keys, stay as they were. On failure a
     // message has been shown and the object is unchanged.
     bool Load();
     // Writes softKB.skb through a temporary file, keeping the previous file as
@@ -76,6 +78,23 @@ public:
     void FillKeyList(IListView& list) const;
     // Deletes the row and inserts it again with the entry's current texts.
     void RefreshKeyRow(IListView& list, int row) const;
+
+    // Inside the union of the key rectangles (right and bottom edges outside).
+    bool IsInKeyboard(int32_t x, int32_t y) const;
+    // Within 500 pen units, in both directions, of a reference mark.
+    bool IsNearMark(int32_t x, int32_t y) const;
+    // Takes the centres of five taps as the measured marks when each lies
+    // near its own reference mark: the mapping is re-aimed and softKB.skb is
+    // rewritten. Otherwise nothing changes and the result is false.
+    bool Calibrate(const CStrokeBase& s1, const CStrokeBase& s2, const CStrokeBase& s3, const CStrokeBase& s4,
+                   const CStrokeBase& s5);
+    // The point of a stroke that selects its key, by the hit-point rule: the
+    // first point, or a quarter or half of the way to the last point.
+    PenPoint HitPoint(const CStrokeBase& stroke) const;
+    // The text a key stroke produces in the current input mode; empty when it
+    // hits no key or an empty slot. Mode tags switch the input mode and
+    // produce no text; other tags are returned as they are.
+    std::string LookupKeyText(const CStrokeBase& stroke);
 
 protected:
     CKeyboardDef(const CKeyboardDef&) = default;

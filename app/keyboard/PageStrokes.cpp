@@ -1,0 +1,166 @@
+#include "keyboard/PageStrokes.h"
+
+#include "ink/QuadMapping.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kCalibrationTaps = 5;
+
+// Writing that wraps onto the next line of the sheet: a stroke starting this
+// far left of the group's right edge and less than a line below its bottom is
+// moved up and to the right, so the picture continues beside the group.
+constexpr int32_t kWrapMinLeftward = 6240;
+constexpr int32_t kLineHeight = 702;
+constexpr int32_t kWrapShiftX = 7176;
+constexpr int32_t kWrapShiftY = -702;
+
+}  // namespace
+
+CPageStrokes::CPageStrokes(const StrokeSample* records, std::size_t count, std::unique_ptr<CKeyboardDef> keyboard,
+                           CQuadMapping* mapping)
+    : keyboard_(std::move(keyboard)), samples_(records, records + count), mapping_(mapping)
+{
+    const std::size_t start = FindCalibration();
+    MapSamples();
+    Segment(start);
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+}
+
+CPageStrokes::~CPageStrokes() = default;
+
+// Looks for five taps near the marks at the start of the page, on the raw pen
+// coordinates. Returns the sample at which segmentation starts: after the
+// fifth tap when they calibrate the keyboard, else 0.
+std::size_t CPageStrokes::FindCalibration()
+{
+    std::unique_ptr<CKbStrokes> current;
+    std::size_t currentStart = 0;
+    std::size_t i = 0;
+    bool nearMarks = true;
+    for (; strokes_.size() < kCalibrationTaps && i < samples_.size(); ++i) {
+        const StrokeSample& sample = samples_[i];
+        switch (sample.kind) {
+        case StrokeSample::PenDown:
+            if (!keyboard_->IsNearMark(sample.x, sample.y)) {
+                nearMarks = false;
+                break;
+            }
+            if (current)
+                strokes_.push_back(std::move(current));
+            current = std::make_unique<CKbStrokes>();
+            currentStart = i;
+            current->AddSample(&sample);
+            break;
+        case StrokeSample::PenMove:
+            if (current)
+                current->AddSample(&sample);
+            break;
+        case StrokeSample::PenUp:
+            // A pen-up without a stroke is a stray record.
+            if (current) {
+                current->AddSample(&sample);
+                strokes_.push_back(std::move(current));
+            }
+            break;
+        default:
+            break;
+        }
+        if (!nearMarks)
+            break;
+    }
+
+    std::size_t resume = i;
+    if (nearMarks && current) {
+        // A stroke without a pen-up: when the five taps are complete it is the
+        // start of what follows them, otherwise it may be the fifth tap.
+        if (strokes_.size() < kCalibrationTaps)
+            strokes_.push_back(std::move(current));
+        else
+            resume = currentStart;
+    }
+
+    if (nearMarks && strokes_.size() >= kCalibrationTaps &&
+        keyboard_->Calibrate(*strokes_[0], *strokes_[1], *strokes_[2], *strokes_[3], *strokes_[4])) {
+        strokes_.resize(kCalibrationTaps);
+        for (const auto& tap : strokes_)
+            tap->SetActive(false);
+        calibrated_ = true;
+        return resume;
+    }
+    strokes_.clear();
+    return 0;
+}
+
+void CPageStrokes::MapSamples()
+{
+    if (!mapping_)
+        return;
+    constexpr std::size_t kChunk = std::numeric_limits<uint32_t>::max();
+    for (std::size_t done = 0; done < samples_.size();) {
+        const std::size_t n = std::min(kChunk, samples_.size() - done);
+        mapping_->MapRecords(samples_.data() + done, static_cast<uint32_t>(n));
+        done += n;
+    }
+}
+
+void CPageStrokes::Segment(std::size_t start)
+{
+    std::unique_ptr<CStrokeBase> current;
+    bool ink = false;
+    int32_t dx = 0;
+    int32_t dy = 0;
+    for (std::size_t i = start; i < samples_.size(); ++i) {
+        const StrokeSample& sample = samples_[i];
+        switch (sample.kind) {
+        case StrokeSample::PenDown:
+            if (keyboard_->IsInKeyboard(sample.x, sample.y)) {
+                if (current)
+                    strokes_.push_back(std::move(current));
+                current = std::make_unique<CKbStrokes>();
+                current->AddSample(&sample);
+                ink = false;
+                break;
+            }
+            // A key stroke left open by a missing pen-up ends here.
+            if (current && !dynamic_cast<CInkStrokes*>(current.get()))
+                strokes_.push_back(std::move(current));
+            if (!current) {
+                auto group = std::make_unique<CInkStrokes>();
+                group->SetScale(keyboard_->PictureScale());
+                current = std::move(group);
+                dx = 0;
+                dy = 0;
+            } else if (current->MaxX() - sample.x > kWrapMinLeftward && current->MaxY() < sample.y &&
+                       sample.y < current->MaxY() + kLineHeight) {
+                // From here on, for the rest of the group.
+                dx = kWrapShiftX;
+                dy = kWrapShiftY;
+            }
+            current->AddSampleWithOffset(&sample, dx, dy);
+            ink = true;
+            break;
+        case StrokeSample::PenMove:
+            if (current)
+                current->AddSampleWithOffset(&sample, dx, dy);
+            break;
+        case StrokeSample::PenUp:
+            if (current) {
+                current->AddSample(&sample);
+                // An ink group stays open until the pen goes down on the
+                // keyboard.
+                if (!ink)
+                    strokes_.push_back(std::move(current));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (current)
+        strokes_.push_back(std::move(current));
+}

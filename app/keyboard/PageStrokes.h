@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ink/StrokeSample.h"
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/Object.h"
+#include "keyboard/Strokes.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class CQuadMapping;
+
+// What was written on one page, in the order the strokes began: key strokes
+// (CKbStrokes) and ink groups (CInkStrokes).
+//
+// Building it recognises a calibration at the start of the page (re-aiming
+// the mapping and rewriting softKB.skb), maps the page's records into
+// keyboard coordinates and splits them into key strokes and ink groups. The
+// page owns its keyboard clone, its copy of the records and the stroke
+// objects; key strokes point into that copy. The mapping is shared and may be
+// null (the records then stay as they are).
+class CPageStrokes : public CObject {
+public:
+    CPageStrokes(const StrokeSample* records, std::size_t count, std::unique_ptr<CKeyboardDef> keyboard,
+                 CQuadMapping* mapping);
+    ~CPageStrokes() override;
+    CPageStrokes(const CPageStrokes&) = delete;
+    CPageStrokes& operator=(const CPageStrokes&) = delete;
+
+    // The page's keyboard; a following page of the same run is converted with
+    // a clone of it, so a calibration found here carries over.
+    CKeyboardDef& Keyboard() { return *keyboard_; }
+    const CKeyboardDef& Keyboard() const { return *keyboard_; }
+
+    // The objects themselves may be changed (their flags); the list may not.
+    const std::vector<std::unique_ptr<CStrokeBase>>& Strokes() const { return strokes_; }
+
+    // The page's records, mapped into keyboard coordinates.
+    const std::vector<StrokeSample>& Samples() const { return samples_; }
+    CQuadMapping* Mapping() const { return mapping_; }
+
+    // The page began with the five calibration taps (the first five strokes
+    // of the list, inactive).
+    bool Calibrated() const { return calibrated_; }
+
+private:
+    std::size_t FindCalibration();
+    void MapSamples();
+    void Segment(std::size_t start);
+
+    std::unique_ptr<CKeyboardDef> keyboard_;
+    // Never resized after construction: key strokes point into it.
+    std::vector<StrokeSample> samples_;
+    std::vector<std::unique_ptr<CStrokeBase>> strokes_;
+    CQuadMapping* mapping_;
+    bool calibrated_ = false;
+};

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "ink/StrokeSample.h"
+#include "keyboard/KeyboardTypes.h"
+#include "keyboard/Object.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+// Something written on a page: a list of pen samples (pen-up samples
+// included) with the bounding box of its points and the flags the HTML
+// conversion works with. The base class holds pointers to samples owned by
+// someone else (the page's copy of its records).
+class CStrokeBase : public CObject {
+public:
+    CStrokeBase() = default;
+    ~CStrokeBase() override = default;
+    CStrokeBase(const CStrokeBase&) = delete;
+    CStrokeBase& operator=(const CStrokeBase&) = delete;
+
+    // The base ignores the offset; ink groups store shifted copies.
+    virtual void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy);
+    // Appends the sample; every sample but a pen-up widens the bounding box.
+    // Either way the object becomes active.
+    virtual void AddSample(const StrokeSample* sample);
+
+    Gesture GetGesture() const;
+    // Centre of the bounding box, rounded toward zero.
+    PenPoint Centre() const;
+    // (0, 0) for an object without samples.
+    PenPoint FirstPoint() const;
+    // The last point before the closing pen-up (the last sample when the
+    // stroke has no pen-up); (0, 0) for an object without samples.
+    PenPoint LastPoint() const;
+    uint16_t PenColor() const;
+
+    std::size_t SampleCount() const { return samples_.size(); }
+    const StrokeSample& Sample(std::size_t index) const { return *samples_[index]; }
+
+    // Bounding box of the points; 50000, 50000, -50000, -50000 while empty.
+    int32_t MinX() const { return minX_; }
+    int32_t MinY() const { return minY_; }
+    int32_t MaxX() const { return maxX_; }
+    int32_t MaxY() const { return maxY_; }
+
+    // Cleared when calibration consumes the stroke or a back space cancels it.
+    bool IsActive() const { return active_; }
+    void SetActive(bool active) { active_ = active; }
+    // The object's picture has been written.
+    bool IsWritten() const { return written_; }
+    void SetWritten(bool written) { written_ = written; }
+    // The object stands for an earlier picture shown again; it is never
+    // itself taken as an earlier picture.
+    bool IsReused() const { return reused_; }
+    void SetReused(bool reused) { reused_ = reused; }
+
+private:
+    const StrokeSample& LastPointSample() const;
+
+    std::vector<const StrokeSample*> samples_;
+    int32_t minX_ = 50000;
+    int32_t minY_ = 50000;
+    int32_t maxX_ = -50000;
+    int32_t maxY_ = -50000;
+    bool active_ = true;
+    bool written_ = false;
+    bool reused_ = false;
+};
+
+// One stroke that began on the keyboard. Its samples point into the page's
+// records, which outlive it.
+class CKbStrokes : public CStrokeBase {
+public:
+    const char* GetRuntimeClassName() const override { return "CKbStrokes"; }
+};
+
+// One ink group: consecutive strokes written off the keyboard, which become
+// one picture. It owns copies of its samples, possibly shifted.
+class CInkStrokes : public CStrokeBase {
+public:
+    CInkStrokes();
+    ~CInkStrokes() override;
+
+    const char* GetRuntimeClassName() const override { return "CInkStrokes"; }
+
+    // Stores a copy moved by (dx, dy); coordinates wrap at 16 bits.
+    void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy) override;
+    // Stores an unchanged copy.
+    void AddSample(const StrokeSample* sample) override;
+
+    // Pen units per picture pixel; values below 1 are ignored.
+    void SetScale(int32_t scale);
+    int32_t Scale() const { return scale_; }
+
+    // The picture side (drawing the group, writing it as a JPEG file and the
+    // element that shows it in the page) is defined in
+    // ink/InkStrokesPicture.cpp.
+
+private:
+    // A deque keeps every copy at its address while more are appended, so
+    // the base's pointers stay valid.
+    std::deque<StrokeSample> copies_;
+    // The picture state goes here, before the scale; the destructor releases
+    // it before the copies go.
+    int32_t scale_ = 10;
+};
