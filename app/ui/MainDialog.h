@@ -1,0 +1,137 @@
+#pragma once
+
+#include "keyboard/KeyboardDef.h"
+#include "ui/ConversionRun.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CQuadMapping;
+class IButton;
+class IKeyboardSetupRunner;
+class IListView;
+class IShell;
+class ISaveFileDialog;
+class IWindowFrame;
+
+// The list of ink files (control 1002): one row per dropped file with its
+// status and the page written for it, or the drop hint while no file has been
+// dropped. The list is sorted by path, so a row's index is its place in that
+// order, not the order of dropping.
+class CInkFileList {
+public:
+    static constexpr int kPathColumn = 0;
+    static constexpr int kStatusColumn = 1;
+    static constexpr int kHtmlColumn = 2;
+
+    CInkFileList() = default;
+    CInkFileList(const CInkFileList&) = delete;
+    CInkFileList& operator=(const CInkFileList&) = delete;
+
+    // Binds the list control, which must outlive this object; every other
+    // operation needs it. The control sorts its rows by label.
+    void Attach(IListView& view);
+
+    // The three columns; the third holds the page's path and is never shown.
+    void InsertColumns();
+    // Six empty rows and the hint row; the empty labels sort first, so the
+    // hint stays last.
+    void InsertHintRows();
+    // Leaves the hint state on the first drop; each path becomes a row with
+    // status "未変換", also a path already listed.
+    void AddFiles(const std::vector<std::string>& paths);
+    // Every selected row, however many; the hint rows come back when the list
+    // is left empty.
+    void RemoveSelected();
+
+    bool HintShown() const { return m_hintShown; }
+    IListView& View() { return *view_; }
+    const IListView& View() const { return *view_; }
+
+private:
+    IListView* view_ = nullptr;
+    // True from construction until the first drop, and again whenever the
+    // hint rows are inserted.
+    bool m_hintShown = true;
+};
+
+// The controls of the main window and the services it calls. The front end
+// owns them; every one is set and lives as long as the window.
+struct MainDialogControls {
+    IWindowFrame* frame = nullptr;
+    IListView* fileList = nullptr;  // 1002
+    IButton* exit = nullptr;        // 1
+    IButton* help = nullptr;        // 57670
+    IButton* convert = nullptr;     // 1000
+    IButton* keySetup = nullptr;    // 1001
+    IButton* remove = nullptr;      // 1007
+    ISaveFileDialog* saveDialog = nullptr;
+    IShell* shell = nullptr;
+    IKeyboardSetupRunner* keyboardSetup = nullptr;
+};
+
+// The main window's logic: the file list, the keyboard definition and the
+// calibration mapping of the program run, and the pages of the last
+// conversion run. The front end forwards each window event to the handler of
+// the same name; every handler runs to its end, modal dialogs and message
+// boxes included.
+//
+// The application constructs this one dialog, runs it modally and ends when
+// it closes, whichever way: the front end creates the window, binds its
+// controls through OnInitDialog, forwards the events, calls OnDestroy when
+// the window goes and then destroys the CMainDialog. Handlers other than
+// OnInitDialog may only be called between OnInitDialog and OnDestroy.
+class CMainDialog {
+public:
+    // `writePage` writes each converted page.
+    explicit CMainDialog(PageWriter writePage);
+    ~CMainDialog();
+    CMainDialog(const CMainDialog&) = delete;
+    CMainDialog& operator=(const CMainDialog&) = delete;
+
+    // Where the mapping's self-test writes its lines at initialisation:
+    // standard output unless set before OnInitDialog; null discards them.
+    // The stream is not owned.
+    void SetTraceStream(std::FILE* stream) { traceStream_ = stream; }
+
+    // Icon, columns, mapping and keyboard, then, when softKB.skb could be
+    // read, button pictures, full-row selection, caption and hint rows.
+    // Always true: the platform sets the initial focus.
+    bool OnInitDialog(const MainDialogControls& controls);
+    void OnDestroy();
+
+    void OnDropFiles(const std::vector<std::string>& paths);
+    void OnRemoveSelected();
+    void OnListClick();
+    void OnListDoubleClick();
+    void OnHelp();
+    // True when F1 was taken as the help command; false leaves it to the
+    // platform (a modifier key was held).
+    bool OnF1(bool shift, bool ctrl, bool alt);
+    void OnKeyboardSetup();
+    void OnConvert();
+
+    // False when softKB.skb could not be read at initialisation: the window
+    // still works, without pictures, caption and hint rows.
+    bool KeyboardLoaded() const { return keyboardLoaded_; }
+
+    CInkFileList& FileList() { return fileList_; }
+    const CInkFileList& FileList() const { return fileList_; }
+    const CKeyboardDef& Keyboard() const { return keyboard_; }
+    CQuadMapping* Mapping() const { return mapping_.get(); }
+    const RunResults& Results() const { return results_; }
+
+private:
+    MainDialogControls controls_;
+    PageWriter writePage_;
+    CInkFileList fileList_;
+    CKeyboardDef keyboard_;
+    // Shared by the keyboard, its clones and the pages of the last run, which
+    // hold it without owning it.
+    std::unique_ptr<CQuadMapping> mapping_;
+    RunResults results_;
+    std::FILE* traceStream_ = stdout;
+    bool keyboardLoaded_ = false;
+};
