@@ -6,7 +6,11 @@
 #include "platform/CurrentDirectory.h"
 #include "platform/win32/Win32Controls.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -20,6 +24,22 @@ struct ColumnSpec {
 constexpr ColumnSpec kFileColumns[] = {{"ファイル名", 300}, {"処理状況", 90}, {"", 0}};
 
 constexpr int kEmptyHintRows = 6;
+constexpr UINT_PTR kFileListSubclass = 1;
+
+std::vector<std::string> DroppedPaths(HDROP drop)
+{
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> paths;
+    paths.reserve(count);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        std::string path(length + 1, '\0');
+        const UINT copied = DragQueryFileA(drop, i, path.data(), length + 1);
+        path.resize(copied);
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
 
 }  // namespace
 
@@ -73,13 +93,47 @@ bool CWin32MainDialog::OnInitDialog()
     c.fileList.SetFullRowSelect(true);
     c.frame.SetCaption("Veda-Rovodad for Inkora");
     InsertHintRows();
+    // Files are dropped onto the list, which accepts them, not onto the dialog.
+    SetWindowSubclass(c.fileList.Handle(), &FileListProc, kFileListSubclass, reinterpret_cast<DWORD_PTR>(this));
     return true;
+}
+
+LRESULT CALLBACK CWin32MainDialog::FileListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                                DWORD_PTR self)
+{
+    if (message == WM_DROPFILES) {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        reinterpret_cast<CWin32MainDialog*>(self)->OnFilesDropped(DroppedPaths(drop));
+        const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+        DragFinish(drop);
+        return result;
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(list, &FileListProc, id);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+void CWin32MainDialog::OnFilesDropped(const std::vector<std::string>& paths)
+{
+    IListView& list = controls_->fileList;
+    if (hintShown_) {
+        hintShown_ = false;
+        list.DeleteAllRows();
+    }
+    // Position 0 is only a wish: the sorted list files each row by its path.
+    for (const std::string& path : paths) {
+        const int row = list.InsertRow(0, path);
+        list.SetItemText(row, 1, "未変換");
+        list.SetItemText(row, 2, "");
+    }
+    controls_->convert.Enable(true);
 }
 
 void CWin32MainDialog::InsertHintRows()
 {
     // The sorted list puts the empty labels first, so the hint stays last.
     IListView& list = controls_->fileList;
+    hintShown_ = true;
     for (int row = 0; row < kEmptyHintRows; ++row)
         list.InsertRow(row, "");
     list.InsertRow(kEmptyHintRows, std::string(24, ' ') + "ここへドラッグ＆ドロップしてください。");
