@@ -9,3 +9,8 @@
 // page is. Unconvertible characters become '?' (or U+30FB on the way in).
 std::wstring SjisToWide(std::string_view sjis);
 std::string WideToSjis(std::wstring_view wide);
+
+// Paths are kept in the system's ANSI code page, the encoding the narrow file
+// functions take; these carry them to and from the wide API unchanged.
+std::wstring AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::wstring_view wide);

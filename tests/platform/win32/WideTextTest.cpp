@@ -39,3 +39,10 @@ TEST(WideText, KeepsEmbeddedNulsAndLength)
     EXPECT_EQ(SjisToWide(sjis), std::wstring(L"a\0b", 3));
     EXPECT_EQ(WideToSjis(std::wstring(L"a\0b", 3)), sjis);
 }
+
+TEST(WideText, AsciiPathsPassThroughTheAnsiCodePage)
+{
+    EXPECT_EQ(AnsiToWide("C:\\ink\\page 1.ink"), L"C:\\ink\\page 1.ink");
+    EXPECT_EQ(WideToAnsi(L"C:\\ink\\page 1.ink"), "C:\\ink\\page 1.ink");
+    EXPECT_EQ(AnsiToWide(""), L"");
+}
