@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CQuadMapping;
+class CTextFileWriter;
 
 // What was written on one page, in the order the strokes began: key strokes
 // (CKbStrokes) and ink groups (CInkStrokes).
@@ -44,7 +46,22 @@ public:
     // of the list, inactive).
     bool Calibrated() const { return calibrated_; }
 
+    // Writes the page as a Shift_JIS HTML file (CR LF line ends) at htmlPath:
+    // key texts with font markup, line breaks, back spaces applied, and every
+    // ink group as a JPEG picture in a directory beside the page: htmlPath
+    // with each ".html" replaced by ".files", or htmlPath + ".files" when it
+    // has none. Pictures are named "<directory>/<inkBaseName>.<n>.JPG", n
+    // counting from 1 in the order they are first shown. Shows a message and
+    // returns false when the page cannot be created or written, or the
+    // directory cannot be made; a picture that cannot be written ends the
+    // page early (message, tail still written) and the result stays true.
+    // Back spaces make the strokes they cancel inactive for good.
+    bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName);
+
 private:
+    void ApplyBackSpaces();
+    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix);
+    CInkStrokes* FindEarlierPicture(std::size_t index) const;
     std::size_t FindCalibration();
     void MapSamples();
     void Segment(std::size_t start);

@@ -82,7 +82,10 @@ const StrokeSample& CStrokeBase::LastPointSample() const
 
 CInkStrokes::CInkStrokes() = default;
 
-CInkStrokes::~CInkStrokes() = default;
+CInkStrokes::~CInkStrokes()
+{
+    ReleasePictureBitmap();
+}
 
 void CInkStrokes::AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy)
 {

@@ -3,10 +3,13 @@
 #include "ink/StrokeSample.h"
 #include "keyboard/KeyboardTypes.h"
 #include "keyboard/Object.h"
+#include "platform/Raster.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <string>
 #include <vector>
 
 // Something written on a page: a list of pen samples (pen-up samples
@@ -94,15 +97,55 @@ public:
     void SetScale(int32_t scale);
     int32_t Scale() const { return scale_; }
 
-    // The picture side (drawing the group, writing it as a JPEG file and the
-    // element that shows it in the page) is defined in
-    // ink/InkStrokesPicture.cpp.
+    // The picture side lives in ink/InkStrokesPicture.cpp.
+
+    // Draws the group, one pixel per Scale() pen units inside a white margin
+    // of 5 pixels, and writes it as the JPEG file "<name>.<index>.JPG". When
+    // the written flag is set the picture exists already: true, and no file is
+    // touched. A file that cannot be written shows a message; false either
+    // way on failure. The written flag is the caller's to set.
+    bool WritePicture(const std::string& name, int32_t index);
+    // The element that shows the picture last given to WritePicture, linked
+    // relative to the folder that holds the picture directory.
+    std::string GetImageTag() const;
+
+    const std::string& PictureName() const { return pictureName_; }
+    const std::string& PictureFile() const { return pictureFile_; }
 
 private:
+    bool CreatePictureBitmap();
+    void ReleasePictureBitmap();
+    bool DrawSamples();
+
     // A deque keeps every copy at its address while more are appended, so
     // the base's pointers stay valid.
     std::deque<StrokeSample> copies_;
-    // The picture state goes here, before the scale; the destructor releases
-    // it before the copies go.
+    std::string pictureName_;
+    std::string pictureFile_;
+    // The drawing objects exist only inside WritePicture. previousBitmap_ is
+    // the context's own bitmap, selected back before the context goes.
+    std::unique_ptr<CRasterDc> memoryDc_;
+    std::unique_ptr<CRasterBitmap> pictureBitmap_;
+    CRasterObject* previousBitmap_ = nullptr;
     int32_t scale_ = 10;
 };
+
+// How an image element names its picture file. The page and the picture
+// directory lie in the same folder, so the link is the directory's name and
+// the file's name below it.
+//   Windows: the text after the last backslash of the picture file (found
+//   with Shift_JIS awareness: a trail byte 0x5C is no separator), or the
+//   whole name when it has none.
+//   Posix: the text after the second-to-last "/" (the whole name when it has
+//   fewer), percent-encoded apart from ASCII letters, digits and "-._~/":
+//   file names are UTF-8 there while the page is Shift_JIS.
+enum class PictureLinkRule { Windows, Posix };
+
+#ifdef _WIN32
+inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Windows;
+#else
+inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Posix;
+#endif
+
+// "<img src=\"./" + link + "\">\n" for the picture file under the rule.
+std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule);

@@ -1,0 +1,184 @@
+#include "keyboard/Strokes.h"
+
+#include "image/ImageFile.h"
+#include "platform/MessageBox.h"
+
+#include <string_view>
+
+namespace {
+
+// White border around the drawing, in pixels, on every side.
+constexpr int32_t kMargin = 5;
+constexpr int32_t kPenWidth = 2;
+
+RgbColor InkColor(uint16_t penColor)
+{
+    switch (penColor) {
+    case 2:
+        return RgbColor{0, 0, 255};
+    case 3:
+        return RgbColor{255, 0, 0};
+    default:
+        return kRgbBlack;
+    }
+}
+
+bool IsSjisLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The part after the last backslash that is a character of its own, not the
+// trail byte of a double-byte character.
+std::string_view AfterLastBackslash(std::string_view name)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (IsSjisLeadByte(c) && i + 1 < name.size())
+            ++i;
+        else if (c == '\\')
+            start = i + 1;
+    }
+    return name.substr(start);
+}
+
+std::string_view AfterSecondToLastSlash(std::string_view name)
+{
+    const std::size_t last = name.rfind('/');
+    if (last == std::string_view::npos || last == 0)
+        return name;
+    const std::size_t previous = name.rfind('/', last - 1);
+    return previous == std::string_view::npos ? name : name.substr(previous + 1);
+}
+
+bool IsUnreservedInLink(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~' || c == '/';
+}
+
+std::string PercentEncoded(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (IsUnreservedInLink(c)) {
+            encoded += ch;
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace
+
+std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule)
+{
+    const std::string link = rule == PictureLinkRule::Windows ? std::string(AfterLastBackslash(pictureFile))
+                                                              : PercentEncoded(AfterSecondToLastSlash(pictureFile));
+    return std::string("<img src=\"") + "./" + link + "\">\n";
+}
+
+std::string CInkStrokes::GetImageTag() const
+{
+    return MakeImageTag(pictureFile_, kNativePictureLinkRule);
+}
+
+bool CInkStrokes::WritePicture(const std::string& name, int32_t index)
+{
+    if (IsWritten())
+        return true;
+    pictureName_ = name;
+    pictureFile_ = name + "." + std::to_string(index) + ".JPG";
+
+    if (!CreatePictureBitmap())
+        return false;
+    // The drawing objects go on every way out, exceptions included.
+    struct Release {
+        CInkStrokes& owner;
+        ~Release() { owner.ReleasePictureBitmap(); }
+    } release{*this};
+
+    if (!DrawSamples())
+        return false;
+    CImageFile image(*pictureBitmap_);
+    if (!image.Save(pictureFile_, ImageType::Jpeg)) {
+        ShowMessage("画像ファイルの出力に失敗しました", MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+bool CInkStrokes::CreatePictureBitmap()
+{
+    const int32_t width = (MaxX() - MinX() + 1) / scale_ + 2 * kMargin;
+    const int32_t height = (MaxY() - MinY() + 1) / scale_ + 2 * kMargin;
+    ReleasePictureBitmap();
+    memoryDc_ = CRasterDc::CreateMemoryDc();
+    pictureBitmap_ = CRasterBitmap::CreateDibSection(width, height);
+    if (!memoryDc_ || !pictureBitmap_) {
+        ReleasePictureBitmap();
+        return false;
+    }
+    previousBitmap_ = memoryDc_->SelectObject(pictureBitmap_.get());
+    memoryDc_->FillRect(0, 0, width, height, kRgbWhite);
+    // Drawing coordinate (0, 0) falls inside the margin.
+    memoryDc_->SetWindowOrigin(-kMargin, -kMargin);
+    return true;
+}
+
+void CInkStrokes::ReleasePictureBitmap()
+{
+    if (memoryDc_ && previousBitmap_ != nullptr)
+        memoryDc_->SelectObject(previousBitmap_);
+    previousBitmap_ = nullptr;
+    pictureBitmap_.reset();
+    memoryDc_.reset();
+}
+
+// Every stroke draws with a pen of its own colour, selected at its pen-down
+// and dropped at its pen-up. False only when a pen cannot be had.
+bool CInkStrokes::DrawSamples()
+{
+    CRasterDc& dc = *memoryDc_;
+    std::unique_ptr<CRasterPen> pen;
+    CRasterObject* previousPen = nullptr;
+    const auto dropPen = [&] {
+        if (pen) {
+            dc.SelectObject(previousPen);
+            pen.reset();
+        }
+    };
+
+    for (const StrokeSample& sample : copies_) {
+        const int32_t x = (sample.x - MinX()) / scale_;
+        const int32_t y = (sample.y - MinY()) / scale_;
+        switch (sample.kind) {
+        case StrokeSample::PenDown:
+            // A stroke cut off before its pen-up ends here.
+            dropPen();
+            pen = CRasterPen::CreateSolid(kPenWidth, InkColor(sample.penColor));
+            if (!pen)
+                return false;
+            previousPen = dc.SelectObject(pen.get());
+            dc.MoveTo(x, y);
+            break;
+        case StrokeSample::PenMove:
+            dc.LineTo(x, y);
+            break;
+        case StrokeSample::PenUp:
+            dropPen();
+            break;
+        default:
+            break;
+        }
+    }
+    dropPen();
+    return true;
+}

@@ -1,0 +1,216 @@
+#include "keyboard/PageStrokes.h"
+
+#include "platform/MessageBox.h"
+#include "platform/TextFileWriter.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <new>
+#include <string_view>
+
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
+namespace {
+
+constexpr std::string_view kHead =
+    "<html>\n"
+    "<head>\n"
+    "<meta http-equiv=\"Content-type\" content=\"text/html; charset=Shift_JIS\">\n"
+    "<title>ソフトキーボードHTML変換結果</title>\n"
+    "</head>\n"
+    "<body bgColor=\"#ffffff\">\n\n";
+
+constexpr std::string_view kTail =
+    "\n\n"
+    "</body>\n"
+    "</html>\n";
+
+// Below this size the page carries no font markup at all.
+constexpr int kSmallestMarkedFontSize = 5;
+
+std::string PictureDirectoryFor(const std::string& htmlPath)
+{
+    static constexpr std::string_view kPageExtension = ".html";
+    static constexpr std::string_view kDirectoryExtension = ".files";
+    std::string directory;
+    std::size_t done = 0;
+    for (std::size_t found; (found = htmlPath.find(kPageExtension, done)) != std::string::npos;
+         done = found + kPageExtension.size()) {
+        directory.append(htmlPath, done, found - done);
+        directory += kDirectoryExtension;
+    }
+    if (done == 0)
+        return htmlPath + std::string(kDirectoryExtension);
+    directory.append(htmlPath, done, std::string::npos);
+    return directory;
+}
+
+// True when the directory exists afterwards, made now or before. A file of
+// that name is no directory: the pictures could not go into it.
+bool MakeDirectory(const std::string& path)
+{
+#ifdef _WIN32
+    if (_mkdir(path.c_str()) == 0)
+        return true;
+#else
+    if (mkdir(path.c_str(), 0777) == 0)
+        return true;
+#endif
+    if (errno != EEXIST)
+        return false;
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+const char* FontColor(uint16_t penColor)
+{
+    switch (penColor) {
+    case 2:
+        return "#0000FF";
+    case 3:
+        return "#FF0000";
+    default:
+        return "#000000";
+    }
+}
+
+// Every key text gets an opening tag of its own; none is ever closed.
+std::string FontTag(int fontSize, uint16_t penColor)
+{
+    if (fontSize < kSmallestMarkedFontSize)
+        return {};
+    return std::string("<font style=\"font-size:") + std::to_string(fontSize) + "pt\"" + " color=\"" +
+           FontColor(penColor) + "\">";
+}
+
+}  // namespace
+
+bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName)
+{
+    for (const auto& stroke : strokes_) {
+        if (stroke->IsActive())
+            stroke->SetWritten(false);
+    }
+
+    CTextFileWriter html;
+    if (!html.Open(htmlPath)) {
+        ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation);
+        return false;
+    }
+    const std::string pictureDirectory = PictureDirectoryFor(htmlPath);
+    if (!MakeDirectory(pictureDirectory)) {
+        ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation);
+        return false;
+    }
+    const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
+
+    try {
+        ApplyBackSpaces();
+        html.Write(kHead);
+        WriteBody(html, picturePrefix);
+        html.Write(kTail);
+        html.Close();
+    } catch (const CFileWriteError&) {
+        ShowMessage("HTMLファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
+        return false;
+    } catch (const std::bad_alloc&) {
+        ShowMessage("HTMLファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+// A back space cancels itself and the nearest active key stroke before it,
+// whatever that stroke's text; ink groups are never cancelled. The texts are
+// looked up in page order so that mode keys switch the mode as they would
+// when the page is written.
+void CPageStrokes::ApplyBackSpaces()
+{
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        CStrokeBase& stroke = *strokes_[i];
+        if (!stroke.IsActive() || !dynamic_cast<CKbStrokes*>(&stroke))
+            continue;
+        if (keyboard_->LookupKeyText(stroke) != "<BS>")
+            continue;
+        for (std::size_t j = i; j-- > 0;) {
+            CStrokeBase& earlier = *strokes_[j];
+            if (earlier.IsActive() && dynamic_cast<CKbStrokes*>(&earlier)) {
+                earlier.SetActive(false);
+                break;
+            }
+        }
+        stroke.SetActive(false);
+    }
+}
+
+void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix)
+{
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    // "<REUSE>" applies to the ink group right after it, and only when no key
+    // stroke comes between.
+    bool reusePending = false;
+    int32_t pictureNumber = 1;
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        CStrokeBase& stroke = *strokes_[i];
+        if (!stroke.IsActive())
+            continue;
+
+        if (dynamic_cast<CKbStrokes*>(&stroke)) {
+            reusePending = false;
+            const std::string text = keyboard_->LookupKeyText(stroke);
+            if (text == "<BR>") {
+                html.Write("<BR>\n");
+            } else if (text == "<REUSE>") {
+                reusePending = true;
+            } else {
+                html.Write(FontTag(keyboard_->FontSize(), stroke.PenColor()));
+                html.Write(text);
+            }
+            continue;
+        }
+
+        auto* ink = dynamic_cast<CInkStrokes*>(&stroke);
+        if (!ink)
+            continue;
+        CInkStrokes* shown = ink;
+        if (reusePending) {
+            reusePending = false;
+            ink->SetReused(true);
+            // Ink that points at no earlier picture is dropped from the page.
+            shown = FindEarlierPicture(i);
+            if (!shown)
+                continue;
+        }
+        if (!shown->IsWritten()) {
+            if (!shown->WritePicture(picturePrefix, pictureNumber)) {
+                ShowMessage("画像ファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
+                return;
+            }
+            ++pictureNumber;
+            shown->SetWritten(true);
+        }
+        html.Write(shown->GetImageTag());
+    }
+}
+
+// The nearest earlier picture whose bounding box holds the centre of ink group
+// `index`, the page's first object included. Groups that stood for an earlier
+// picture themselves are passed over. Every candidate has been written by the
+// time it is found: the output pass shows pictures in page order.
+CInkStrokes* CPageStrokes::FindEarlierPicture(std::size_t index) const
+{
+    const PenPoint centre = strokes_[index]->Centre();
+    for (std::size_t j = index; j-- > 0;) {
+        auto* picture = dynamic_cast<CInkStrokes*>(strokes_[j].get());
+        if (!picture || !picture->IsActive() || picture->IsReused())
+            continue;
+        const PenRect box{picture->MinX(), picture->MinY(), picture->MaxX(), picture->MaxY()};
+        if (box.Contains(centre.x, centre.y))
+            return picture;
+    }
+    return nullptr;
+}
