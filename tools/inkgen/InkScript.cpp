@@ -41,6 +41,7 @@
 #include "platform/TextEncoding.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -158,7 +159,9 @@ private:
     void Execute(const std::string& command, const Words& args, const std::string& rest);
 
     double Length(const std::string& token) const;
-    int Integer(const std::string& token, long low, long high) const;
+    // A whole number from low to high; the result fits an int unless high
+    // does not.
+    long long Integer(const std::string& token, long long low, long long high) const;
     void ExpectArgs(const Words& args, size_t count) const;
     PenPoint Position(const std::string& x, const std::string& y) const { return {Length(x), Length(y)}; }
 
@@ -231,7 +234,7 @@ void Interpreter::Execute(const std::string& command, const Words& args, const s
     if (command == "seed") {
         ExpectArgs(args, 1);
         if (!options_.seed)
-            jitter_.Reseed(static_cast<uint32_t>(Integer(args[0], 0, 0xFFFFFFFFL)));
+            jitter_.Reseed(static_cast<uint32_t>(Integer(args[0], 0, 0xFFFFFFFFLL)));
         return;
     }
     if (command == "sheet")
@@ -256,7 +259,7 @@ void Interpreter::Execute(const std::string& command, const Words& args, const s
             Fail(command + " needs at least one key index");
         const int keyCount = static_cast<int>(Keyboard().keys.size());
         for (const std::string& arg : args)
-            PressKey(Integer(arg, 0, keyCount - 1), g->second);
+            PressKey(static_cast<int>(Integer(arg, 0, keyCount - 1)), g->second);
         return;
     }
     static const std::map<std::string, const char*> kCommands{{"hira", "<HIRA>"}, {"kana", "<KANA>"},
@@ -267,7 +270,7 @@ void Interpreter::Execute(const std::string& command, const Words& args, const s
         if (command == "br" || command == "bs") {
             if (args.size() > 1)
                 Fail(command + " takes at most a count");
-            times = args.empty() ? 1 : Integer(args[0], 1, 100);
+            times = args.empty() ? 1 : static_cast<int>(Integer(args[0], 1, 100));
         } else {
             ExpectArgs(args, 0);
         }
@@ -316,13 +319,14 @@ double Interpreter::Length(const std::string& token) const
     return mm ? value * 100 : value;
 }
 
-int Interpreter::Integer(const std::string& token, long low, long high) const
+long long Interpreter::Integer(const std::string& token, long long low, long long high) const
 {
     char* end = nullptr;
+    errno = 0;
     const long long value = std::strtoll(token.c_str(), &end, 10);
-    if (token.empty() || *end != '\0' || value < low || value > high)
+    if (token.empty() || *end != '\0' || errno == ERANGE || value < low || value > high)
         Fail("\"" + token + "\" is not a number from " + std::to_string(low) + " to " + std::to_string(high));
-    return static_cast<int>(value);
+    return value;
 }
 
 void Interpreter::ExpectArgs(const Words& args, size_t count) const

@@ -58,8 +58,8 @@ int Run(int argc, char** argv)
                 options.keyboardPath = value;
             } else {
                 char* end = nullptr;
-                const unsigned long seed = std::strtoul(value.c_str(), &end, 10);
-                if (value.empty() || *end != '\0' || seed > 0xFFFFFFFFUL) {
+                const unsigned long long seed = std::strtoull(value.c_str(), &end, 10);
+                if (value.empty() || value[0] == '-' || *end != '\0' || seed > 0xFFFFFFFFULL) {
                     std::cerr << "inkgen: --seed takes a number\n";
                     return 2;
                 }
