@@ -446,4 +446,41 @@ TEST(Inkgen, ExamplePagesReadAsWritten)
     }
 }
 
+// The example memo as the converter writes it: texts with font markup, the
+// corrected time, and the sketch shown twice from one picture file.
+TEST(Inkgen, ExampleMemoBecomesAPage)
+{
+    KeyboardDir dir;
+    const auto kb = dir.Load();
+    inkgen::ScriptOptions options;
+    options.baseDirectory = kExamples.string();
+    const GeneratedPage generated = inkgen::RunScript(ReadBytes(kExamples / "memo.ink.txt"), options);
+    std::vector<StrokeSample> records = LoadRecords(generated, dir);
+    CPageStrokes page(records.data(), records.size(), kb->Clone(), kb->Mapping());
+    std::vector<std::string> messages;
+    ScopedMessageSink sink([&](const std::string& text, MessageIcon) { messages.push_back(text); });
+    ASSERT_TRUE(page.ConvertToHtml(dir.File("memo.html"), "memo"));
+    EXPECT_TRUE(messages.empty());
+
+    const std::string html = SjisToUtf8(ReadBytes(dir.File("memo.html")));
+    // Every key stroke, mode keys included, opens a font tag of the pen's colour.
+    const std::string font = "<font style=\"font-size:12pt\" color=\"#000000\">";
+    std::string text = html;
+    for (size_t at; (at = text.find(font)) != std::string::npos;)
+        text.erase(at, font.size());
+    for (const char* line : {u8"かいぎのメモ<BR>", u8"じかんは 10:30<BR>", u8"きっぷを　わすれずに！<BR>"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << html;
+    auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = html.find(what); at != std::string::npos; at = html.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("memo.1.JPG"), 2u);  // the sketch, and again after <REUSE>
+    EXPECT_EQ(count("memo.2.JPG"), 1u);  // the signature
+    EXPECT_TRUE(fs::exists(dir.File("memo.files/memo.1.JPG")));
+    EXPECT_TRUE(fs::exists(dir.File("memo.files/memo.2.JPG")));
+    EXPECT_FALSE(fs::exists(dir.File("memo.files/memo.3.JPG")));
+}
+
 } // namespace
