@@ -68,6 +68,11 @@ void SavePage(IListView& view, int row, CPageStrokes& page, const std::string& i
 
 }  // namespace
 
+bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
+{
+    return page.ConvertToHtml(htmlPath, inkBaseName);
+}
+
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
 {

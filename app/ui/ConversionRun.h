@@ -22,6 +22,9 @@ using RunResults = std::vector<std::unique_ptr<CPageStrokes>>;
 using PageWriter =
     std::function<bool(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)>;
 
+// The program's page writer, CPageStrokes::ConvertToHtml.
+bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName);
+
 // The conversion command: every row of the list, in list order, is read,
 // recognised with a clone of the keyboard (the clone of the page before, so a
 // calibration found on one page carries over to the next pages of the run),

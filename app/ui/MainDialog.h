@@ -85,8 +85,8 @@ struct MainDialogControls {
 // OnInitDialog may only be called between OnInitDialog and OnDestroy.
 class CMainDialog {
 public:
-    // `writePage` writes each converted page.
-    explicit CMainDialog(PageWriter writePage);
+    // `writePage` writes each converted page; tests may record instead.
+    explicit CMainDialog(PageWriter writePage = WriteHtmlPage);
     ~CMainDialog();
     CMainDialog(const CMainDialog&) = delete;
     CMainDialog& operator=(const CMainDialog&) = delete;

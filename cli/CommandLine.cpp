@@ -1,0 +1,198 @@
+#include "CommandLine.h"
+
+#include "platform/CurrentDirectory.h"
+#include "platform/TextEncoding.h"
+
+#include <cstddef>
+
+namespace {
+
+enum class Option { KeyboardDir, Output, OutputDir, Force, Verbose, Help, Version };
+
+struct OptionName {
+    char shortName;  // 0: long form only
+    const char* longName;
+    Option option;
+    bool takesValue;
+};
+
+constexpr OptionName kOptions[] = {
+    {'k', "keyboard-dir", Option::KeyboardDir, true},
+    {'o', "output", Option::Output, true},
+    {'d', "output-dir", Option::OutputDir, true},
+    {'f', "force", Option::Force, false},
+    {'v', "verbose", Option::Verbose, false},
+    {'h', "help", Option::Help, false},
+    {0, "version", Option::Version, false},
+};
+
+const OptionName* FindShort(char name)
+{
+    for (const OptionName& candidate : kOptions) {
+        if (candidate.shortName != 0 && candidate.shortName == name)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+const OptionName* FindLong(const std::string& name)
+{
+    for (const OptionName& candidate : kOptions) {
+        if (name == candidate.longName)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+void Apply(ConvertOptions& options, Option option, const std::string& value)
+{
+    switch (option) {
+    case Option::KeyboardDir:
+        options.keyboardDir = value;
+        break;
+    case Option::Output:
+        options.outputFile = value;
+        break;
+    case Option::OutputDir:
+        options.outputDir = value;
+        break;
+    case Option::Force:
+        options.force = true;
+        break;
+    case Option::Verbose:
+        options.verbose = true;
+        break;
+    case Option::Help:
+        options.help = true;
+        break;
+    case Option::Version:
+        options.version = true;
+        break;
+    }
+}
+
+void RequireValue(const std::string& value, const std::string& shownName)
+{
+    if (value.empty())
+        throw UsageError("option " + shownName + " needs a value");
+}
+
+bool IsAbsolute(const std::string& path)
+{
+    if (PathSeparator() == '/')
+        return !path.empty() && path[0] == '/';
+    const auto isSlash = [](char c) { return c == '/' || c == '\\'; };
+    const bool driveRoot = path.size() >= 3 && path[1] == ':' && isSlash(path[2]);
+    return driveRoot || (!path.empty() && isSlash(path[0]));
+}
+
+}  // namespace
+
+ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
+{
+    ConvertOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const auto nextValue = [&](const std::string& shownName) {
+            if (i + 1 >= args.size())
+                throw UsageError("option " + shownName + " needs a value");
+            return args[++i];
+        };
+
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.inkFiles.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg[1] == '-') {
+            const std::size_t equals = arg.find('=');
+            const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+            const OptionName* option = FindLong(name);
+            if (option == nullptr)
+                throw UsageError("unknown option --" + name);
+            std::string value;
+            if (option->takesValue) {
+                value = equals == std::string::npos ? nextValue(arg) : arg.substr(equals + 1);
+                RequireValue(value, "--" + name);
+            } else if (equals != std::string::npos) {
+                throw UsageError("option --" + name + " takes no value");
+            }
+            Apply(options, option->option, value);
+        } else {
+            // A cluster of short options; one that takes a value takes the
+            // rest of the argument or, when that is empty, the next one.
+            for (std::size_t k = 1; k < arg.size(); ++k) {
+                const OptionName* option = FindShort(arg[k]);
+                if (option == nullptr)
+                    throw UsageError(std::string("unknown option -") + arg[k]);
+                std::string value;
+                if (option->takesValue) {
+                    const std::string shownName = std::string("-") + arg[k];
+                    value = k + 1 < arg.size() ? arg.substr(k + 1) : nextValue(shownName);
+                    RequireValue(value, shownName);
+                    k = arg.size();
+                }
+                Apply(options, option->option, value);
+            }
+        }
+    }
+
+    if (options.help || options.version)
+        return options;
+    if (options.outputFile && options.outputDir)
+        throw UsageError("-o and -d exclude each other");
+    if (options.inkFiles.empty())
+        throw UsageError("no ink file given");
+    if (options.outputFile && options.inkFiles.size() > 1)
+        throw UsageError("-o takes one ink file only; use -d for several");
+    return options;
+}
+
+std::string HelpText()
+{
+    // Shift_JIS like every text of the program; shown as UTF-8.
+    return SjisToUtf8(
+        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] INKFILE...\n"
+        "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
+        "files are listed in path order and each page is recognised with the\n"
+        "keyboard of softKB.skb, a calibration page carrying over to the pages after it.\n"
+        "\n"
+        "  -k, --keyboard-dir DIR  folder of softKB.skb and keydef.skb (default: the\n"
+        "                          current directory); the converter works there, so a\n"
+        "                          calibration page rewrites DIR/softKB.skb\n"
+        "  -o, --output FILE       write the page to FILE (one ink file only)\n"
+        "  -d, --output-dir DIR    write each page to DIR/<name>.html, <name> being the\n"
+        "                          ink file's name without its extension (default: the\n"
+        "                          current directory)\n"
+        "  -f, --force             overwrite existing HTML files; without it an existing\n"
+        "                          file is left alone and its page counts as cancelled\n"
+        "  -v, --verbose           show the calibration self-test lines on stderr\n"
+        "  -h, --help              show this help and exit\n"
+        "      --version           show the version and exit\n"
+        "\n"
+        "Paths are taken relative to the folder the command runs in, whatever -k says.\n"
+        "\n"
+        "stdout: one line per ink file, in list order: the ink file's full path, its\n"
+        "status and the HTML file written, separated by tabs. The status is one of\n"
+        "変換済み (converted), 変換エラー (writing failed), キャンセル (not written)\n"
+        "and 不正ファイル (not an ink file).\n"
+        "stderr: every message Marovi would show in a box, after \"Marovi: \".\n"
+        "\n"
+        "Exit status: 0 when every page was converted, 1 when any was not, 2 for a\n"
+        "usage error or an unreadable softKB.skb.\n");
+}
+
+std::string AbsolutePath(const std::string& path, const std::string& base)
+{
+    if (IsAbsolute(path))
+        return path;
+    std::string relative = path;
+    const std::string here = std::string(".") + PathSeparator();
+    while (relative.compare(0, 2, "./") == 0 || relative.compare(0, 2, here) == 0)
+        relative.erase(0, 2);
+    if (relative.empty() || relative == ".")
+        return base;
+    const char last = base.empty() ? '\0' : base.back();
+    const bool endsInSeparator = last == '/' || last == PathSeparator();
+    return endsInSeparator ? base + relative : base + PathSeparator() + relative;
+}
