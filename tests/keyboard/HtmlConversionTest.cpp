@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -129,7 +130,9 @@ Conversion Convert(const PageBuilder& builder, const std::string& htmlPath = "me
     const std::vector<StrokeSample>& records = builder.Records();
     result.page = std::make_unique<CPageStrokes>(records.data(), records.size(), LoadKeyboard(fontSize), nullptr);
     result.ok = result.page->ConvertToHtml(htmlPath, baseName);
-    result.html = ReadFile(htmlPath);
+    // Not through a link to a device: reading /dev/full never ends.
+    if (fs::is_regular_file(fs::symlink_status(htmlPath)))
+        result.html = ReadFile(htmlPath);
     result.messages = log.Messages();
     return result;
 }
@@ -141,6 +144,32 @@ std::vector<std::string> FilesIn(const fs::path& directory)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string PercentDecoded(const std::string& text)
+{
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
+std::vector<std::string> ImageSources(const std::string& html)
+{
+    static const std::string kOpen = "<img src=\"";
+    std::vector<std::string> sources;
+    for (std::size_t at = html.find(kOpen); at != std::string::npos; at = html.find(kOpen, at)) {
+        at += kOpen.size();
+        const std::size_t end = html.find('"', at);
+        sources.push_back(html.substr(at, end - at));
+    }
+    return sources;
 }
 
 // Ink well away from the keyboard and from the calibration marks.
@@ -225,6 +254,13 @@ TEST(HtmlConversion, PicturesAndReuse)
          {"memo001.1.JPG", "memo001.2.JPG"}},
         {"reuse with no earlier picture under the ink drops it",
          PageBuilder().Ink(kSketchA).Down(Edit).Ink(kOutsideAll).Tap(X), Img(1) + f + "x", {"memo001.1.JPG"}},
+        {"a centre on the box's left edge is inside",
+         PageBuilder().Ink(kSketchA).Down(Edit).Ink({{1900, 5400}, {2100, 5600}}), Img(1) + Img(1),
+         {"memo001.1.JPG"}},
+        {"a centre on the box's right edge is outside",
+         PageBuilder().Ink(kSketchA).Down(Edit).Ink({{3900, 5400}, {4100, 5600}}), Img(1), {"memo001.1.JPG"}},
+        {"a centre on the box's bottom edge is outside",
+         PageBuilder().Ink(kSketchA).Down(Edit).Ink({{3000, 5900}, {3000, 6100}}), Img(1), {"memo001.1.JPG"}},
         {"reuse before any picture drops the ink", PageBuilder().Down(Edit).Ink(kSketchA), "", {}},
         {"a shown-again group is never itself found",
          PageBuilder().Ink(kSketchA).Down(Edit).Ink(kReachingOutOfA).Down(Edit).Ink(kInsideOnlyTheReach).Tap(X),
@@ -259,4 +295,121 @@ TEST(HtmlConversion, ReuseMarksTheInkAndLeavesTheWrittenFlags)
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->PictureFile(), "memo.files/memo001.1.JPG");
     EXPECT_EQ(first->PictureName(), "memo.files/memo001");
+}
+
+TEST(HtmlConversion, PictureDirectoryBesideThePage)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> folders;
+        std::string htmlPath;
+        std::string directory;
+    } cases[] = {
+        {".html becomes .files", {}, "memo.html", "memo.files"},
+        {"without .html the path gets .files", {}, "memo.htm", "memo.htm.files"},
+        {"every .html is replaced, folders too", {"a.html", "a.files"}, "a.html/memo.html", "a.files/memo.files"},
+        {"an existing directory is used as it is", {"memo.files", "memo.files/older"}, "memo.html", "memo.files"},
+        {"case matters", {}, "MEMO.HTML", "MEMO.HTML.files"},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        for (const std::string& folder : c.folders)
+            fs::create_directory(folder);
+        const Conversion result = Convert(PageBuilder().Tap(X).Ink(kSketchA), c.htmlPath);
+        EXPECT_TRUE(result.ok) << c.name;
+        EXPECT_TRUE(result.messages.empty()) << c.name;
+        EXPECT_TRUE(fs::is_regular_file(c.directory + "/memo001.1.JPG")) << c.name;
+        for (const std::string& folder : c.folders)
+            EXPECT_TRUE(fs::is_directory(folder)) << c.name;
+    }
+}
+
+TEST(HtmlConversion, FailuresReportWhatStaysOnDisk)
+{
+    const std::string kOpenFailed = "出力するHTMLファイルのOPENに失敗しました";
+    const std::string kDirectoryFailed = "画像ファイル用ディレクトリの作成でエラーが発生しました";
+    const std::string kWriteFailed = "HTMLファイルの出力中でエラーが発生しました";
+    const std::string kPictureFailed = "画像ファイルの出力中でエラーが発生しました";
+
+    PageBuilder longPage;
+    for (int i = 0; i < 3000; ++i)
+        longPage.Tap(Kana);
+    longPage.Ink(kSketchA);
+
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        std::string htmlPath;
+        PageBuilder page;
+        bool ok;
+        std::vector<std::string> messages;
+        std::string html;
+        std::vector<std::string> existing;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"the page cannot be created", [] {}, "missing/memo.html", PageBuilder().Ink(kSketchA), false,
+         {kOpenFailed}, "", {}, {"missing", "missing.files", "memo.files"}},
+        {"the directory's folder is missing", [] { fs::create_directory("a.html"); }, "a.html/memo.html",
+         PageBuilder().Tap(X).Ink(kSketchA), false, {kDirectoryFailed}, "", {"a.html/memo.html"}, {"a.files"}},
+        {"a file holds the directory's name", [] { WriteFile("memo.files", "x"); }, "memo.html",
+         PageBuilder().Tap(X), false, {kDirectoryFailed}, "", {"memo.html"}, {}},
+        {"the disk fills while the tail is flushed",
+         [] { fs::create_symlink("/dev/full", "full.html"); }, "full.html", PageBuilder().Tap(X), false,
+         {kWriteFailed}, "", {"full.files"}, {}},
+        {"the disk fills in mid-page, before the picture",
+         [] { fs::create_symlink("/dev/full", "full.html"); }, "full.html", longPage, false, {kWriteFailed}, "",
+         {"full.files"}, {"full.files/memo001.1.JPG"}},
+        {"a picture cannot be written", [] { fs::create_directories("memo.files/memo001.2.JPG"); }, "memo.html",
+         PageBuilder().Tap(X).Ink(kSketchA).Tap(Text).Ink(kSketchB).Tap(X).Ink(kOutsideAll), true,
+         {"画像ファイルの出力に失敗しました", kPictureFailed}, kHead + Font() + "x" + Img(1) + Font() + "あ" + kTail,
+         {"memo.files/memo001.1.JPG"}, {"memo.files/memo001.3.JPG"}},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        c.prepare();
+        const Conversion result = Convert(c.page, c.htmlPath);
+        EXPECT_EQ(result.ok, c.ok) << c.name;
+        EXPECT_EQ(result.messages, c.messages) << c.name;
+        EXPECT_EQ(result.html, c.html) << c.name;
+        for (const std::string& path : c.existing)
+            EXPECT_TRUE(fs::exists(path)) << c.name << ": " << path;
+        for (const std::string& path : c.absent)
+            EXPECT_FALSE(fs::exists(path)) << c.name << ": " << path;
+    }
+}
+
+// What a browser does with the page: every image source, resolved against
+// the page's folder and percent-decoded, names a picture that decodes.
+TEST(HtmlConversion, EveryImageSourceFindsItsPicture)
+{
+    const struct {
+        const char* name;
+        std::string folder;
+        std::string page;
+        std::string baseName;
+    } cases[] = {
+        {"plain names", "out", "memo.html", "memo001"},
+        {"UTF-8 names", "\xE5\x87\xBA\xE5\x8A\x9B", "\xE3\x83\xA1\xE3\x83\xA2.html", "\xE3\x83\xA1\xE3\x83\xA2"},
+        {"Shift_JIS bytes with a trail 0x5C", "out", "ソフト.html", "ソフト"},
+        {"blanks and reserved characters", "my pages", "a#b%c.html", "ink 1?"},
+    };
+    for (const auto& c : cases) {
+        ScopedWorkDir dir;
+        const fs::path folder = dir.Path() / c.folder;
+        fs::create_directory(folder);
+        const std::string htmlPath = (folder / c.page).string();
+        const Conversion result = Convert(
+            PageBuilder().Ink(kSketchA).Tap(Text).Ink(kSketchB).Down(Edit).Ink(kInsideA), htmlPath, 12, c.baseName);
+        ASSERT_TRUE(result.ok) << c.name;
+        const std::vector<std::string> sources = ImageSources(result.html);
+        ASSERT_EQ(sources.size(), 3u) << c.name;
+        EXPECT_EQ(sources[0], sources[2]) << c.name;
+        for (const std::string& source : sources) {
+            for (const char ch : source)
+                EXPECT_TRUE(static_cast<unsigned char>(ch) > 0x20 && static_cast<unsigned char>(ch) < 0x7F)
+                    << c.name << ": " << source;
+            const fs::path picture = folder / PercentDecoded(source);
+            EXPECT_TRUE(DecodeJpeg(picture.string()).ok) << c.name << ": " << source;
+        }
+    }
 }
