@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -201,6 +202,25 @@ TEST_F(ConversionRunTest, CalibrationCarriesOverWithinARunOnly)
     const RunResults& second = window.dialog.Results();
     ASSERT_EQ(second.size(), 1u);
     EXPECT_EQ(second[0]->Keyboard().MeasuredMarks(), printed);
+}
+
+TEST_F(ConversionRunTest, PagesAreWrittenWhereTheDialogSays)
+{
+    WriteInkPage("a.ink", u8"type あ\n");
+    WriteInkPage("b.ink", u8"type い\n");
+    MainWindow window(true, Writer::Html);
+    window.dialog.OnDropFiles({Here("a.ink"), Here("b.ink")});
+    window.saveDialog.answers = {Here("a.html"), Here("no-such-folder/b.html")};
+    window.dialog.OnConvert();
+
+    EXPECT_EQ(window.Column(1), (std::vector<std::string>{"変換済み", "変換エラー"}));
+    EXPECT_EQ(window.Column(2), (std::vector<std::string>{Here("a.html"), ""}));
+    EXPECT_EQ(log.Messages(), (std::vector<std::string>{"出力するHTMLファイルのOPENに失敗しました", kRunFinished}));
+    std::ifstream page("a.html", std::ios::binary);
+    std::string firstLine;
+    std::getline(page, firstLine);
+    EXPECT_EQ(firstLine, "<html>\r");
+    EXPECT_TRUE(std::filesystem::is_directory("a.files"));
 }
 
 TEST(InkBaseNameTest, CutsFolderAndExtension)

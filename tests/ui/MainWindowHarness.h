@@ -138,15 +138,19 @@ inline void WriteInkPage(const std::string& path, const std::string& script)
 
 inline void WriteUnreadableFile(const std::string& path) { inkfile::SaveBytes(path, {'n', 'o', 't', ' ', 'i', 'n', 'k'}); }
 
-// The main window as the front end would hold it. The page writer records its
-// calls and answers with `writeResult`.
+enum class Writer { Recording, Html };
+
+// The main window as the front end would hold it. The recording page writer
+// notes its calls and answers with `writeResult`; the HTML one is the
+// program's.
 class MainWindow {
 public:
-    explicit MainWindow(bool init = true)
-        : dialog([this](CPageStrokes&, const std::string& htmlPath, const std::string& baseName) {
-              written.push_back({htmlPath, baseName});
-              return writeResult;
-          })
+    explicit MainWindow(bool init = true, Writer writer = Writer::Recording)
+        : dialog(writer == Writer::Html ? PageWriter(WriteHtmlPage)
+                                        : [this](CPageStrokes&, const std::string& htmlPath, const std::string& baseName) {
+                                              written.push_back({htmlPath, baseName});
+                                              return writeResult;
+                                          })
     {
         dialog.SetTraceStream(nullptr);
         if (init)
