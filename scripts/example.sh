@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Marovi and runs it on the shipped example.
+# Installs what is missing, builds Marovi, and converts the example pages into
+# HTML in out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -10,3 +11,21 @@ cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
 mkdir -p out
 build/bin/inkdump --make-example out/example.ink
 build/bin/inkdump out/example.ink
+
+# The example pages converted as the program converts them. The keyboard is a
+# fresh copy, because the calibration page rewrites the softKB.skb it is read
+# with, and examples/softKB.skb must stay as shipped.
+rm -rf out/keyboard
+mkdir -p out/keyboard
+cp examples/softKB.skb examples/keydef.skb out/keyboard/
+pages=()
+for script in examples/*.ink.txt; do
+  page="out/$(basename "$script" .txt)"
+  build/bin/inkgen --keyboard out/keyboard/softKB.skb "$script" "$page"
+  pages+=("$page")
+done
+build/bin/marovi-convert --force -k out/keyboard -d out "${pages[@]}"
+echo "HTML pages:"
+for script in examples/*.ink.txt; do
+  echo "  $PWD/out/$(basename "$script" .ink.txt).html"
+done
