@@ -129,23 +129,37 @@ PenPath RectanglePath(PenPoint topLeft, PenPoint bottomRight, Jitter& jitter)
 
 PenPath SignaturePath(PenPoint topLeft, double width, double height, Jitter& jitter)
 {
-    // A prolate cycloid: the pen runs forward while circling, which leaves the
-    // loops of a quick cursive hand. The loop size varies from loop to loop.
-    const int loops = std::max(3, static_cast<int>(width / (height * 0.8)));
-    const double radius = height * 0.35;
-    const double step = width / (loops * 2 * kPi + 2);
-    const double rise = jitter.Uniform(0.05, 0.2) * height;
+    // A chain of cursive loops, tall and short by turns, on a baseline three
+    // quarters down the box, then a flourish that swings back underneath.
+    // Each loop is a prolate cycloid arc: the pen runs forward along the
+    // baseline while circling, and its backward motion at the top of the
+    // circle draws the loop. Heights change only on the baseline, so the line
+    // stays continuous.
+    const double baseline = topLeft.y + height * 0.75;
+    const int loops = std::max(3, static_cast<int>(width / (height * 0.55)));
+    const double step = width * 0.85 / (loops * 2 * kPi);
+    const int samplesPerLoop = 32;
     PenPath path;
-    const int samplesPerLoop = 36;
-    double loopScale = 1.0;
+    double loopHeight = 0;
     for (int i = 0; i <= loops * samplesPerLoop; ++i) {
         if (i % samplesPerLoop == 0)
-            loopScale = jitter.Uniform(0.7, 1.05);
+            loopHeight = height * 0.7 * (jitter.Uniform(0, 1) < 0.4 ? jitter.Uniform(0.85, 1.0) : jitter.Uniform(0.4, 0.6));
         const double a = 2 * kPi * i / samplesPerLoop;
-        const double u = a / (loops * 2 * kPi);
-        const double x = topLeft.x + step * (a + 1) - radius * loopScale * 0.6 * std::sin(a);
-        const double y = topLeft.y + height * 0.5 - rise * u + radius * loopScale * std::cos(a);
+        const double x = topLeft.x + step * a + loopHeight * 0.3 * std::sin(a);
+        const double y = baseline - loopHeight * (1 - std::cos(a)) / 2;
         path.push_back({x + jitter.Around(kTremor), y + jitter.Around(kTremor)});
+    }
+    // The flourish: a quadratic curve out to the right and back below the
+    // loops, ending under the first third of the name.
+    const PenPoint from = path.back();
+    const PenPoint control{topLeft.x + width, topLeft.y + height * 1.05};
+    const PenPoint to{topLeft.x + width * jitter.Uniform(0.15, 0.3), topLeft.y + height * jitter.Uniform(0.9, 0.98)};
+    const int tail = 24;
+    for (int i = 1; i <= tail; ++i) {
+        const double u = static_cast<double>(i) / tail;
+        const double v = 1 - u;
+        path.push_back({v * v * from.x + 2 * u * v * control.x + u * u * to.x + jitter.Around(kTremor),
+                        v * v * from.y + 2 * u * v * control.y + u * u * to.y + jitter.Around(kTremor)});
     }
     return path;
 }

@@ -60,7 +60,7 @@ PenPath GesturePath(PenPoint middle, bool upwards, Jitter& jitter);
 PenPath TracePolyline(const PenPath& corners, Jitter& jitter);
 PenPath CirclePath(PenPoint centre, double radius, Jitter& jitter);
 PenPath RectanglePath(PenPoint topLeft, PenPoint bottomRight, Jitter& jitter);
-// A flowing signature: loops along a slightly rising baseline across the box.
+// A signature inside the box: cursive loops and a flourish underneath.
 PenPath SignaturePath(PenPoint topLeft, double width, double height, Jitter& jitter);
 
 } // namespace inkgen
