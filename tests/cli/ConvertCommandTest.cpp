@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -37,8 +37,12 @@ std::string Quote(const std::string& text)
 
 std::string ReadText(const fs::path& path)
 {
+    // An empty or missing file reads as an empty text.
     std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream text;
+    if (in && in.peek() != std::ifstream::traits_type::eof())
+        text << in.rdbuf();
+    return text.str();
 }
 
 void WriteText(const fs::path& path, const std::string& text)

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -285,7 +285,9 @@ TEST_F(MainDialogTest, KeyboardSetupReloadsTheKeyboardOnlyOnOk)
     // whether the main window read it again.
     const auto saveOtherFontSize = [] {
         std::ifstream in("softKB.skb", std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ostringstream read;
+        read << in.rdbuf();
+        std::string text = read.str();
         const auto settings = text.find("\"0\",\"12\",\"10\"");
         ASSERT_NE(settings, std::string::npos);
         text.replace(settings, 13, "\"0\",\"20\",\"10\"");
