@@ -1,11 +1,11 @@
 #pragma once
 
-// A main window over in-memory controls, in a fresh folder that is the
-// current directory while a test runs, with fakes for the save dialog, the
-// shell, Keyboard Setup and the page writer that record what they were asked.
+// The main window over in-memory controls, in a fresh folder that is the
+// current directory while a test runs, with fakes that record what the save
+// dialog, the shell, Keyboard Setup and the page writer were asked.
 
-#include "inkgen/InkScript.h"
 #include "inkfile/InkFileWriter.h"
+#include "inkgen/InkScript.h"
 #include "platform/InMemoryControls.h"
 #include "platform/InMemoryListView.h"
 #include "platform/MessageBox.h"
@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -34,46 +35,46 @@ inline const std::string kHintRow = std::string(24, ' ') + "ここへドラッ�
 inline const std::string kDropMessage = "Inkoraのファイルをドラッグ＆ドロップし、変換ボタンを押してください。";
 inline const std::string kRunFinished = "HTMLファイルを生成しました";
 
-// A fresh folder as the current directory for the life of the object.
-class ScopedWorkDir {
-public:
-    ScopedWorkDir() : previous_(fs::current_path())
+// A fresh folder holding a copy of the example keyboard, the current
+// directory for the life of the object; messages shown meanwhile are kept.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() : previous_(fs::current_path())
     {
         std::string pattern = (fs::temp_directory_path() / "marovi-ui-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-        fs::current_path(path_);
+        dir_ = pattern;
+        fs::current_path(dir_);
+        fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / "softKB.skb", "softKB.skb");
     }
-    ~ScopedWorkDir()
+    ~WindowTest() override
     {
         std::error_code ignored;
         fs::current_path(previous_, ignored);
-        fs::remove_all(path_, ignored);
+        fs::remove_all(dir_, ignored);
     }
-    ScopedWorkDir(const ScopedWorkDir&) = delete;
-    ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
 
-    const fs::path& Path() const { return path_; }
+    std::string Here(const std::string& name) const { return (dir_ / name).string(); }
 
-private:
     fs::path previous_;
-    fs::path path_;
+    fs::path dir_;
+    std::vector<std::string> messages;
+    ScopedMessageSink sink_{[this](const std::string& text, MessageIcon) { messages.push_back(text); }};
 };
 
-class MessageLog {
-public:
-    MessageLog() : sink_([this](const std::string& text, MessageIcon) { messages_.push_back(text); }) {}
-    std::vector<std::string>& Messages() { return messages_; }
+// Writes the ink file of a page script (UTF-8, so a u8 literal) read against
+// ./softKB.skb.
+inline void WriteInkPage(const std::string& path, const std::string& script)
+{
+    inkgen::ScriptOptions options;
+    options.keyboardPath = "softKB.skb";
+    options.seed = 11;
+    inkgen::ToInkFile(inkgen::RunScript(script, options)).Save(path);
+}
 
-private:
-    std::vector<std::string> messages_;
-    ScopedMessageSink sink_;
-};
-
-// Answers each request with the next scripted answer (a path, or nothing for
-// Cancel); runs out into Cancel. `during` runs inside each request, while the
-// dialog would be open.
+// Answers with the scripted answers in turn (a path, or nothing for Cancel),
+// then cancels. `during` runs while the dialog would be open.
 class FakeSaveDialog : public ISaveFileDialog {
 public:
     std::optional<std::string> Ask(const SaveFileRequest& request) override
@@ -81,10 +82,11 @@ public:
         requests.push_back(request);
         if (during)
             during();
-        if (answers.empty())
-            return std::nullopt;
-        std::optional<std::string> answer = answers.front();
-        answers.pop_front();
+        std::optional<std::string> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
         return answer;
     }
 
@@ -103,62 +105,29 @@ class FakeSetupRunner : public IKeyboardSetupRunner {
 public:
     DialogResult Run(CKeyboardSetupDialog&) override
     {
-        ++runs;
         if (during)
             during();
         return result;
     }
     DialogResult result = DialogResult::Cancel;
     std::function<void()> during;
-    int runs = 0;
 };
-
-struct WrittenPage {
-    std::string htmlPath;
-    std::string baseName;
-};
-
-inline std::string ExamplesDir() { return MAROVI_EXAMPLES_DIR; }
-
-inline void CopyExampleKeyboard(const fs::path& folder = ".")
-{
-    fs::copy_file(fs::path(ExamplesDir()) / "softKB.skb", folder / "softKB.skb",
-                  fs::copy_options::overwrite_existing);
-}
-
-// Writes the ink file of a page script (UTF-8: write it as a u8 literal),
-// read against ./softKB.skb.
-inline void WriteInkPage(const std::string& path, const std::string& script)
-{
-    inkgen::ScriptOptions options;
-    options.keyboardPath = "softKB.skb";
-    options.seed = 11;
-    inkgen::ToInkFile(inkgen::RunScript(script, options)).Save(path);
-}
-
-inline void WriteUnreadableFile(const std::string& path) { inkfile::SaveBytes(path, {'n', 'o', 't', ' ', 'i', 'n', 'k'}); }
 
 enum class Writer { Recording, Html };
 
-// The main window as the front end would hold it. The recording page writer
-// notes its calls and answers with `writeResult`; the HTML one is the
+// The main window as a front end holds it. The recording page writer notes
+// (HTML path, base name) and answers with `writeResult`; the HTML one is the
 // program's.
 class MainWindow {
 public:
-    explicit MainWindow(bool init = true, Writer writer = Writer::Recording)
+    explicit MainWindow(Writer writer = Writer::Recording, std::FILE* trace = nullptr)
         : dialog(writer == Writer::Html ? PageWriter(WriteHtmlPage)
-                                        : [this](CPageStrokes&, const std::string& htmlPath, const std::string& baseName) {
-                                              written.push_back({htmlPath, baseName});
+                                        : [this](CPageStrokes&, const std::string& htmlPath, const std::string& base) {
+                                              written.push_back({htmlPath, base});
                                               return writeResult;
                                           })
     {
-        dialog.SetTraceStream(nullptr);
-        if (init)
-            Init();
-    }
-
-    void Init()
-    {
+        dialog.SetTraceStream(trace);
         MainDialogControls controls;
         controls.frame = &frame;
         controls.fileList = &list;
@@ -173,7 +142,6 @@ public:
         dialog.OnInitDialog(controls);
     }
 
-    std::string Text(int row, int column) const { return list.GetItemText(row, column); }
     std::vector<std::string> Column(int column) const
     {
         std::vector<std::string> texts;
@@ -185,11 +153,6 @@ public:
     {
         list.SetItemState(row, selected ? IListView::kSelected : 0u, IListView::kSelected);
     }
-    void SelectAll()
-    {
-        for (int row = 0; row < list.RowCount(); ++row)
-            Select(row);
-    }
 
     CInMemoryWindowFrame frame;
     CInMemoryListView list;
@@ -197,7 +160,7 @@ public:
     FakeSaveDialog saveDialog;
     FakeShell shell;
     FakeSetupRunner setupRunner;
-    std::vector<WrittenPage> written;
+    std::vector<std::vector<std::string>> written;
     bool writeResult = true;
     CMainDialog dialog;
 };
