@@ -3,6 +3,7 @@
 #include "ink/QuadMapping.h"
 #include "keyboard/FileReplace.h"
 #include "keyboard/TextLines.h"
+#include "platform/FileLock.h"
 #include "platform/ListView.h"
 #include "platform/MessageBox.h"
 
@@ -17,6 +18,10 @@ namespace {
 
 const char kDefinitionFile[] = "softKB.skb";
 const char kBackupSuffix[] = ".bak";
+// Converters running side by side on one keyboard folder read and rewrite
+// softKB.skb; this lock keeps a reader out of a save's rename sequence and
+// two saves out of each other's new.skb.
+const char kDefinitionLock[] = "softKB.skb.lock";
 #ifdef _WIN32
 const char kTemporaryFile[] = ".\\new.skb";
 #else
@@ -147,7 +152,11 @@ CKeyboardDef::~CKeyboardDef() = default;
 
 bool CKeyboardDef::Load()
 {
-    std::optional<CTextLines> lines = CTextLines::Open(kDefinitionFile);
+    std::optional<CTextLines> lines;
+    {
+        const CFileLock lock(kDefinitionLock, CFileLock::Mode::Shared);
+        lines = CTextLines::Open(kDefinitionFile);
+    }
     if (!lines) {
         ShowMessage("ソフトＫＢ定義ファイルがオープンできません", MessageIcon::Exclamation);
         return false;
@@ -204,11 +213,25 @@ bool CKeyboardDef::Load()
 
 bool CKeyboardDef::Save() const
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kTemporaryFile, "wb"));
-    if (!file) {
-        ShowMessage("ソフトＫＢ定義ファイルが書き込みオープンできません", MessageIcon::Exclamation);
+    // The whole sequence, from new.skb to the last rename, runs under the
+    // lock; the message waits until the lock is released.
+    const char* failure = nullptr;
+    {
+        const CFileLock lock(kDefinitionLock, CFileLock::Mode::Exclusive);
+        failure = WriteDefinition();
+    }
+    if (failure) {
+        ShowMessage(failure, MessageIcon::Exclamation);
         return false;
     }
+    return true;
+}
+
+const char* CKeyboardDef::WriteDefinition() const
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kTemporaryFile, "wb"));
+    if (!file)
+        return "ソフトＫＢ定義ファイルが書き込みオープンできません";
 
     // The file is written in binary mode with explicit CR LF, so it reads the
     // same on every platform. Write errors stick to the stream and are checked
@@ -229,16 +252,11 @@ bool CKeyboardDef::Save() const
     }
     const bool written = std::ferror(file.get()) == 0;
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        ShowMessage("ファイル書き込みに失敗しました。", MessageIcon::Exclamation);
-        return false;
-    }
-
-    if (!ReplaceFileKeepingBackup(kTemporaryFile, kDefinitionFile, std::string(kDefinitionFile) + kBackupSuffix)) {
-        ShowMessage("ファイル書き込みに失敗しました。", MessageIcon::Exclamation);
-        return false;
-    }
-    return true;
+    if (!written || !closed)
+        return "ファイル書き込みに失敗しました。";
+    if (!ReplaceFileKeepingBackup(kTemporaryFile, kDefinitionFile, std::string(kDefinitionFile) + kBackupSuffix))
+        return "ファイル書き込みに失敗しました。";
+    return nullptr;
 }
 
 std::unique_ptr<CKeyboardDef> CKeyboardDef::Clone() const

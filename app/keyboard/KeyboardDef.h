@@ -102,6 +102,9 @@ protected:
 
 private:
     void InsertKeyRow(IListView& list, int row) const;
+    // Writes new.skb and puts it in the place of softKB.skb; the message for
+    // the user on failure, else nullptr.
+    const char* WriteDefinition() const;
 
     int32_t keyCount_ = 0;
     int32_t hitPointRule_ = 0;
