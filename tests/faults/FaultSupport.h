@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Helpers of the fault tests: scratch folders, small file systems mounted for
+// one test, pages written from inkgen scripts, and runs of marovi-convert.
+namespace faults {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+// Makes a folder the current directory for the life of the object.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const fs::path& dir);
+    ~ScopedCurrentDir();
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+// Collects every message shown while it lives.
+class MessageLog {
+public:
+    MessageLog();
+    const std::vector<std::string>& Messages() const { return messages_; }
+
+private:
+    std::vector<std::string> messages_;
+    ScopedMessageSink sink_;
+};
+
+// A tmpfs mounted on a folder for one test. Mounting needs a mount namespace
+// of the test process's own, so nothing is seen outside the process and the
+// mount goes away with it however the test ends. Where the process may not
+// mount, Mount returns nothing and says why.
+class TestMount {
+public:
+    // options as for mount -o, e.g. "size=64k". The folder must exist.
+    static std::optional<TestMount> Tmpfs(const fs::path& at, const std::string& options, std::string& whyNot);
+    ~TestMount();
+    TestMount(TestMount&& other) noexcept;
+    TestMount(const TestMount&) = delete;
+    TestMount& operator=(const TestMount&) = delete;
+    TestMount& operator=(TestMount&& other) noexcept;
+
+    // Turns the mounted file system read-only, keeping what was written.
+    bool MakeReadOnly(std::string& whyNot);
+    // Fills the file system until at most `leave` bytes are free.
+    void FillLeaving(std::size_t leave);
+    std::size_t FreeBytes() const;
+
+private:
+    explicit TestMount(fs::path at) : at_(std::move(at)) {}
+    fs::path at_;
+};
+
+std::string ReadBytes(const fs::path& path);
+void WriteBytes(const fs::path& path, const std::string& bytes);
+
+// The example keyboard of the source tree.
+fs::path ExampleKeyboard();
+// Copies the example keyboard (softKB.skb and keydef.skb) into the folder.
+void CopyKeyboardInto(const fs::path& dir);
+
+// Writes the ink file of an inkgen page script, written on the example
+// keyboard (see tools/inkgen/InkScript.cpp for the syntax).
+void WritePage(const fs::path& path, const std::string& script);
+
+// What a run of marovi-convert printed and returned.
+struct ConvertRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs marovi-convert with the arguments, in the current directory.
+ConvertRun RunConvert(const std::vector<std::string>& args);
+
+// The status column of the printed row for an ink file: "変換済み" etc. as
+// UTF-8, or an empty text when the file has no row.
+std::string StatusOf(const ConvertRun& run, const fs::path& inkFile);
+
+}  // namespace faults

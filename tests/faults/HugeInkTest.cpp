@@ -1,0 +1,149 @@
+// A page far past the loader's 300,000-record store: every sample arrives in
+// the page, and the memory a conversion takes stays in proportion to the ink.
+
+#include "FaultSupport.h"
+
+#include "ink/InkParser.h"
+#include "ink/QuadMapping.h"
+#include "inkfile/InkFileWriter.h"
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/PageStrokes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MAROVI_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MAROVI_UNDER_ASAN 1
+#endif
+#endif
+
+namespace faults {
+namespace {
+
+constexpr int kStrokes = 2000;
+constexpr int kPointsPerStroke = 200;
+constexpr int kStrokesPerGroup = 200;
+
+// 400,000 samples: a key tap held for 200 samples opens each of ten groups of
+// 199 strokes drawn above the keyboard, loops of pen samples a few units
+// apart as a pen writes them; each group becomes one picture spanning the
+// free part of the sheet.
+inkfile::InkFileWriter HugePage()
+{
+    inkfile::InkFileWriter writer;
+    writer.Size(21000, 14800);
+    for (int s = 0; s < kStrokes; ++s) {
+        std::vector<inkfile::Point> points;
+        const bool key = s % kStrokesPerGroup == 0;
+        const double cx = key ? 5500 : 1000 + (s * 379) % 19000;
+        const double cy = key ? 8500 : 1000 + (s * 211) % 6000;
+        const double r = key ? 40 : 200 + (s * 37) % 400;
+        for (int i = 0; i < kPointsPerStroke; ++i) {
+            const double a = 6.2832 * i / kPointsPerStroke;
+            points.push_back({static_cast<uint16_t>(cx + r * std::cos(a)), static_cast<uint16_t>(cy + r * std::sin(a))});
+        }
+        writer.Stroke(points, static_cast<uint8_t>(s % 4));
+    }
+    return writer;
+}
+
+struct Result {
+    uint32_t records = 0;
+    std::size_t pageSamples = 0;
+    bool written = false;
+    std::size_t messages = 0;
+};
+
+Result Convert(const fs::path& dir)
+{
+    const ScopedCurrentDir here(dir);
+    MessageLog log;
+    CQuadMapping mapping;
+    mapping.SetTraceStream(nullptr);
+    CKeyboardDef keyboard;
+    keyboard.SetMapping(&mapping);
+    Result result;
+    if (!keyboard.Load())
+        return result;
+    CInkParser parser;
+    parser.SetPath("huge.ink");
+    if (!parser.DoParse())
+        return result;
+    result.records = parser.GetRecordCount();
+    CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), keyboard.Clone(), &mapping);
+    for (const auto& stroke : page.Strokes())
+        result.pageSamples += stroke->SampleCount();
+    result.written = page.ConvertToHtml("huge.html", "huge");
+    result.messages = log.Messages().size();
+    return result;
+}
+
+TEST(HugeInk, NothingIsDropped)
+{
+    ScratchDir scratch;
+    CopyKeyboardInto(scratch.Path());
+    HugePage().Save((scratch / "huge.ink").string());
+
+    const Result result = Convert(scratch.Path());
+    constexpr uint32_t kRecords = kStrokes * (kPointsPerStroke + 1);
+    EXPECT_EQ(result.records, kRecords);
+    EXPECT_EQ(result.pageSamples, kRecords);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(result.messages, 0u);
+    for (int picture = 1; picture <= kStrokes / kStrokesPerGroup; ++picture)
+        EXPECT_GT(fs::file_size(scratch / "huge.files" / ("huge." + std::to_string(picture) + ".JPG")), 1000u);
+}
+
+// Resident memory of this process now, in bytes.
+std::size_t ResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return std::stoul(line.substr(6)) * 1024;
+    }
+    return 0;
+}
+
+TEST(HugeInk, MemoryStaysInProportionToTheInk)
+{
+#ifdef MAROVI_UNDER_ASAN
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
+#endif
+    ScratchDir scratch;
+    CopyKeyboardInto(scratch.Path());
+    HugePage().Save((scratch / "huge.ink").string());
+    const std::size_t inkBytes = fs::file_size(scratch / "huge.ink");
+
+    // The conversion runs in a child, whose peak is its own.
+    const std::size_t before = ResidentBytes();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const Result result = Convert(scratch.Path());
+        ::_exit(result.written && result.messages == 0 ? 0 : 1);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::size_t peak = static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+    const std::size_t grown = peak > before ? peak - before : 0;
+    EXPECT_LE(grown, 4 * inkBytes + 16 * 1024 * 1024)
+        << "ink " << inkBytes << " bytes, resident before " << before << ", peak " << peak;
+}
+
+}  // namespace
+}  // namespace faults
