@@ -1,20 +1,31 @@
 #include "Win32Dialog.h"
 
-#include "resource.h"
-
-namespace {
-
-bool ModifierHeld()
-{
-    return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-}
-
-}  // namespace
-
 INT_PTR CWin32Dialog::RunModal(HWND owner)
 {
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, &DialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+void CWin32Dialog::EndWith(DialogResult result)
+{
+    switch (result) {
+    case DialogResult::Ok:
+        End(IDOK);
+        break;
+    case DialogResult::Cancel:
+        End(IDCANCEL);
+        break;
+    case DialogResult::None:
+        break;
+    }
+}
+
+bool CWin32Dialog::OnHelpKey(LPARAM helpInfo)
+{
+    const HWND main = GetAncestor(window_, GA_ROOTOWNER);
+    if (!main || main == window_)
+        return false;
+    return SendMessageW(main, WM_HELP, 0, helpInfo) != FALSE;
 }
 
 INT_PTR CALLBACK CWin32Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -28,7 +39,14 @@ INT_PTR CALLBACK CWin32Dialog::DialogProc(HWND window, UINT message, WPARAM wPar
         self = reinterpret_cast<CWin32Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
     }
     // Messages that arrive before WM_INITDIALOG (WM_SETFONT) find no object.
-    return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+    if (!self)
+        return FALSE;
+    const INT_PTR result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        self->window_ = nullptr;
+    }
+    return result;
 }
 
 INT_PTR CWin32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -63,11 +81,7 @@ INT_PTR CWin32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE;
 
     case WM_HELP:
-        if (ModifierHeld())
-            return FALSE;
-        // The main window is the root owner of every window of the program.
-        SendMessageW(GetAncestor(window_, GA_ROOTOWNER), WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), 0);
-        return TRUE;
+        return OnHelpKey(lParam) ? TRUE : FALSE;
 
     default: {
         INT_PTR result = FALSE;
@@ -75,3 +89,5 @@ INT_PTR CWin32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     }
 }
+
+DialogResult ModalResult(INT_PTR code) { return code == IDOK ? DialogResult::Ok : DialogResult::Cancel; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/DialogResult.h"
+
 #include <windows.h>
 
 // A modal dialog built from a template. The dialog procedure finds its object
@@ -7,8 +9,8 @@
 // object lives on the caller's stack for the whole modal run.
 //
 // Behaviour every window of the program shares lives here: a left-button
-// press on a free spot of the surface moves the window, and F1 without Shift,
-// Ctrl or Alt asks the main window for the manual.
+// press on a free spot of the surface moves the window, and F1 is taken to the
+// main window, which decides whether it opens the manual.
 class CWin32Dialog {
 public:
     CWin32Dialog(const CWin32Dialog&) = delete;
@@ -19,12 +21,17 @@ public:
     // the code it ended with, or -1 when it could not be created.
     INT_PTR RunModal(HWND owner);
 
+    // Null before WM_INITDIALOG and after the window is gone.
+    HWND Handle() const { return window_; }
+
 protected:
     explicit CWin32Dialog(int templateId) : templateId_(templateId) {}
 
-    HWND Handle() const { return window_; }
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     void End(INT_PTR result) { EndDialog(window_, result); }
+    // Ends the modal run when a handler of the dialog's logic asked for it:
+    // Ok with IDOK, Cancel with IDCANCEL; None keeps the run going.
+    void EndWith(DialogResult result);
 
     // The result is WM_INITDIALOG's: true lets the system set the focus.
     virtual bool OnInitDialog() { return true; }
@@ -32,6 +39,9 @@ protected:
     virtual bool OnCommand(int id, int notifyCode) { return false; }
     // True when handled; `result` is the notification's answer.
     virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
+    // F1 (WM_HELP). True when handled. An owned window hands the request to
+    // the main window, the root owner of every window of the program.
+    virtual bool OnHelpKey(LPARAM helpInfo);
     // Any other message. True when handled; `result` is what the dialog
     // procedure returns (see the rules of DialogProc for each message).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) { return false; }
@@ -43,3 +53,7 @@ private:
     int templateId_;
     HWND window_ = nullptr;
 };
+
+// How a modal run ended, as the dialogs' logic reads it: only IDOK is Ok; a
+// window that could not be created counts as Cancel.
+DialogResult ModalResult(INT_PTR code);

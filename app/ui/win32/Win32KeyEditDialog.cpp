@@ -2,11 +2,22 @@
 
 #include "resource.h"
 
+#include "platform/win32/Win32Controls.h"
+
+#include <cstddef>
 #include <vector>
+
+namespace {
+
+constexpr COLORREF kPictureGround = RGB(192, 192, 192);
+
+}  // namespace
 
 struct CWin32KeyEditDialog::Controls {
     explicit Controls(HWND dialog)
-        : confirm(GetDlgItem(dialog, IDOK)), cancel(GetDlgItem(dialog, IDCANCEL))
+        : confirm(GetDlgItem(dialog, IDOK)),
+          cancel(GetDlgItem(dialog, IDCANCEL)),
+          greyBrush(CreateSolidBrush(kPictureGround))
     {
         for (int id = IDC_SLOT_FIRST; id <= IDC_SLOT_LAST; ++id)
             fields.emplace_back(GetDlgItem(dialog, id));
@@ -16,68 +27,85 @@ struct CWin32KeyEditDialog::Controls {
             gesturePictures.emplace_back(GetDlgItem(dialog, id));
     }
 
-    std::vector<CWin32EditField> fields;  // slot order
-    std::vector<CWin32Picture> modePictures;
-    std::vector<CWin32Picture> gesturePictures;  // three per mode column, in gesture order
+    // The logic keeps these pointers; the vectors are full and stay so.
+    KeyEditControls Bound()
+    {
+        KeyEditControls bound;
+        for (std::size_t k = 0; k < bound.slotFields.size(); ++k)
+            bound.slotFields[k] = &fields[k];
+        for (std::size_t mode = 0; mode < bound.modePictures.size(); ++mode)
+            bound.modePictures[mode] = &modePictures[mode];
+        for (std::size_t k = 0; k < bound.gesturePictures.size(); ++k)
+            bound.gesturePictures[k] = &gesturePictures[k];
+        bound.ok = &confirm;
+        bound.cancel = &cancel;
+        return bound;
+    }
+
+    std::vector<CWin32EditField> fields;         // slot order
+    std::vector<CWin32Picture> modePictures;     // hiragana, katakana, half-width
+    std::vector<CWin32Picture> gesturePictures;  // left of the field of slot k
     CWin32Button confirm;
     CWin32Button cancel;
+    BrushHandle greyBrush;  // released when the window closes
 };
 
-CWin32KeyEditDialog::CWin32KeyEditDialog(const SlotTexts& texts, const LockFlags& locks)
-    : CWin32Dialog(IDD_KEY_EDIT), texts_(texts), locks_(locks)
-{
-}
+CWin32KeyEditDialog::CWin32KeyEditDialog(CKeyEditDialog& logic) : CWin32Dialog(IDD_KEY_EDIT), logic_(logic) {}
 
 CWin32KeyEditDialog::~CWin32KeyEditDialog() = default;
 
 bool CWin32KeyEditDialog::OnInitDialog()
 {
     controls_ = std::make_unique<Controls>(Handle());
-    for (std::size_t k = 0; k < kSlots; ++k)
-        controls_->fields[k].SetText(texts_[k]);
-
-    greyBrush_.reset(CreateSolidBrush(RGB(192, 192, 192)));
-    controls_->confirm.SetImage(IDB_CONFIRM);
-    controls_->cancel.SetImage(IDB_EDIT_CANCEL);
-    const int modeImages[] = {IDB_MODE_HIRAGANA, IDB_MODE_KATAKANA, IDB_MODE_HALFWIDTH};
-    for (std::size_t mode = 0; mode < 3; ++mode)
-        controls_->modePictures[mode].SetImage(modeImages[mode]);
-    const int gestureImages[] = {IDB_GESTURE_TAP, IDB_GESTURE_UP, IDB_GESTURE_DOWN};
-    for (std::size_t k = 0; k < controls_->gesturePictures.size(); ++k)
-        controls_->gesturePictures[k].SetImage(gestureImages[k % 3]);
-
-    for (std::size_t k = 0; k < kSlots; ++k) {
-        if (locks_[k] == '1')
-            controls_->fields[k].Enable(false);
-    }
+    logic_.OnInitDialog(controls_->Bound());
     return true;
 }
 
 bool CWin32KeyEditDialog::OnCommand(int id, int)
 {
-    if (id != IDOK)
+    switch (id) {
+    case IDOK:
+        EndWith(logic_.OnOk());
+        return true;
+    case IDCANCEL:
+        EndWith(logic_.OnCancel());
+        return true;
+    default:
         return false;
-    // Disabled fields still hold the text they were given, so all nine are read.
-    for (std::size_t k = 0; k < kSlots; ++k)
-        texts_[k] = controls_->fields[k].GetText();
-    End(IDOK);
-    return true;
+    }
+}
+
+bool CWin32KeyEditDialog::IsPicture(HWND control) const
+{
+    const int id = GetDlgCtrlID(control);
+    return (id >= IDC_GESTURE_PICTURE_FIRST && id <= IDC_GESTURE_PICTURE_LAST) ||
+           (id >= IDC_MODE_PICTURE_FIRST && id <= IDC_MODE_PICTURE_LAST);
 }
 
 bool CWin32KeyEditDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
-    if (message == WM_CTLCOLORSTATIC && greyBrush_) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC: {
         // Disabled fields ask the same question; they keep the system's colours.
-        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        if (id >= IDC_SLOT_FIRST && id <= IDC_SLOT_LAST)
+        if (!controls_ || !controls_->greyBrush || !IsPicture(reinterpret_cast<HWND>(lParam)))
             return false;
         const auto dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, RGB(192, 192, 192));
+        SetBkColor(dc, kPictureGround);
         SetBkMode(dc, TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(greyBrush_.get());
+        result = reinterpret_cast<INT_PTR>(controls_->greyBrush.get());
         return true;
     }
-    if (message == WM_DESTROY)
-        greyBrush_.reset();
-    return false;
+    case WM_DESTROY:
+        if (controls_)
+            controls_->greyBrush.reset();
+        return false;
+    default:
+        return false;
+    }
+}
+
+DialogResult CWin32KeyEditRunner::Run(CKeyEditDialog& dialog)
+{
+    CWin32KeyEditDialog window(dialog);
+    return ModalResult(window.RunModal(owner_));
 }

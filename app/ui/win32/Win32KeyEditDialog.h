@@ -2,26 +2,18 @@
 
 #include "Win32Dialog.h"
 
-#include "platform/win32/Win32Controls.h"
+#include "ui/KeyEditDialog.h"
 
-#include <array>
 #include <memory>
-#include <string>
 
-// The key edit window (template 142): the nine texts of one key in a grid of
-// fields, one column per input mode and one row per gesture. Slot k is field
-// IDC_SLOT_FIRST + k; a slot whose lock flag is '1' shows its text disabled.
+// The key edit window (template 142) over the logic of CKeyEditDialog: field
+// 1012 + k holds slot k, the pictures name the input modes and the gestures,
+// and the pictures are painted on a grey ground.
 class CWin32KeyEditDialog : public CWin32Dialog {
 public:
-    static constexpr int kSlots = 9;
-    using SlotTexts = std::array<std::string, kSlots>;
-    using LockFlags = std::array<char, kSlots>;
-
-    CWin32KeyEditDialog(const SlotTexts& texts, const LockFlags& locks);
+    // `logic` must outlive the modal run.
+    explicit CWin32KeyEditDialog(CKeyEditDialog& logic);
     ~CWin32KeyEditDialog() override;
-
-    // After OK, the fields' contents exactly as typed; otherwise as given.
-    const SlotTexts& Texts() const { return texts_; }
 
 private:
     struct Controls;
@@ -29,9 +21,19 @@ private:
     bool OnInitDialog() override;
     bool OnCommand(int id, int notifyCode) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool IsPicture(HWND control) const;
 
-    SlotTexts texts_;
-    LockFlags locks_;
+    CKeyEditDialog& logic_;
+    // Made at WM_INITDIALOG; the bitmaps they hold go after the window.
     std::unique_ptr<Controls> controls_;
-    BrushHandle greyBrush_;  // the background of the pictures while the window is open
+};
+
+// Runs key edit windows over `owner`, the Keyboard Setup window.
+class CWin32KeyEditRunner : public IKeyEditRunner {
+public:
+    explicit CWin32KeyEditRunner(HWND owner) : owner_(owner) {}
+    DialogResult Run(CKeyEditDialog& dialog) override;
+
+private:
+    HWND owner_;
 };

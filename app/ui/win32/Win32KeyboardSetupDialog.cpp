@@ -1,48 +1,53 @@
 #include "Win32KeyboardSetupDialog.h"
 
+#include "Win32KeyEditDialog.h"
 #include "resource.h"
+
+#include "platform/win32/Win32Controls.h"
 
 #include <commctrl.h>
 
-#include <string>
-
-namespace {
-
-constexpr int kColumnWidth = 68;
-
-// Column k shows slot k: the gesture within the input mode in brackets.
-const char* const kColumnHeadings[CWin32KeyEditDialog::kSlots] = {
-    "ﾀｯﾌﾟ[ひら]", "下上[ひら]", "上下[ひら]",
-    "ﾀｯﾌﾟ[カタ]", "下上[カタ]", "上下[カタ]",
-    "ﾀｯﾌﾟ[半角]", "下上[半角]", "上下[半角]",
-};
-
-std::string CellText(const std::string& slotText) { return slotText.empty() ? "---" : slotText; }
-
-}  // namespace
+#include <cstddef>
+#include <vector>
 
 struct CWin32KeyboardSetupDialog::Controls {
     explicit Controls(HWND dialog)
         : keyList(GetDlgItem(dialog, IDC_KEY_LIST)),
           edit(GetDlgItem(dialog, IDC_EDIT_KEY)),
+          resetCalibration(GetDlgItem(dialog, IDC_RESET_CALIBRATION)),
           save(GetDlgItem(dialog, IDOK)),
-          cancel(GetDlgItem(dialog, IDCANCEL))
+          cancel(GetDlgItem(dialog, IDCANCEL)),
+          keyEditor(dialog)
     {
         for (int id = IDC_COLUMN_PICTURE_FIRST; id <= IDC_COLUMN_PICTURE_LAST; ++id)
             columnPictures.emplace_back(GetDlgItem(dialog, id));
     }
 
+    // The logic keeps these pointers; the vector is full and stays so.
+    KeyboardSetupControls Bound()
+    {
+        KeyboardSetupControls bound;
+        bound.keyList = &keyList;
+        for (std::size_t k = 0; k < bound.columnPictures.size(); ++k)
+            bound.columnPictures[k] = &columnPictures[k];
+        bound.edit = &edit;
+        bound.resetCalibration = &resetCalibration;
+        bound.save = &save;
+        bound.cancel = &cancel;
+        return bound;
+    }
+
     CWin32ListView keyList;
+    std::vector<CWin32Picture> columnPictures;  // above list column k
     CWin32Button edit;
+    CWin32Button resetCalibration;
     CWin32Button save;
     CWin32Button cancel;
-    std::vector<CWin32Picture> columnPictures;  // slot order
+    CWin32KeyEditRunner keyEditor;
 };
 
-CWin32KeyboardSetupDialog::CWin32KeyboardSetupDialog()
-    : CWin32Dialog(IDD_KEYBOARD_SETUP),
-      keys_(kRows),
-      locks_(kRows, CWin32KeyEditDialog::LockFlags{})
+CWin32KeyboardSetupDialog::CWin32KeyboardSetupDialog(CKeyboardSetupDialog& logic)
+    : CWin32Dialog(IDD_KEYBOARD_SETUP), logic_(logic)
 {
 }
 
@@ -51,72 +56,24 @@ CWin32KeyboardSetupDialog::~CWin32KeyboardSetupDialog() = default;
 bool CWin32KeyboardSetupDialog::OnInitDialog()
 {
     controls_ = std::make_unique<Controls>(Handle());
-    controls_->edit.SetImage(IDB_EDIT);
-    controls_->save.SetImage(IDB_SAVE);
-    controls_->cancel.SetImage(IDB_SETUP_CANCEL);
-    for (std::size_t k = 0; k < controls_->columnPictures.size(); ++k)
-        controls_->columnPictures[k].SetImage(IDB_COLUMN_FIRST + static_cast<int>(k));
-    for (int k = 0; k < CWin32KeyEditDialog::kSlots; ++k)
-        controls_->keyList.InsertColumn(k, kColumnHeadings[k], kColumnWidth);
-    FillKeyList();
-    // Full-row selection alone: the extended style is replaced, not added to.
-    SendMessageW(controls_->keyList.Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    logic_.OnInitDialog(controls_->Bound(), controls_->keyEditor);
     return true;
-}
-
-void CWin32KeyboardSetupDialog::FillKeyList()
-{
-    IListView& list = controls_->keyList;
-    list.DeleteAllRows();
-    for (int row = 0; row < kRows; ++row) {
-        const auto& texts = keys_[static_cast<std::size_t>(row)];
-        const int index = list.InsertRow(row, CellText(texts[0]));
-        for (int k = 1; k < CWin32KeyEditDialog::kSlots; ++k)
-            list.SetItemText(index, k, CellText(texts[static_cast<std::size_t>(k)]));
-    }
-}
-
-void CWin32KeyboardSetupDialog::RefreshKeyRow(int row)
-{
-    IListView& list = controls_->keyList;
-    const auto& texts = keys_[static_cast<std::size_t>(row)];
-    list.DeleteRow(row);
-    const int index = list.InsertRow(row, CellText(texts[0]));
-    for (int k = 1; k < CWin32KeyEditDialog::kSlots; ++k)
-        list.SetItemText(index, k, CellText(texts[static_cast<std::size_t>(k)]));
-}
-
-void CWin32KeyboardSetupDialog::EditSelectedKey()
-{
-    const IListView& list = controls_->keyList;
-    if (list.SelectedCount() == 0)
-        return;
-    int row = 0;
-    while (row < kRows && list.GetItemState(row, IListView::kSelected) == 0)
-        ++row;
-    if (row == kRows)
-        return;
-
-    const auto index = static_cast<std::size_t>(row);
-    CWin32KeyEditDialog editor(keys_[index], locks_[index]);
-    if (editor.RunModal(Handle()) != IDOK)
-        return;
-    keys_[index] = editor.Texts();
-    RefreshKeyRow(row);
 }
 
 bool CWin32KeyboardSetupDialog::OnCommand(int id, int)
 {
     switch (id) {
     case IDC_EDIT_KEY:
-        EditSelectedKey();
+        EndWith(logic_.OnEdit());
         return true;
     case IDC_RESET_CALIBRATION:
-        // The calibration marks belong to the keyboard definition, which this
-        // window does not hold yet.
+        EndWith(logic_.OnResetCalibration());
         return true;
     case IDOK:
-        End(IDOK);
+        EndWith(logic_.OnSave());
+        return true;
+    case IDCANCEL:
+        EndWith(logic_.OnCancel());
         return true;
     default:
         return false;
@@ -125,10 +82,15 @@ bool CWin32KeyboardSetupDialog::OnCommand(int id, int)
 
 bool CWin32KeyboardSetupDialog::OnNotify(const NMHDR& header, LRESULT& result)
 {
-    if (header.idFrom == IDC_KEY_LIST && header.code == NM_DBLCLK) {
-        EditSelectedKey();
-        result = 0;
-        return true;
-    }
-    return false;
+    if (header.idFrom != IDC_KEY_LIST || header.code != NM_DBLCLK)
+        return false;
+    EndWith(logic_.OnListDoubleClick());
+    result = 0;
+    return true;
+}
+
+DialogResult CWin32KeyboardSetupRunner::Run(CKeyboardSetupDialog& dialog)
+{
+    CWin32KeyboardSetupDialog window(dialog);
+    return ModalResult(window.RunModal(owner_));
 }

@@ -1,19 +1,18 @@
 #pragma once
 
 #include "Win32Dialog.h"
-#include "Win32KeyEditDialog.h"
+
+#include "ui/KeyboardSetupDialog.h"
 
 #include <memory>
-#include <vector>
 
-// The Keyboard Setup window (template 138): the nine texts of every key in a
-// list of 150 rows, the column pictures above it, and the edit, reset, save
-// and cancel buttons.
+// The Keyboard Setup window (template 138) over the logic of
+// CKeyboardSetupDialog: the key list 1009 with the column pictures above it,
+// and the edit, reset, save and cancel buttons. Key edit windows open over it.
 class CWin32KeyboardSetupDialog : public CWin32Dialog {
 public:
-    static constexpr int kRows = 150;
-
-    CWin32KeyboardSetupDialog();
+    // `logic` must outlive the modal run.
+    explicit CWin32KeyboardSetupDialog(CKeyboardSetupDialog& logic);
     ~CWin32KeyboardSetupDialog() override;
 
 private:
@@ -23,13 +22,17 @@ private:
     bool OnCommand(int id, int notifyCode) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
 
-    // The list shows the keys through these two, and nothing else writes it.
-    void FillKeyList();
-    void RefreshKeyRow(int row);
-    void EditSelectedKey();
-
-    // The working copy of the key texts and their locks, one entry per row.
-    std::vector<CWin32KeyEditDialog::SlotTexts> keys_;
-    std::vector<CWin32KeyEditDialog::LockFlags> locks_;
+    CKeyboardSetupDialog& logic_;
+    // Made at WM_INITDIALOG; the bitmaps they hold go after the window.
     std::unique_ptr<Controls> controls_;
+};
+
+// Runs Keyboard Setup over `owner`, the main window.
+class CWin32KeyboardSetupRunner : public IKeyboardSetupRunner {
+public:
+    explicit CWin32KeyboardSetupRunner(HWND owner) : owner_(owner) {}
+    DialogResult Run(CKeyboardSetupDialog& dialog) override;
+
+private:
+    HWND owner_;
 };

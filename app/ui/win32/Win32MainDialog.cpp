@@ -3,28 +3,21 @@
 #include "Win32KeyboardSetupDialog.h"
 #include "resource.h"
 
-#include "platform/CurrentDirectory.h"
 #include "platform/win32/Win32Controls.h"
+#include "platform/win32/Win32SaveFileDialog.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <string>
 #include <utility>
 
 namespace {
 
-struct ColumnSpec {
-    const char* title;
-    int width;
-};
-
-// The third column keeps the path of the page written for the row; it is
-// never shown.
-constexpr ColumnSpec kFileColumns[] = {{"ファイル名", 300}, {"処理状況", 90}, {"", 0}};
-
-constexpr int kEmptyHintRows = 6;
 constexpr UINT_PTR kFileListSubclass = 1;
+
+bool KeyHeld(int key) { return GetKeyState(key) < 0; }
+
+}  // namespace
 
 std::vector<std::string> DroppedPaths(HDROP drop)
 {
@@ -41,10 +34,8 @@ std::vector<std::string> DroppedPaths(HDROP drop)
     return paths;
 }
 
-}  // namespace
-
 struct CWin32MainDialog::Controls {
-    explicit Controls(HWND dialog)
+    Controls(HWND dialog, const Win32MainServices& services)
         : frame(dialog),
           fileList(GetDlgItem(dialog, IDC_FILE_LIST)),
           exit(GetDlgItem(dialog, IDOK)),
@@ -52,8 +43,27 @@ struct CWin32MainDialog::Controls {
           convert(GetDlgItem(dialog, IDC_CONVERT)),
           keySetup(GetDlgItem(dialog, IDC_KEY_SETUP)),
           remove(GetDlgItem(dialog, IDC_REMOVE)),
-          shell(dialog)
+          shell(dialog),
+          saveDialog(dialog),
+          keyboardSetup(dialog),
+          services_(services)
     {
+    }
+
+    MainDialogControls Bound()
+    {
+        MainDialogControls bound;
+        bound.frame = &frame;
+        bound.fileList = &fileList;
+        bound.exit = &exit;
+        bound.help = &help;
+        bound.convert = &convert;
+        bound.keySetup = &keySetup;
+        bound.remove = &remove;
+        bound.shell = services_.shell ? services_.shell : &shell;
+        bound.saveDialog = services_.saveDialog ? services_.saveDialog : &saveDialog;
+        bound.keyboardSetup = services_.keyboardSetup ? services_.keyboardSetup : &keyboardSetup;
+        return bound;
     }
 
     CWin32WindowFrame frame;
@@ -64,10 +74,16 @@ struct CWin32MainDialog::Controls {
     CWin32Button keySetup;
     CWin32Button remove;
     CWin32Shell shell;
+    CWin32SaveFileDialog saveDialog;
+    CWin32KeyboardSetupRunner keyboardSetup;
+
+private:
+    Win32MainServices services_;
 };
 
-CWin32MainDialog::CWin32MainDialog()
+CWin32MainDialog::CWin32MainDialog(const Win32MainServices& services)
     : CWin32Dialog(IDD_MAIN),
+      services_(services),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0,
                                           0, LR_DEFAULTSIZE | LR_SHARED)))
 {
@@ -77,25 +93,12 @@ CWin32MainDialog::~CWin32MainDialog() = default;
 
 bool CWin32MainDialog::OnInitDialog()
 {
-    controls_ = std::make_unique<Controls>(Handle());
-    Controls& c = *controls_;
-
-    c.frame.SetIcon(IDR_MAINFRAME);
-    int index = 0;
-    for (const ColumnSpec& column : kFileColumns)
-        c.fileList.InsertColumn(index++, column.title, column.width);
-
-    c.exit.SetImage(IDB_EXIT);
-    c.help.SetImage(IDB_HELP);
-    c.keySetup.SetImage(IDB_KEY_SETUP);
-    c.convert.SetImage(IDB_CONVERT);
-    c.remove.SetImage(IDB_REMOVE);
-    c.fileList.SetFullRowSelect(true);
-    c.frame.SetCaption("Veda-Rovodad for Inkora");
-    InsertHintRows();
+    controls_ = std::make_unique<Controls>(Handle(), services_);
+    const bool result = logic_.OnInitDialog(controls_->Bound());
     // Files are dropped onto the list, which accepts them, not onto the dialog.
-    SetWindowSubclass(c.fileList.Handle(), &FileListProc, kFileListSubclass, reinterpret_cast<DWORD_PTR>(this));
-    return true;
+    SetWindowSubclass(controls_->fileList.Handle(), &FileListProc, kFileListSubclass,
+                      reinterpret_cast<DWORD_PTR>(this));
+    return result;
 }
 
 LRESULT CALLBACK CWin32MainDialog::FileListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -103,7 +106,7 @@ LRESULT CALLBACK CWin32MainDialog::FileListProc(HWND list, UINT message, WPARAM 
 {
     if (message == WM_DROPFILES) {
         const auto drop = reinterpret_cast<HDROP>(wParam);
-        reinterpret_cast<CWin32MainDialog*>(self)->OnFilesDropped(DroppedPaths(drop));
+        reinterpret_cast<CWin32MainDialog*>(self)->logic_.OnDropFiles(DroppedPaths(drop));
         const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
         DragFinish(drop);
         return result;
@@ -113,57 +116,48 @@ LRESULT CALLBACK CWin32MainDialog::FileListProc(HWND list, UINT message, WPARAM 
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-void CWin32MainDialog::OnFilesDropped(const std::vector<std::string>& paths)
-{
-    IListView& list = controls_->fileList;
-    if (hintShown_) {
-        hintShown_ = false;
-        list.DeleteAllRows();
-    }
-    // Position 0 is only a wish: the sorted list files each row by its path.
-    for (const std::string& path : paths) {
-        const int row = list.InsertRow(0, path);
-        list.SetItemText(row, 1, "未変換");
-        list.SetItemText(row, 2, "");
-    }
-    controls_->convert.Enable(true);
-}
-
-void CWin32MainDialog::InsertHintRows()
-{
-    // The sorted list puts the empty labels first, so the hint stays last.
-    IListView& list = controls_->fileList;
-    hintShown_ = true;
-    for (int row = 0; row < kEmptyHintRows; ++row)
-        list.InsertRow(row, "");
-    list.InsertRow(kEmptyHintRows, std::string(24, ' ') + "ここへドラッグ＆ドロップしてください。");
-}
-
-void CWin32MainDialog::ShowHelp()
-{
-    // The manual is looked for in the current directory, with a forward
-    // slash, which the shell accepts as well.
-    controls_->shell.Open(GetCurrentDir() + "/SKBmanual.pdf");
-}
-
-void CWin32MainDialog::RunKeyboardSetup()
-{
-    CWin32KeyboardSetupDialog setup;
-    setup.RunModal(Handle());
-}
-
 bool CWin32MainDialog::OnCommand(int id, int)
 {
     switch (id) {
-    case ID_HELP:
-        ShowHelp();
+    case IDC_CONVERT:
+        logic_.OnConvert();
+        return true;
+    case IDC_REMOVE:
+        logic_.OnRemoveSelected();
         return true;
     case IDC_KEY_SETUP:
-        RunKeyboardSetup();
+        logic_.OnKeyboardSetup();
+        return true;
+    case ID_HELP:
+        logic_.OnHelp();
         return true;
     default:
         return false;
     }
+}
+
+bool CWin32MainDialog::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (header.idFrom != IDC_FILE_LIST)
+        return false;
+    switch (header.code) {
+    case NM_CLICK:
+        logic_.OnListClick();
+        result = 0;
+        return true;
+    case NM_DBLCLK:
+        logic_.OnListDoubleClick();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CWin32MainDialog::OnHelpKey(LPARAM)
+{
+    // Every window of the program sends its F1 here.
+    return logic_.OnF1(KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL), KeyHeld(VK_MENU));
 }
 
 void CWin32MainDialog::PaintMinimised()
@@ -191,6 +185,10 @@ bool CWin32MainDialog::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result)
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(icon_);
         return true;
+    case WM_DESTROY:
+        // The default handling goes on; the mapping and the pages go now.
+        logic_.OnDestroy();
+        return false;
     default:
         return false;
     }

@@ -2,37 +2,57 @@
 
 #include "Win32Dialog.h"
 
+#include "ui/MainDialog.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-// The main window (template 102): the list of ink files with its drop hint,
-// the conversion and removal buttons below it, and the setup, help and exit
-// buttons beside it. Its controls are reached through the platform
-// interfaces, the same ones the portable dialog logic works with.
+class IKeyboardSetupRunner;
+class ISaveFileDialog;
+class IShell;
+
+// Services of the desktop the main window calls. Null ones are the
+// platform's own: the shell, the common save dialog and the Keyboard Setup
+// window, each over the main window. Set ones are not owned and must outlive
+// the window; tests record through them.
+struct Win32MainServices {
+    IShell* shell = nullptr;
+    ISaveFileDialog* saveDialog = nullptr;
+    IKeyboardSetupRunner* keyboardSetup = nullptr;
+};
+
+// The main window (template 102) over the logic of CMainDialog: the file list
+// 1002 with its drop hint, the conversion and removal buttons below it, and
+// the setup, help and exit buttons beside it. The program ends when it closes.
 class CWin32MainDialog : public CWin32Dialog {
 public:
-    CWin32MainDialog();
+    explicit CWin32MainDialog(const Win32MainServices& services = {});
     ~CWin32MainDialog() override;
+
+    CMainDialog& Logic() { return logic_; }
 
 private:
     struct Controls;
 
     bool OnInitDialog() override;
     bool OnCommand(int id, int notifyCode) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnHelpKey(LPARAM helpInfo) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     static LRESULT CALLBACK FileListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
-    // Paths in the system's ANSI code page, in the order the shell gives them.
-    void OnFilesDropped(const std::vector<std::string>& paths);
-
-    void InsertHintRows();
-    void ShowHelp();
-    void RunKeyboardSetup();
     void PaintMinimised();
 
+    Win32MainServices services_;
     HICON icon_;  // shared resource icon, never freed
-    bool hintShown_ = true;  // the list shows the drop hint, not files
+    CMainDialog logic_;
+    // Made at WM_INITDIALOG and kept until the object goes, after the window:
+    // the buttons show bitmaps the adapters own.
     std::unique_ptr<Controls> controls_;
 };
+
+// The paths of a drop in the order the shell gives them, in the system's ANSI
+// code page, each as long as it is.
+std::vector<std::string> DroppedPaths(HDROP drop);

@@ -12,9 +12,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    ScopedMessageSink messages(&ShowWin32MessageBox);
+    const ScopedMessageSink messages(&ShowWin32MessageBox);
 
     CWin32MainDialog dialog;
-    dialog.RunModal(nullptr);
+    static_cast<void>(dialog.RunModal(nullptr));
     return 0;
 }
