@@ -1,0 +1,105 @@
+// A whole page from arbitrary ink bytes: loading, calibration, recognition and
+// the HTML page with its pictures, written into a scratch folder. The loaded
+// records must be well formed, the page must be written with its head and
+// tail, and every picture it shows must be a complete JPEG file.
+
+#include "FuzzSupport.h"
+
+#include "ink/InkParser.h"
+#include "ink/QuadMapping.h"
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/PageStrokes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#ifndef MAROVI_EXAMPLES_DIR
+#error "MAROVI_EXAMPLES_DIR names the folder of the example keyboard"
+#endif
+
+namespace {
+
+const char kHead[] = "<html>\r\n<head>\r\n";
+const char kTail[] = "\r\n\r\n</body>\r\n</html>\r\n";
+
+struct Setup {
+    CQuadMapping mapping;
+    CKeyboardDef keyboard;
+
+    Setup()
+    {
+        fuzz::EnterScratchDir();
+        std::filesystem::copy_file(MAROVI_EXAMPLES_DIR "/softKB.skb", "softKB.skb",
+                                   std::filesystem::copy_options::overwrite_existing);
+        mapping.SetTraceStream(nullptr);
+        keyboard.SetMapping(&mapping);
+        FUZZ_CHECK(keyboard.Load(), "the example keyboard loads");
+    }
+};
+
+void CheckRecords(const CInkParser& parser)
+{
+    const StrokeSample* records = parser.GetRecords();
+    bool inStroke = false;
+    for (uint32_t i = 0; i < parser.GetRecordCount(); ++i) {
+        const uint16_t kind = records[i].kind;
+        FUZZ_CHECK(kind == (inStroke ? StrokeSample::PenMove : StrokeSample::PenDown) ||
+                       (inStroke && kind == StrokeSample::PenUp),
+                   "record " + std::to_string(i));
+        FUZZ_CHECK(kind == StrokeSample::PenUp || records[i].penColor <= 3, "record " + std::to_string(i));
+        inStroke = kind != StrokeSample::PenUp;
+    }
+    FUZZ_CHECK(!inStroke, "the last stroke has its end record");
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Every image element of the page names a complete JPEG file.
+void CheckPictures(const std::string& page, const std::string& folder)
+{
+    const std::string open = "<img src=\"./";
+    for (std::size_t at = page.find(open); at != std::string::npos; at = page.find(open, at + 1)) {
+        const std::size_t start = at + open.size();
+        const std::size_t end = page.find('"', start);
+        FUZZ_CHECK(end != std::string::npos, "an image element ends");
+        const std::string jpeg = fuzz::ReadBytes(folder + "/" + page.substr(start, end - start));
+        FUZZ_CHECK(jpeg.size() > 4 && jpeg.compare(0, 2, "\xFF\xD8") == 0 && EndsWith(jpeg, "\xFF\xD9"),
+                   page.substr(start, end - start));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Setup setup;
+    const std::string ink = fuzz::ScratchPath("page.ink");
+    const std::string out = fuzz::ScratchPath("out");
+    fuzz::WriteBytes(ink, data, size);
+
+    CInkParser parser;
+    parser.SetPath(ink);
+    if (!parser.DoParse())
+        return 0;
+    CheckRecords(parser);
+
+    std::error_code ignored;
+    std::filesystem::remove_all(out, ignored);
+    std::filesystem::create_directory(out);
+    // The clone of each page becomes the template of the next one, as in a
+    // conversion run, so a calibration found here carries over.
+    CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), setup.keyboard.Clone(), &setup.mapping);
+    FUZZ_CHECK(page.ConvertToHtml(out + "/page.html", "page"), "a page goes into a writable folder");
+
+    const std::string html = fuzz::ReadBytes(out + "/page.html");
+    FUZZ_CHECK(html.compare(0, sizeof kHead - 1, kHead) == 0 && EndsWith(html, kTail), "head and tail");
+    CheckPictures(html, out);
+    return 0;
+}

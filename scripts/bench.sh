@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the optimised program with the benchmark (build-bench/) and runs it:
+# conversion time per page kind against the floor (reading the ink bytes and
+# encoding the same pictures with libjpeg), the ratio of the two, peak memory
+# of marovi-convert per page, and a batch of typical pages through
+# marovi-convert. Exits 1 when a target is missed.
+#
+#   scripts/bench.sh [--repeat N] [--batch N]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}"
+
+build=build-bench
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAROVI_BENCH=ON -DMAROVI_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j 2 --target marovi-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
+  { tail -n 40 "$build/bench-build.log" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/marovi-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+"$build/bin/marovi-bench" --convert "$build/bin/marovi-convert" "$@" "$work"
