@@ -20,14 +20,6 @@ void CWin32Dialog::EndWith(DialogResult result)
     }
 }
 
-bool CWin32Dialog::OnHelpKey(LPARAM helpInfo)
-{
-    const HWND main = GetAncestor(window_, GA_ROOTOWNER);
-    if (!main || main == window_)
-        return false;
-    return SendMessageW(main, WM_HELP, 0, helpInfo) != FALSE;
-}
-
 INT_PTR CALLBACK CWin32Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWin32Dialog* self = nullptr;
@@ -81,7 +73,7 @@ INT_PTR CWin32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE;
 
     case WM_HELP:
-        return OnHelpKey(lParam) ? TRUE : FALSE;
+        return OnHelpKey() ? TRUE : FALSE;
 
     default: {
         INT_PTR result = FALSE;

@@ -9,8 +9,9 @@
 // object lives on the caller's stack for the whole modal run.
 //
 // Behaviour every window of the program shares lives here: a left-button
-// press on a free spot of the surface moves the window, and F1 is taken to the
-// main window, which decides whether it opens the manual.
+// press on a free spot of the surface moves the window. F1 (WM_HELP) left to
+// the default procedure goes on to the window's owner, so from any window it
+// reaches the main window, which decides whether it opens the manual.
 class CWin32Dialog {
 public:
     CWin32Dialog(const CWin32Dialog&) = delete;
@@ -39,9 +40,8 @@ protected:
     virtual bool OnCommand(int id, int notifyCode) { return false; }
     // True when handled; `result` is the notification's answer.
     virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
-    // F1 (WM_HELP). True when handled. An owned window hands the request to
-    // the main window, the root owner of every window of the program.
-    virtual bool OnHelpKey(LPARAM helpInfo);
+    // F1 (WM_HELP). True when handled; otherwise the owner is asked.
+    virtual bool OnHelpKey() { return false; }
     // Any other message. True when handled; `result` is what the dialog
     // procedure returns (see the rules of DialogProc for each message).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) { return false; }

@@ -154,9 +154,9 @@ bool CWin32MainDialog::OnNotify(const NMHDR& header, LRESULT& result)
     }
 }
 
-bool CWin32MainDialog::OnHelpKey(LPARAM)
+bool CWin32MainDialog::OnHelpKey()
 {
-    // Every window of the program sends its F1 here.
+    // The other windows pass their F1 on to their owners, up to this one.
     return logic_.OnF1(KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL), KeyHeld(VK_MENU));
 }
 

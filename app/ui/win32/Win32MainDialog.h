@@ -38,7 +38,7 @@ private:
     bool OnInitDialog() override;
     bool OnCommand(int id, int notifyCode) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
-    bool OnHelpKey(LPARAM helpInfo) override;
+    bool OnHelpKey() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     static LRESULT CALLBACK FileListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -1,0 +1,572 @@
+// The program's windows over their templates, driven from inside their modal
+// runs. Tests that need the example keyboard copy softKB.skb, keydef.skb and
+// the example pages from the folder they are started in
+// (scripts/windows-test.sh starts them in one).
+#include "WindowScript.h"
+
+#include "Win32KeyEditDialog.h"
+#include "Win32KeyboardSetupDialog.h"
+#include "Win32MainDialog.h"
+#include "resource.h"
+
+#include "keyboard/EditableKeyboardDef.h"
+#include "platform/CurrentDirectory.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/win32/Win32MessageBox.h"
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <shlobj.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CRecordingShell : public IShell {
+public:
+    void Open(const std::string& path) override { opened.push_back(path); }
+    std::vector<std::string> opened;
+};
+
+class CMessageRecorder {
+public:
+    CMessageRecorder() : sink_([this](const std::string& text, MessageIcon) { messages.push_back(text); }) {}
+    bool Shown(const std::string& text) const
+    {
+        for (const std::string& message : messages) {
+            if (message == text)
+                return true;
+        }
+        return false;
+    }
+    std::vector<std::string> messages;
+
+private:
+    ScopedMessageSink sink_;
+};
+
+// A drop as the shell makes it: a DROPFILES block with the ANSI paths one
+// after the other, ended by an empty one.
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths)
+        size += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* out = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths) {
+        std::memcpy(out, path.c_str(), path.size() + 1);
+        out += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// F1 as the keyboard would ask for help, with Shift held or not.
+LRESULT PressF1(HWND window, bool shift)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE before = keys[VK_SHIFT];
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    info.iContextType = HELPINFO_WINDOW;
+    info.hItemHandle = window;
+    const LRESULT result = SendMessageW(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    keys[VK_SHIFT] = before;
+    SetKeyboardState(keys);
+    return result;
+}
+
+std::wstring HintRow() { return std::wstring(24, L' ') + L"ここへドラッグ＆ドロップしてください。"; }
+
+const std::wstring kEditCaption = L"編集";
+const std::wstring kSetupCaption = L"Keyboard Setup";
+const std::wstring kMainCaption = L"Veda-Rovodad for Inkora";
+
+// The key of keydef.skb whose nine slots are all locked.
+constexpr int kLockedKey = 55;
+
+}  // namespace
+
+TEST(Win32KeyEditWindow, ShowsTheKeyAndEndsAsTheUserChooses)
+{
+    const CKeyEditDialog::SlotTexts given = {"あ", "", "ぁ", "ア", "", "ァ", "a", "\"A\",", ""};
+    const CKeyEditDialog::LockFlagSet locks = {'1', '0', ' ', 'x', '0', '0', '0', '0', '1'};
+    const struct {
+        const char* name;
+        int button;  // 0: the close box
+        DialogResult result;
+        bool textsTaken;
+    } cases[] = {
+        {"OK", IDOK, DialogResult::Ok, true},
+        {"Cancel", IDCANCEL, DialogResult::Cancel, false},
+        {"close box", 0, DialogResult::Cancel, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CKeyEditDialog editor;
+        editor.SetTexts(given);
+        editor.SetLockFlags(locks);
+        std::array<std::wstring, kSlotCount> shown;
+        std::array<bool, kSlotCount> enabled{};
+        HWND window = nullptr;
+        CWindowScript script({
+            [&] { return (window = FindThreadWindow(kEditCaption)) != nullptr; },
+            [&] {
+                for (int k = 0; k < kSlotCount; ++k) {
+                    const auto slot = static_cast<std::size_t>(k);
+                    shown[slot] = ItemText(window, IDC_SLOT_FIRST + k);
+                    enabled[slot] = IsWindowEnabled(GetDlgItem(window, IDC_SLOT_FIRST + k)) != FALSE;
+                }
+                SetDlgItemTextW(window, IDC_SLOT_FIRST + 1, L"い");
+                if (c.button != 0)
+                    PostClick(window, c.button);
+                else
+                    PostMessageW(window, WM_CLOSE, 0, 0);
+                return true;
+            },
+        });
+        CWin32KeyEditRunner runner(nullptr);
+        EXPECT_EQ(runner.Run(editor), c.result);
+        ASSERT_TRUE(script.Done()) << script.Failure();
+
+        for (std::size_t k = 0; k < given.size(); ++k) {
+            EXPECT_EQ(shown[k], Wide(given[k])) << "slot " << k;
+            EXPECT_EQ(enabled[k], locks[k] != '1') << "slot " << k;
+        }
+        CKeyEditDialog::SlotTexts expected = given;
+        if (c.textsTaken)
+            expected[1] = "い";
+        EXPECT_EQ(editor.Texts(), expected);
+    }
+}
+
+TEST(Win32KeyEditWindow, PicturesStandOnGreyAndFieldsKeepTheirColours)
+{
+    CKeyEditDialog editor;
+    CKeyEditDialog::LockFlagSet locks;
+    locks.fill('1');
+    editor.SetLockFlags(locks);
+    HWND window = nullptr;
+    std::vector<int> pictures;
+    for (int id = IDC_GESTURE_PICTURE_FIRST; id <= IDC_GESTURE_PICTURE_LAST; ++id)
+        pictures.push_back(id);
+    for (int id = IDC_MODE_PICTURE_FIRST; id <= IDC_MODE_PICTURE_LAST; ++id)
+        pictures.push_back(id);
+
+    HBRUSH pictureBrush = nullptr;
+    CWindowScript script({
+        [&] { return (window = FindThreadWindow(kEditCaption)) != nullptr; },
+        [&] {
+            HDC dc = GetDC(window);
+            for (int id : pictures) {
+                SCOPED_TRACE(id);
+                EXPECT_NE(SendDlgItemMessageW(window, id, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+                SetBkMode(dc, OPAQUE);
+                SetBkColor(dc, RGB(255, 255, 255));
+                const auto brush = reinterpret_cast<HBRUSH>(
+                    SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(window, id))));
+                LOGBRUSH colour{};
+                EXPECT_NE(GetObjectW(brush, sizeof(colour), &colour), 0);
+                EXPECT_EQ(colour.lbColor, RGB(192, 192, 192));
+                EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+                EXPECT_EQ(GetBkColor(dc), RGB(192, 192, 192));
+                pictureBrush = brush;
+            }
+            // A disabled field asks the same question and gets the system's answer.
+            const auto fieldBrush = reinterpret_cast<HBRUSH>(
+                SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_SLOT_FIRST))));
+            EXPECT_NE(fieldBrush, pictureBrush);
+            ReleaseDC(window, dc);
+            PostClick(window, IDCANCEL);
+            return true;
+        },
+    });
+    CWin32KeyEditRunner runner(nullptr);
+    EXPECT_EQ(runner.Run(editor), DialogResult::Cancel);
+    EXPECT_TRUE(script.Done()) << script.Failure();
+    // The brush went with the window.
+    LOGBRUSH gone{};
+    EXPECT_EQ(GetObjectW(pictureBrush, sizeof(gone), &gone), 0);
+}
+
+TEST(Win32MessageBox, ShowsTheShiftJisTextUnderTheProgramName)
+{
+    const std::string text = "ソフトＫＢ定義ファイルがオープンできません";
+    std::vector<std::wstring> texts;
+    std::vector<int> buttons;
+    HICON icon = nullptr;
+    CWindowScript script({
+        [&] {
+            HWND box = FindThreadWindow(L"Marovi");
+            if (!box)
+                return false;
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t name[16] = {};
+                GetClassNameW(child, name, 16);
+                if (std::wstring(name) == L"Button")
+                    buttons.push_back(GetDlgCtrlID(child));
+                else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                    icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                else
+                    texts.push_back(TextOf(child));
+            }
+            PostClick(box, IDOK);
+            return true;
+        },
+    });
+    ShowWin32MessageBox(text, MessageIcon::Exclamation);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+    EXPECT_EQ(buttons, std::vector<int>{IDOK});
+    EXPECT_NE(std::find(texts.begin(), texts.end(), Wide(text)), texts.end());
+    EXPECT_EQ(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(32515)));  // IDI_EXCLAMATION
+}
+
+class Win32KeyboardSetupWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.Missing().empty()) << "start the tests in a folder holding softKB.skb and keydef.skb";
+    }
+
+    CScratchFolder folder_{{"softKB.skb", "keydef.skb"}};
+    CMessageRecorder messages_;
+};
+
+TEST_F(Win32KeyboardSetupWindow, ListsEveryKeyAndEditsTheDoubleClickedRow)
+{
+    CKeyboardDef original;
+    ASSERT_TRUE(original.Load());
+
+    CKeyboardSetupDialog setup;
+    HWND window = nullptr;
+    HWND list = nullptr;
+    HWND editor = nullptr;
+    std::vector<std::array<std::wstring, kSlotCount>> rows;
+    int picturesShown = 0;
+    std::array<std::wstring, kSlotCount> lockedTexts;
+    int lockedEnabled = 0;
+    std::wstring editedRow;
+    bool editedRowSelected = true;
+
+    CWindowScript script({
+        [&] { return (window = FindThreadWindow(kSetupCaption)) != nullptr; },
+        [&] {
+            list = GetDlgItem(window, IDC_KEY_LIST);
+            for (int row = 0; row < ListRowCount(list); ++row) {
+                rows.emplace_back();
+                for (int k = 0; k < kSlotCount; ++k)
+                    rows.back()[static_cast<std::size_t>(k)] = ListText(list, row, k);
+            }
+            for (int id = IDC_COLUMN_PICTURE_FIRST; id <= IDC_COLUMN_PICTURE_LAST; ++id)
+                picturesShown += SendDlgItemMessageW(window, id, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+            PostRowClick(list, kLockedKey, true);
+            return true;
+        },
+        [&] { return (editor = FindThreadWindow(kEditCaption)) != nullptr; },
+        [&] {
+            for (int k = 0; k < kSlotCount; ++k) {
+                lockedTexts[static_cast<std::size_t>(k)] = ItemText(editor, IDC_SLOT_FIRST + k);
+                lockedEnabled += IsWindowEnabled(GetDlgItem(editor, IDC_SLOT_FIRST + k)) != FALSE;
+            }
+            PostClick(editor, IDCANCEL);
+            return true;
+        },
+        [&] {
+            if (IsWindow(editor))
+                return false;
+            PostRowClick(list, 1, true);
+            return true;
+        },
+        [&] { return (editor = FindThreadWindow(kEditCaption)) != nullptr; },
+        [&] {
+            SetDlgItemTextW(editor, IDC_SLOT_FIRST, L"テスト");
+            PostClick(editor, IDOK);
+            return true;
+        },
+        [&] {
+            if (IsWindow(editor))
+                return false;
+            editedRow = ListText(list, 1, 0);
+            editedRowSelected = ListRowSelected(list, 1);
+            PostClick(window, IDOK);
+            return true;
+        },
+    });
+    CWin32KeyboardSetupRunner runner(nullptr);
+    EXPECT_EQ(runner.Run(setup), DialogResult::Ok);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+    EXPECT_TRUE(messages_.messages.empty());
+
+    EXPECT_EQ(picturesShown, 9);
+    ASSERT_EQ(rows.size(), 150u);
+    for (int row = 0; row < 150; ++row) {
+        const KeyEntry key = original.GetKey(row);
+        for (std::size_t k = 0; k < key.texts.size(); ++k) {
+            const std::string& text = key.texts[k];
+            ASSERT_EQ(rows[static_cast<std::size_t>(row)][k], Wide(text.empty() ? "---" : text))
+                << "row " << row << ", column " << k;
+        }
+    }
+    const KeyEntry locked = original.GetKey(kLockedKey);
+    for (std::size_t k = 0; k < locked.texts.size(); ++k)
+        EXPECT_EQ(lockedTexts[k], Wide(locked.texts[k])) << "slot " << k;
+    EXPECT_EQ(lockedEnabled, 0);
+
+    EXPECT_EQ(editedRow, L"テスト");
+    EXPECT_FALSE(editedRowSelected);
+    CKeyboardDef saved;
+    ASSERT_TRUE(saved.Load());
+    EXPECT_EQ(saved.GetKey(1).texts[0], "テスト");
+    EXPECT_EQ(saved.GetKey(1).rect, original.GetKey(1).rect);
+    EXPECT_EQ(saved.GetKey(0).texts, original.GetKey(0).texts);
+}
+
+TEST_F(Win32KeyboardSetupWindow, ResetWritesAtOnceAndCancelKeepsIt)
+{
+    {
+        CEditableKeyboardDef shifted;
+        ASSERT_TRUE(shifted.Load());
+        CKeyboardDef::Marks marks = shifted.ReferenceMarks();
+        for (PenPoint& mark : marks)
+            mark.x += 120;
+        shifted.SetMeasuredMarks(marks);
+        shifted.SetModified();
+        ASSERT_TRUE(shifted.SaveIfModified());
+    }
+    const auto calibrationReset = [] {
+        CKeyboardDef onDisk;
+        return onDisk.Load() && onDisk.MeasuredMarks() == onDisk.ReferenceMarks();
+    };
+    ASSERT_FALSE(calibrationReset());
+
+    CKeyboardSetupDialog setup;
+    HWND window = nullptr;
+    bool stayedOpen = false;
+    CWindowScript script({
+        [&] { return (window = FindThreadWindow(kSetupCaption)) != nullptr; },
+        [&] {
+            PostClick(window, IDC_RESET_CALIBRATION);
+            return true;
+        },
+        [&] {
+            if (!calibrationReset())
+                return false;
+            stayedOpen = IsWindowVisible(window) != FALSE;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            return true;
+        },
+    });
+    CWin32KeyboardSetupRunner runner(nullptr);
+    EXPECT_EQ(runner.Run(setup), DialogResult::Cancel);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(calibrationReset());
+}
+
+class Win32MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.Missing().empty())
+            << "start the tests in a folder holding softKB.skb, keydef.skb and memo.ink";
+        dialog_.Logic().SetTraceStream(nullptr);
+    }
+
+    CScratchFolder folder_{{"softKB.skb", "keydef.skb", "memo.ink"}};
+    CMessageRecorder messages_;
+    CRecordingShell shell_;
+    CWin32MainDialog dialog_{Win32MainServices{&shell_, nullptr, nullptr}};
+};
+
+TEST_F(Win32MainWindow, StartsWithTheHintTakesDropsRemovesRowsAndAnswersF1)
+{
+    HWND window = nullptr;
+    HWND list = nullptr;
+    HWND remove = nullptr;
+    std::wstring caption;
+    std::vector<std::wstring> startRows;
+    int picturesShown = 0;
+    bool fullRowSelect = false;
+
+    const std::string longPath = "C:\\ink\\" + std::string(300, 'a') + ".ink";
+    HDROP drop = nullptr;
+    std::vector<std::array<std::wstring, 3>> dropped;
+    bool removeAfterEmptyClick = true;
+    bool removeAfterRowClick = false;
+    int rowsAfterRemove = 0;
+    std::vector<std::wstring> rowsAfterRemovingAll;
+    std::size_t opensAfterF1 = 0;
+    std::size_t opensAfterShiftF1 = 0;
+    std::size_t opensAfterSetupF1 = 0;
+    HWND setup = nullptr;
+
+    CWindowScript script({
+        [&] { return (window = FindThreadWindow(kMainCaption)) != nullptr; },
+        [&] {
+            list = GetDlgItem(window, IDC_FILE_LIST);
+            remove = GetDlgItem(window, IDC_REMOVE);
+            caption = TextOf(window);
+            for (int row = 0; row < ListRowCount(list); ++row)
+                startRows.push_back(ListText(list, row, 0));
+            for (int id : {IDOK, ID_HELP, IDC_CONVERT, IDC_KEY_SETUP, IDC_REMOVE})
+                picturesShown += SendDlgItemMessageW(window, id, BM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+            fullRowSelect = (SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT) != 0;
+            drop = MakeDrop({"C:\\ink\\b.ink", longPath, "C:\\ink\\b.ink"});
+            PostMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+            return true;
+        },
+        [&] {
+            if (ListRowCount(list) != 3)
+                return false;
+            for (int row = 0; row < 3; ++row)
+                dropped.push_back({ListText(list, row, 0), ListText(list, row, 1), ListText(list, row, 2)});
+            PostEmptyClick(list);
+            return true;
+        },
+        [&] {
+            removeAfterEmptyClick = IsWindowEnabled(remove) != FALSE;
+            PostRowClick(list, 0, false);
+            return true;
+        },
+        [&] {
+            removeAfterRowClick = IsWindowEnabled(remove) != FALSE;
+            PostClick(window, IDC_REMOVE);
+            return true;
+        },
+        [&] {
+            rowsAfterRemove = ListRowCount(list);
+            LVITEMW all{};
+            all.stateMask = LVIS_SELECTED;
+            all.state = LVIS_SELECTED;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+            PostClick(window, IDC_REMOVE);
+            return true;
+        },
+        [&] {
+            for (int row = 0; row < ListRowCount(list); ++row)
+                rowsAfterRemovingAll.push_back(ListText(list, row, 0));
+            PressF1(window, false);
+            opensAfterF1 = shell_.opened.size();
+            PressF1(window, true);
+            opensAfterShiftF1 = shell_.opened.size();
+            PostClick(window, IDC_KEY_SETUP);
+            return true;
+        },
+        [&] { return (setup = FindThreadWindow(kSetupCaption)) != nullptr; },
+        [&] {
+            PressF1(setup, false);
+            opensAfterSetupF1 = shell_.opened.size();
+            PostMessageW(setup, WM_CLOSE, 0, 0);
+            return true;
+        },
+        [&] {
+            if (IsWindow(setup))
+                return false;
+            PostClick(window, IDOK);
+            return true;
+        },
+    });
+    EXPECT_EQ(dialog_.RunModal(nullptr), IDOK);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+    EXPECT_TRUE(messages_.messages.empty());
+
+    EXPECT_EQ(caption, kMainCaption);
+    std::vector<std::wstring> hint(6);
+    hint.push_back(HintRow());
+    EXPECT_EQ(startRows, hint);
+    EXPECT_EQ(picturesShown, 5);
+    EXPECT_TRUE(fullRowSelect);
+
+    // Sorted by path, each whole, the same path twice; the drop handle is freed.
+    const std::wstring longWide = Wide(longPath);
+    ASSERT_EQ(dropped.size(), 3u);
+    EXPECT_EQ(dropped[0], (std::array<std::wstring, 3>{longWide, L"未変換", L""}));
+    EXPECT_EQ(dropped[1], (std::array<std::wstring, 3>{L"C:\\ink\\b.ink", L"未変換", L""}));
+    EXPECT_EQ(dropped[2], dropped[1]);
+    EXPECT_EQ(GlobalSize(drop), 0u);
+
+    EXPECT_FALSE(removeAfterEmptyClick);
+    EXPECT_TRUE(removeAfterRowClick);
+    EXPECT_EQ(rowsAfterRemove, 2);
+    EXPECT_EQ(rowsAfterRemovingAll, hint);
+
+    for (auto& o : shell_.opened) printf("OPENED %s\n", o.c_str());
+    ASSERT_EQ(shell_.opened.size(), 2u);
+    EXPECT_EQ(opensAfterF1, 1u);
+    EXPECT_EQ(opensAfterShiftF1, 1u);
+    EXPECT_EQ(opensAfterSetupF1, 2u);
+    EXPECT_EQ(shell_.opened[0], GetCurrentDir() + "/SKBmanual.pdf");
+    EXPECT_EQ(shell_.opened[1], shell_.opened[0]);
+
+    // The mapping went with the window.
+    EXPECT_EQ(dialog_.Logic().Mapping(), nullptr);
+}
+
+TEST_F(Win32MainWindow, ConvertsThroughTheSaveDialogAndOpensThePage)
+{
+    const std::string before = GetCurrentDir();
+    const std::string inkPath = (folder_.Path() / "memo.ink").string();
+    const std::string chosen = (folder_.Path() / "page").string();
+    HWND window = nullptr;
+    HWND list = nullptr;
+    HWND save = nullptr;
+    std::wstring suggested;
+    std::array<std::wstring, 3> converted;
+
+    CWindowScript script({
+        [&] { return (window = FindThreadWindow(kMainCaption)) != nullptr; },
+        [&] {
+            list = GetDlgItem(window, IDC_FILE_LIST);
+            PostMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({inkPath})), 0);
+            PostClick(window, IDC_CONVERT);
+            return true;
+        },
+        [&] { return (save = FindOtherDialog({window})) != nullptr; },
+        [&] {
+            // The file name box is an edit field or, in newer dialogs, a combo box.
+            HWND name = GetDlgItem(save, cmb13) ? GetDlgItem(save, cmb13) : GetDlgItem(save, edt1);
+            suggested = TextOf(name);
+            SetWindowTextW(name, Wide(chosen).c_str());
+            PostClick(save, IDOK);
+            return true;
+        },
+        [&] {
+            if (!messages_.Shown("HTMLファイルを生成しました"))
+                return false;
+            converted = {ListText(list, 0, 0), ListText(list, 0, 1), ListText(list, 0, 2)};
+            PostRowClick(list, 0, true);
+            return true;
+        },
+        [&] {
+            if (shell_.opened.empty())
+                return false;
+            PostClick(window, IDOK);
+            return true;
+        },
+    });
+    EXPECT_EQ(dialog_.RunModal(nullptr), IDOK);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+
+    EXPECT_EQ(suggested, L"memo.html");
+    const std::string page = chosen + ".html";
+    EXPECT_EQ(converted, (std::array<std::wstring, 3>{Wide(inkPath), L"変換済み", Wide(page)}));
+    EXPECT_EQ(GetFileAttributesA(page.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(shell_.opened, std::vector<std::string>{page});
+    EXPECT_EQ(GetCurrentDir(), before);
+    EXPECT_EQ(messages_.messages, std::vector<std::string>{"HTMLファイルを生成しました"});
+}
