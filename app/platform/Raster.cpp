@@ -1,6 +1,7 @@
 #include "platform/Raster.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -120,10 +121,16 @@ void CRasterDc::FillRect(int32_t left, int32_t top, int32_t right, int32_t botto
     const int64_t y0 = std::max<int64_t>(int64_t{top} - originY_, 0);
     const int64_t x1 = std::min<int64_t>(int64_t{right} - originX_, image.width);
     const int64_t y1 = std::min<int64_t>(int64_t{bottom} - originY_, image.height);
-    for (int64_t y = y0; y < y1; ++y) {
-        for (int64_t x = x0; x < x1; ++x)
-            image.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
-    }
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    // Every picture starts with a fill of its whole surface: the first row of
+    // the span is set pixel by pixel, the others are copies of it.
+    const auto span = static_cast<std::size_t>(3 * (x1 - x0));
+    uint8_t* first = image.bits.data() + image.OffsetOf(static_cast<int32_t>(x0), static_cast<int32_t>(y0));
+    for (int64_t x = x0; x < x1; ++x)
+        image.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y0), color);
+    for (int64_t y = y0 + 1; y < y1; ++y)
+        std::memcpy(image.bits.data() + image.OffsetOf(static_cast<int32_t>(x0), static_cast<int32_t>(y)), first, span);
 }
 
 void CRasterDc::SetWindowOrigin(int32_t x, int32_t y)
@@ -146,9 +153,17 @@ void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
     const int64_t top = std::max<int64_t>(y - back, 0);
     const int64_t right = std::min<int64_t>(x - back + size, image.width);
     const int64_t bottom = std::min<int64_t>(y - back + size, image.height);
+    if (left >= right)
+        return;
+    // A pen's square is a few bytes per row: written in place, no pixel
+    // addressing per pixel.
     for (int64_t py = top; py < bottom; ++py) {
-        for (int64_t px = left; px < right; ++px)
-            image.SetPixel(static_cast<int32_t>(px), static_cast<int32_t>(py), color);
+        uint8_t* p = image.bits.data() + image.OffsetOf(static_cast<int32_t>(left), static_cast<int32_t>(py));
+        for (int64_t px = left; px < right; ++px, p += 3) {
+            p[0] = color.blue;
+            p[1] = color.green;
+            p[2] = color.red;
+        }
     }
 }
 
@@ -193,8 +208,22 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
         last = std::min(last, major0 - lowest);
     }
 
+    if (first > last)
+        return;
+    // The minor offset of step i is (2 i rise + run) / (2 run), rounded down;
+    // it is carried from step to step (rise <= run, so it grows by at most one)
+    // instead of divided anew.
+    const int64_t denominator = 2 * run;
+    int64_t offset = run == 0 ? 0 : (2 * first * rise + run) / denominator;
+    int64_t remainder = run == 0 ? 0 : (2 * first * rise + run) % denominator;
     for (int64_t i = first; i <= last; ++i) {
-        const int64_t offset = run == 0 ? 0 : (2 * i * rise + run) / (2 * run);
+        if (i > first && run != 0) {
+            remainder += 2 * rise;
+            if (remainder >= denominator) {
+                remainder -= denominator;
+                ++offset;
+            }
+        }
         const int64_t major = major0 + majorSign * i;
         const int64_t minor = minor0 + minorSign * offset;
         if (xMajor)
