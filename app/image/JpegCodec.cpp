@@ -62,6 +62,18 @@ void ConvertRow(const CImageImpl& image, int32_t y, JSAMPLE* out)
     }
 }
 
+// libjpeg-turbo takes 24-bit rows in their stored blue-green-red order, so the
+// rows go to the compressor as they are, without a converted copy.
+J_COLOR_SPACE InputColorSpace(const CImageImpl& image)
+{
+#ifdef JCS_EXTENSIONS
+    if (image.GetBitsPerPixel() == 24)
+        return JCS_EXT_BGR;
+#endif
+    static_cast<void>(image);
+    return JCS_RGB;
+}
+
 // Everything libjpeg changes lives in *compressor, outside this frame, and the
 // frame holds no object with a destructor, so the jump back from
 // EscapeFromLibrary leaves nothing indeterminate and skips no clean-up. The row
@@ -82,16 +94,24 @@ bool Compress(JpegCompressor* compressor, const CImageImpl* image, int quality, 
     cinfo->image_width = static_cast<JDIMENSION>(image->GetWidth());
     cinfo->image_height = static_cast<JDIMENSION>(image->GetHeight());
     cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    cinfo->in_color_space = InputColorSpace(*image);
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
 
-    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                 3 * cinfo->image_width, 1);
-    for (int32_t y = 0; y < image->GetHeight(); ++y) {
-        ConvertRow(*image, y, row[0]);
-        jpeg_write_scanlines(cinfo, row, 1);
+    if (cinfo->in_color_space != JCS_RGB) {
+        for (int32_t y = 0; y < image->GetHeight(); ++y) {
+            // libjpeg only reads the rows it is given.
+            JSAMPROW stored = const_cast<JSAMPROW>(image->RowFromTop(y));
+            jpeg_write_scanlines(cinfo, &stored, 1);
+        }
+    } else {
+        JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                     3 * cinfo->image_width, 1);
+        for (int32_t y = 0; y < image->GetHeight(); ++y) {
+            ConvertRow(*image, y, row[0]);
+            jpeg_write_scanlines(cinfo, row, 1);
+        }
     }
 
     jpeg_finish_compress(cinfo);
