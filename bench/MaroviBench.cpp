@@ -2,7 +2,7 @@
 // pictures, against the floor of what any converter must do with the same
 // page: read its ink bytes and encode its pictures with libjpeg at quality 75.
 //
-//   marovi-bench [--repeat N] [--batch N] [--convert PATH] WORKDIR
+//   marovi-bench [--repeat N] [--batch N] [--page KIND] [--convert PATH] WORKDIR
 //
 // Pages are made with inkgen on the example keyboard: a typical page (text
 // and one sketch, about 5,000 samples) and a worst case (300,000 samples in
@@ -444,7 +444,7 @@ std::string MiB(double bytes)
 
 int Usage()
 {
-    std::cerr << "usage: marovi-bench [--repeat N] [--batch N] [--convert PATH] WORKDIR\n";
+    std::cerr << "usage: marovi-bench [--repeat N] [--batch N] [--page typical|worst] [--convert PATH] WORKDIR\n";
     return 2;
 }
 
@@ -455,13 +455,16 @@ int main(int argc, char** argv)
     int repeat = 20;
     int batch = 100;
     std::string convert;
+    std::string only;
     fs::path work;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--repeat" || arg == "--batch" || arg == "--convert") && i + 1 < argc) {
+        if ((arg == "--repeat" || arg == "--batch" || arg == "--convert" || arg == "--page") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--convert")
                 convert = value;
+            else if (arg == "--page")
+                only = value;
             else
                 (arg == "--repeat" ? repeat : batch) = std::max(1, std::atoi(value.c_str()));
         } else if (!arg.empty() && arg[0] != '-' && work.empty()) {
@@ -499,6 +502,8 @@ int main(int argc, char** argv)
                     "ratio", "peak memory", "limit");
         bool missed = false;
         for (const char* kind : {"typical", "worst"}) {
+            if (!only.empty() && only != kind)
+                continue;
             const fs::path ink = work / (std::string(kind) + ".ink");
             const fs::path html = work / "out" / (std::string(kind) + ".html");
             const int n = std::string(kind) == "worst" ? std::max(3, repeat / 4) : repeat;
