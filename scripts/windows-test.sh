@@ -28,7 +28,8 @@ if [ "${1:-}" = "--on-screen" ]; then
   shots=$3
   fail() {
     echo "windows-test: $*" >&2
-    import -window root "$shots/failure.png" 2>/dev/null || true
+    timeout 30 import -window root "$shots/failure.png" 2>/dev/null || true
+    timeout 30 wineserver -k 2>/dev/null || true
     exit 1
   }
   probe() { timeout 30 wine "$work/run/ui-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
@@ -76,12 +77,12 @@ if [ "${1:-}" = "--on-screen" ]; then
     local id=$1 file=$2 X Y WIDTH HEIGHT
     sleep 1
     eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$file"
+    timeout 30 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$file"
     echo "screenshot: $shots/$file (${WIDTH}x${HEIGHT})"
   }
   press() {
     local id=$1; shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    timeout 5 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.3
     for key in "$@"; do xdotool key "$key"; sleep 0.3; done
   }
@@ -127,7 +128,7 @@ if [ "${1:-}" = "--on-screen" ]; then
   echo "== the program"
   main_title="Veda-Rovodad for Inkora"
   cd "$work/run"
-  wine Marovi.exe >"$work/marovi.log" 2>&1 &
+  timeout 300 wine Marovi.exe >"$work/marovi.log" 2>&1 &
   program=$!
 
   main=$(wait_window "^$main_title$") || fail "the main window did not appear"
@@ -328,7 +329,8 @@ for dir in linux wine-convert; do
   cp examples/softKB.skb examples/keydef.skb "$work/$dir/keyboard/"
   cp "$work"/pages/*.ink "$work/$dir/"
 done
-(cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . $pages >/dev/null)
+echo "== the example pages converted by the Linux build"
+(cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . $pages)
 cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-convert/"
 cp "$bin/Marovi.exe" "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
 cp examples/softKB.skb examples/keydef.skb "$work"/pages/*.ink "$work/run/"
