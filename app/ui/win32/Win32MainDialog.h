@@ -4,6 +4,9 @@
 
 #include "ui/MainDialog.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 #include <vector>

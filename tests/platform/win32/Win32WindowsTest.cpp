@@ -378,6 +378,37 @@ TEST_F(Win32KeyboardSetupWindow, ResetWritesAtOnceAndCancelKeepsIt)
     EXPECT_TRUE(calibrationReset());
 }
 
+TEST(Win32MainWindowWithoutKeyboard, OpensBareAfterTheMessage)
+{
+    const CScratchFolder folder({});
+    const CMessageRecorder messages;
+    CRecordingShell shell;
+    CWin32MainDialog dialog(Win32MainServices{&shell, nullptr, nullptr});
+    dialog.Logic().SetTraceStream(nullptr);
+    HWND window = nullptr;
+    std::wstring caption = L"?";
+    int rows = -1;
+    int picturesShown = -1;
+    CWindowScript script({
+        [&] { return (window = FindOtherDialog({})) != nullptr; },
+        [&] {
+            caption = TextOf(window);
+            rows = ListRowCount(GetDlgItem(window, IDC_FILE_LIST));
+            picturesShown = 0;
+            for (int id : {IDOK, ID_HELP, IDC_CONVERT, IDC_KEY_SETUP, IDC_REMOVE})
+                picturesShown += SendDlgItemMessageW(window, id, BM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+            PostClick(window, IDOK);
+            return true;
+        },
+    });
+    EXPECT_EQ(dialog.RunModal(nullptr), IDOK);
+    ASSERT_TRUE(script.Done()) << script.Failure();
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"ソフトＫＢ定義ファイルがオープンできません"});
+    EXPECT_EQ(caption, L"");
+    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(picturesShown, 0);
+}
+
 class Win32MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
