@@ -7,6 +7,10 @@
 # property; the input is then in build-fuzz/fuzz-artifacts/TARGET/.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#
+# With MAROVI_FUZZ_RUNS=N each target instead runs N inputs from a fixed
+# random seed: on a fresh checkout (seeds only) the run is the same every
+# time, which suits a CI gate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -52,11 +56,16 @@ for target in "${targets[@]}"; do
   artifacts=$build/fuzz-artifacts/$target
   logs=$build/fuzz-logs/$target
   mkdir -p "$corpus" "$artifacts" "$logs"
-  echo "== $target: $seconds s"
+  echo "== $target: ${MAROVI_FUZZ_RUNS:+$MAROVI_FUZZ_RUNS runs}${MAROVI_FUZZ_RUNS:-$seconds s}"
   # -jobs=1 runs the fuzzer in a child whose output goes to fuzz-0.log.
+  if [ -n "${MAROVI_FUZZ_RUNS:-}" ]; then
+    limit=(-runs="$MAROVI_FUZZ_RUNS" -seed=1)
+  else
+    limit=(-max_total_time="$seconds")
+  fi
   rc=0
   (cd "$logs" && rm -f fuzz-0.log &&
-    nice -n 15 "$bin/$target" -jobs=1 -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    nice -n 15 "$bin/$target" -jobs=1 "${limit[@]}" -timeout=20 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/" "${args[@]}" "$corpus" "$seeds/$seed" \
       >/dev/null 2>&1) || rc=$?
   log=$logs/fuzz-0.log
