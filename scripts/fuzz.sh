@@ -56,13 +56,14 @@ for target in "${targets[@]}"; do
   artifacts=$build/fuzz-artifacts/$target
   logs=$build/fuzz-logs/$target
   mkdir -p "$corpus" "$artifacts" "$logs"
-  echo "== $target: ${MAROVI_FUZZ_RUNS:+$MAROVI_FUZZ_RUNS runs}${MAROVI_FUZZ_RUNS:-$seconds s}"
-  # -jobs=1 runs the fuzzer in a child whose output goes to fuzz-0.log.
   if [ -n "${MAROVI_FUZZ_RUNS:-}" ]; then
     limit=(-runs="$MAROVI_FUZZ_RUNS" -seed=1)
+    echo "== $target: $MAROVI_FUZZ_RUNS runs"
   else
     limit=(-max_total_time="$seconds")
+    echo "== $target: $seconds s"
   fi
+  # -jobs=1 runs the fuzzer in a child whose output goes to fuzz-0.log.
   rc=0
   (cd "$logs" && rm -f fuzz-0.log &&
     nice -n 15 "$bin/$target" -jobs=1 "${limit[@]}" -timeout=20 -rss_limit_mb=2048 \
