@@ -9,6 +9,7 @@
 #include "platform/InMemoryControls.h"
 #include "platform/InMemoryListView.h"
 #include "platform/MessageBox.h"
+#include "platform/ProcessMemory.h"
 #include "platform/SaveFileDialog.h"
 #include "platform/Shell.h"
 #include "platform/TextEncoding.h"
@@ -168,6 +169,7 @@ int Convert(const ConvertOptions& options)
 
 int main(int argc, char** argv)
 {
+    KeepFreedMemoryForReuse();
     try {
         const ConvertOptions options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
