@@ -488,7 +488,7 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    int repeat = 20;
+    int repeat = 50;
     int batch = 100;
     std::string convert;
     std::string only;
