@@ -9,8 +9,6 @@ marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}"
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
 mkdir -p out
-build/bin/inkdump --make-example out/example.ink
-build/bin/inkdump out/example.ink
 
 # The example pages converted as the program converts them. The keyboard is a
 # fresh copy, because the calibration page rewrites the softKB.skb it is read
