@@ -48,10 +48,10 @@ CImageFile::CImageFile(const CRasterBitmap& bitmap)
     : typeCode(ImageType::Bmp), impl(std::make_unique<CBmpCodec>(std::string()))
 {
     const RasterImage& source = bitmap.Image();
-    if (!impl->Create(source.width, source.height, CRasterBitmap::GetBitsPerPixel(), -1))
-        return;
     // Both sides keep 24-bit rows bottom-up, padded to 4 bytes: one block copy.
-    std::copy(source.bits.begin(), source.bits.end(), impl->GetBits());
+    // An image that cannot be made stays empty, and saving it fails.
+    static_cast<void>(
+        impl->CreateFromPixels(source.width, source.height, CRasterBitmap::GetBitsPerPixel(), source.bits.data()));
 }
 
 CImageFile::~CImageFile() = default;

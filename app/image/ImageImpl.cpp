@@ -53,6 +53,17 @@ bool CImageImpl::IsInside(int32_t x, int32_t y) const
 
 bool CImageImpl::Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType)
 {
+    return Allocate(newWidth, newHeight, newBitsPerPixel, newColorType, nullptr);
+}
+
+bool CImageImpl::CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, const uint8_t* pixels)
+{
+    return pixels != nullptr && Allocate(newWidth, newHeight, newBitsPerPixel, -1, pixels);
+}
+
+bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
+                          const uint8_t* pixels)
+{
     std::vector<uint8_t>().swap(dib);
     bits = nullptr;
     width = height = bitsPerPixel = bytesPerRow = colorType = 0;
@@ -68,7 +79,14 @@ bool CImageImpl::Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerP
     const int32_t entries = newBitsPerPixel <= 8 ? 1 << newBitsPerPixel : 0;
     const std::size_t tableSize = 4 * static_cast<std::size_t>(entries);
     try {
-        dib.assign(kInfoHeaderSize + tableSize + static_cast<std::size_t>(imageSize), 0);
+        // Given pixels are copied once into place, not over zeroed memory.
+        const std::size_t pixelOffset = kInfoHeaderSize + tableSize;
+        dib.reserve(pixelOffset + static_cast<std::size_t>(imageSize));
+        dib.assign(pixelOffset, 0);
+        if (pixels != nullptr)
+            dib.insert(dib.end(), pixels, pixels + imageSize);
+        else
+            dib.resize(pixelOffset + static_cast<std::size_t>(imageSize), 0);
     } catch (const std::bad_alloc&) {
         return false;
     }

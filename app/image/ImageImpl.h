@@ -43,6 +43,10 @@ public:
     // image; false, leaving the image empty, for a bad size or depth or when
     // memory is short.
     virtual bool Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType);
+    // As Create with the derived colour type, the pixel rows copied from
+    // pixels (bytesPerRow * height bytes, bottom-up, rows padded to 4 bytes)
+    // instead of zeroed.
+    bool CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, const uint8_t* pixels);
     // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
     virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
     // Colour of a pixel of any depth (shallow images through the colour table,
@@ -102,4 +106,8 @@ protected:
     int32_t transparentIndex = -1;
     std::optional<ImagePalette> imagePalette;
     std::string fileName;
+
+private:
+    bool Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
+                  const uint8_t* pixels);
 };
