@@ -50,6 +50,9 @@ private:
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
 
+    // Set up as the stream's buffer before the first write; declared ahead
+    // of the stream, so that it outlives it.
+    std::unique_ptr<char[]> buffer_;
     std::unique_ptr<std::FILE, Closer> file_;
     std::string path_;
 };
