@@ -121,13 +121,12 @@ bool CInkStrokes::CreatePictureBitmap()
     const int32_t height = (MaxY() - MinY() + 1) / scale_ + 2 * kMargin;
     ReleasePictureBitmap();
     memoryDc_ = CRasterDc::CreateMemoryDc();
-    pictureBitmap_ = CRasterBitmap::CreateDibSection(width, height);
+    pictureBitmap_ = CRasterBitmap::CreateDibSection(width, height, kRgbWhite);
     if (!memoryDc_ || !pictureBitmap_) {
         ReleasePictureBitmap();
         return false;
     }
     previousBitmap_ = memoryDc_->SelectObject(pictureBitmap_.get());
-    memoryDc_->FillRect(0, 0, width, height, kRgbWhite);
     // Drawing coordinate (0, 0) falls inside the margin.
     memoryDc_->SetWindowOrigin(-kMargin, -kMargin);
     return true;

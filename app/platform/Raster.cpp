@@ -29,6 +29,12 @@ CRasterBitmap::CRasterBitmap(RasterImage image) : CRasterObject(Kind::Bitmap), i
 
 std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, int32_t height) noexcept
 {
+    return CreateDibSection(width, height, kRgbBlack);
+}
+
+std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, int32_t height,
+                                                               RgbColor background) noexcept
+{
     if (width <= 0 || height <= 0)
         return nullptr;
     const int64_t stride = RasterImage::StrideFor(width);
@@ -39,7 +45,17 @@ std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, in
         image.width = width;
         image.height = height;
         image.bytesPerRow = static_cast<int32_t>(stride);
-        image.bits.assign(static_cast<std::size_t>(stride * height), 0);
+        // One row is made, the others are copies of it: the block is written
+        // once, not cleared first.
+        std::vector<uint8_t> row(static_cast<std::size_t>(stride), 0);
+        for (int32_t x = 0; x < width; ++x) {
+            row[3 * static_cast<std::size_t>(x)] = background.blue;
+            row[3 * static_cast<std::size_t>(x) + 1] = background.green;
+            row[3 * static_cast<std::size_t>(x) + 2] = background.red;
+        }
+        image.bits.reserve(static_cast<std::size_t>(stride * height));
+        for (int32_t y = 0; y < height; ++y)
+            image.bits.insert(image.bits.end(), row.begin(), row.end());
         return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));
     } catch (const std::bad_alloc&) {
         return nullptr;
