@@ -31,6 +31,12 @@ constexpr std::string_view kTail =
 // Below this size the page carries no font markup at all.
 constexpr int kSmallestMarkedFontSize = 5;
 
+// Key texts that are commands rather than text, compared as views: no length
+// count of a literal for every stroke.
+constexpr std::string_view kBackSpaceKey = "<BS>";
+constexpr std::string_view kLineBreakKey = "<BR>";
+constexpr std::string_view kReuseKey = "<REUSE>";
+
 std::string PictureDirectoryFor(const std::string& htmlPath)
 {
     static constexpr std::string_view kPageExtension = ".html";
@@ -134,7 +140,7 @@ void CPageStrokes::ApplyBackSpaces()
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || !dynamic_cast<CKbStrokes*>(&stroke))
             continue;
-        if (keyboard_->LookupKeyText(stroke) != "<BS>")
+        if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
@@ -162,9 +168,9 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
         if (dynamic_cast<CKbStrokes*>(&stroke)) {
             reusePending = false;
             const std::string text = keyboard_->LookupKeyText(stroke);
-            if (text == "<BR>") {
+            if (text == kLineBreakKey) {
                 html.Write("<BR>\n");
-            } else if (text == "<REUSE>") {
+            } else if (text == kReuseKey) {
                 reusePending = true;
             } else {
                 html.Write(FontTag(keyboard_->FontSize(), stroke.PenColor()));

@@ -7,11 +7,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
 // How far (pen units, in each direction) a tap may lie from a mark.
 constexpr int64_t kMarkReach = 500;
+
+// Mode keys switch the input mode and write nothing. Compared as views: no
+// length count of a literal for every stroke.
+constexpr std::string_view kHiraganaKey = "<HIRA>";
+constexpr std::string_view kKatakanaKey = "<KANA>";
+constexpr std::string_view kHalfWidthKey = "<HAN>";
 
 bool IsNear(int32_t x, int32_t y, const PenPoint& mark)
 {
@@ -86,11 +93,11 @@ std::string CKeyboardDef::LookupKeyText(const CStrokeBase& stroke)
         break;
     }
 
-    if (text == "<HIRA>")
+    if (text == kHiraganaKey)
         inputMode_ = InputMode::Hiragana;
-    else if (text == "<KANA>")
+    else if (text == kKatakanaKey)
         inputMode_ = InputMode::Katakana;
-    else if (text == "<HAN>")
+    else if (text == kHalfWidthKey)
         inputMode_ = InputMode::HalfWidth;
     else
         return text;
