@@ -116,11 +116,20 @@ bool CInkParser::DoParse()
         uint16_t colour = 0;
         while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &colour)}) {
             const InkStrokePoint* p = points.get();
-            for (int32_t i = 0; i < pointCount; ++i) {
-                const uint16_t kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
-                records_.push_back({kind, static_cast<int16_t>(p[i].x), static_cast<int16_t>(p[i].y), colour});
+            const auto count = static_cast<std::size_t>(std::max(pointCount, 0));
+            // The stroke's records are written where they stay: a record put
+            // together field by field and then copied is read back before its
+            // pieces have reached memory, a stall per sample.
+            const std::size_t first = records_.size();
+            records_.resize(first + count + 1);
+            StrokeSample* out = records_.data() + first;
+            for (std::size_t i = 0; i < count; ++i) {
+                out[i].kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
+                out[i].x = static_cast<int16_t>(p[i].x);
+                out[i].y = static_cast<int16_t>(p[i].y);
+                out[i].penColor = colour;
             }
-            records_.push_back({StrokeSample::PenUp, 0, 0, 0});
+            out[count].kind = StrokeSample::PenUp;
         }
         // With the breaks collapsed the enumeration ends only at the end of the
         // samples; any other reason (the library out of memory) would drop ink.
