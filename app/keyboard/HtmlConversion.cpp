@@ -71,7 +71,7 @@ bool MakeDirectory(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-const char* FontColor(uint16_t penColor)
+std::string_view FontColor(uint16_t penColor)
 {
     switch (penColor) {
     case 2:
@@ -88,8 +88,16 @@ std::string FontTag(int fontSize, uint16_t penColor)
 {
     if (fontSize < kSmallestMarkedFontSize)
         return {};
-    return std::string("<font style=\"font-size:") + std::to_string(fontSize) + "pt\"" + " color=\"" +
-           FontColor(penColor) + "\">";
+    // Built in one block: a tag is written for every key stroke.
+    static constexpr std::string_view kOpen = "<font style=\"font-size:";
+    static constexpr std::string_view kColour = "pt\" color=\"";
+    static constexpr std::string_view kClose = "\">";
+    const std::string size = std::to_string(fontSize);
+    const std::string_view colour = FontColor(penColor);
+    std::string tag;
+    tag.reserve(kOpen.size() + size.size() + kColour.size() + colour.size() + kClose.size());
+    tag.append(kOpen).append(size).append(kColour).append(colour).append(kClose);
+    return tag;
 }
 
 }  // namespace
