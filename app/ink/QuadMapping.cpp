@@ -114,10 +114,7 @@ CQuadMapping::IntPoint CQuadMapping::MapPoint(int32_t x, int32_t y)
     if (!sourceSet || !targetSet)
         return {0, 0};
 
-    bool identity = true;
-    for (int i = 0; i < 4; ++i)
-        identity = identity && source[i].x == target[i].x && source[i].y == target[i].y;
-    if (identity)
+    if (IsIdentity())
         return {x, y};
 
     if (!Invert(x, y))
@@ -125,8 +122,21 @@ CQuadMapping::IntPoint CQuadMapping::MapPoint(int32_t x, int32_t y)
     return Evaluate();
 }
 
+bool CQuadMapping::IsIdentity() const
+{
+    for (int i = 0; i < 4; ++i) {
+        if (source[i].x != target[i].x || source[i].y != target[i].y)
+            return false;
+    }
+    return true;
+}
+
 void CQuadMapping::MapRecords(StrokeSample* records, uint32_t count)
 {
+    // A sheet lying where the keyboard expects it leaves every record as it
+    // is; the check is made once for the page, not once per sample.
+    if (sourceSet && targetSet && IsIdentity())
+        return;
     // End records are mapped too; their coordinates carry no meaning. Results
     // outside the 16-bit range keep their low 16 bits.
     for (uint32_t i = 0; i < count; ++i) {

@@ -49,6 +49,9 @@ public:
     double T() const { return t; }
 
 private:
+    // The source quadrilateral is the target: points map onto themselves.
+    bool IsIdentity() const;
+
     Point source[4];
     Point target[4];
     bool sourceSet;
