@@ -7,10 +7,6 @@ namespace {
 // Taps may wander this far (pen units) in each direction.
 constexpr int32_t kTapExtent = 250;
 
-// A key stroke is a few dozen samples at most: room for that many from the
-// first sample on spares the list its regrowth, one allocation per stroke.
-constexpr std::size_t kFirstCapacity = 32;
-
 PenPoint PointOf(const StrokeSample& sample)
 {
     return {sample.x, sample.y};
@@ -30,8 +26,6 @@ void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32
 
 void CStrokeBase::AddSample(const StrokeSample* sample)
 {
-    if (samples_.empty())
-        samples_.reserve(kFirstCapacity);
     samples_.push_back(sample);
     if (sample->kind != StrokeSample::PenUp) {
         minX_ = std::min<int32_t>(minX_, sample->x);
