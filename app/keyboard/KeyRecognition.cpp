@@ -84,12 +84,12 @@ std::string CKeyboardDef::LookupKeyText(const CStrokeBase& stroke)
     const PenPoint hit = HitPoint(stroke);
     std::string text;
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const auto key = static_cast<std::size_t>(i);
-        if (!keyRects_[key].Contains(hit.x, hit.y))
+        const KeyEntry& key = keys_[static_cast<std::size_t>(i)];
+        if (!key.rect.Contains(hit.x, hit.y))
             continue;
         const Gesture gesture = stroke.GetGesture();
         if (gesture != Gesture::None)
-            text = keyTexts_[key][static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
+            text = key.texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
         break;
     }
 

@@ -77,15 +77,15 @@ std::string Unquote(std::string text)
 // its field early. Bytes between a closing and the next opening quote (other
 // than commas) start the next field. Slots the line does not reach keep their
 // texts, and fields past the ninth are dropped.
-void ParseSlotTexts(const char* text, std::size_t size, KeyTexts& texts)
+void ParseSlotTexts(const char* text, std::size_t size, KeyEntry& entry)
 {
     bool inField = false;
     bool afterField = false;
     std::string field;
     std::size_t slot = 0;
     const auto store = [&](std::string value) {
-        if (slot < texts.size())
-            texts[slot] = std::move(value);
+        if (slot < entry.texts.size())
+            entry.texts[slot] = std::move(value);
         ++slot;
     };
 
@@ -197,14 +197,14 @@ bool CKeyboardDef::Load()
         if (assigned < 4)
             break;
 
-        const auto key = static_cast<std::size_t>(count);
-        ParseSlotTexts(text.data(), text.size(), keyTexts_[key]);
+        KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
+        ParseSlotTexts(text.data(), text.size(), entry);
         if (left > right)
             std::swap(left, right);
         if (top > bottom)
             std::swap(top, bottom);
-        keyRects_[key] = PenRect{left, top, right, bottom};
-        bounds_ = UnionRect(bounds_, keyRects_[key]);
+        entry.rect = PenRect{left, top, right, bottom};
+        bounds_ = UnionRect(bounds_, entry.rect);
         ++count;
     }
     keyCount_ = count;
@@ -240,9 +240,10 @@ const char* CKeyboardDef::WriteDefinition() const
     WriteMarks(file.get(), referenceMarks_);
     WriteMarks(file.get(), measuredMarks_);
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const PenRect& rect = keyRects_[static_cast<std::size_t>(i)];
-        std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\",\"%d\"", rect.left, rect.top, rect.right, rect.bottom);
-        for (const std::string& text : keyTexts_[static_cast<std::size_t>(i)]) {
+        const KeyEntry& key = keys_[static_cast<std::size_t>(i)];
+        std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\",\"%d\"", key.rect.left, key.rect.top, key.rect.right,
+                     key.rect.bottom);
+        for (const std::string& text : key.texts) {
             std::fputs(",\"", file.get());
             std::fputs(text.empty() ? kNoKey : text.c_str(), file.get());
             std::fputc('"', file.get());
@@ -275,17 +276,14 @@ KeyEntry CKeyboardDef::GetKey(int index) const
 {
     if (index < 0 || index >= kMaxKeys)
         return {};
-    const auto key = static_cast<std::size_t>(index);
-    return KeyEntry{keyRects_[key], keyTexts_[key]};
+    return keys_[static_cast<std::size_t>(index)];
 }
 
 void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
 {
     if (index < 0 || index >= kMaxKeys)
         return;
-    const auto key = static_cast<std::size_t>(index);
-    keyRects_[key] = entry.rect;
-    keyTexts_[key] = entry.texts;
+    keys_[static_cast<std::size_t>(index)] = entry;
 }
 
 void CKeyboardDef::FillKeyList(IListView& list) const
@@ -305,10 +303,10 @@ void CKeyboardDef::RefreshKeyRow(IListView& list, int row) const
 
 void CKeyboardDef::InsertKeyRow(IListView& list, int row) const
 {
-    const KeyTexts& texts = keyTexts_[static_cast<std::size_t>(row)];
-    const int at = list.InsertRow(row, Shown(texts[0]));
+    const KeyEntry& key = keys_[static_cast<std::size_t>(row)];
+    const int at = list.InsertRow(row, Shown(key.texts[0]));
     if (at < 0)
         return;
     for (int column = 1; column < kSlotCount; ++column)
-        list.SetItemText(at, column, Shown(texts[static_cast<std::size_t>(column)]));
+        list.SetItemText(at, column, Shown(key.texts[static_cast<std::size_t>(column)]));
 }

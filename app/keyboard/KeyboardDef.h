@@ -15,11 +15,9 @@ class IListView;
 // One printed key: where it lies (pen units, left <= right and top <= bottom
 // once read from the file) and its nine slot texts, Shift_JIS. An empty text
 // means nothing is assigned to that slot.
-using KeyTexts = std::array<std::string, kSlotCount>;
-
 struct KeyEntry {
     PenRect rect;
-    KeyTexts texts;
+    std::array<std::string, kSlotCount> texts;
 };
 
 // The paper keyboard: key rectangles and texts, the recognition and output
@@ -112,11 +110,7 @@ private:
     int32_t hitPointRule_ = 0;
     int32_t fontSize_ = 0;
     int32_t pictureScale_ = 10;
-    // The keys' rectangles apart from their texts: recognition goes through
-    // the rectangles for every stroke, and together they fit in a few cache
-    // lines instead of one line per key.
-    std::array<PenRect, kMaxKeys> keyRects_;
-    std::array<KeyTexts, kMaxKeys> keyTexts_;
+    std::array<KeyEntry, kMaxKeys> keys_;
     InputMode inputMode_ = InputMode::Hiragana;
     PenRect bounds_;
     CQuadMapping* mapping_ = nullptr;
