@@ -40,5 +40,8 @@ bool CBmpCodec::WriteFile(const std::string& name)
         return false;
     const bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
                          std::fwrite(dib.data(), 1, dib.size(), file.get()) == dib.size();
-    return CloseOutputFile(std::move(file)) && written;
+    const bool complete = CloseOutputFile(std::move(file)) && written;
+    if (!complete)
+        RemoveIncompleteOutput(fileName);
+    return complete;
 }

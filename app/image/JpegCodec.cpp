@@ -138,5 +138,8 @@ bool CJpegCodec::WriteFile(const std::string& name)
         return false;
     JpegCompressor compressor{};
     const bool compressed = Compress(&compressor, this, quality, file.get());
-    return CloseOutputFile(std::move(file)) && compressed;
+    const bool written = CloseOutputFile(std::move(file)) && compressed;
+    if (!written)
+        RemoveIncompleteOutput(fileName);
+    return written;
 }

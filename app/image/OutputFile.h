@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -24,4 +26,14 @@ inline bool CloseOutputFile(OutputFile file)
     const bool flushed = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
     const bool closed = std::fclose(file.release()) == 0;
     return flushed && closed;
+}
+
+// A picture cut short by a failed write is of no use to anyone and would look
+// like a finished file. Only a regular file is removed: a writer pointed at a
+// device (such as /dev/full) must not delete the device node.
+inline void RemoveIncompleteOutput(const std::string& name)
+{
+    struct stat info {};
+    if (::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        std::remove(name.c_str());
 }

@@ -155,6 +155,12 @@ TEST(FullDisk, PageAndPicturesEndWithAMessageAndKeepTheInputs)
         // Whatever the page shows is there in full.
         for (const fs::path& picture : ShownPictures(html, scratch / "out"))
             EXPECT_TRUE(IsCompleteJpeg(ReadBytes(picture))) << picture;
+        // A picture cut short is removed rather than left looking finished.
+        for (const auto& entry : fs::recursive_directory_iterator(scratch / "out")) {
+            if (entry.path().extension() != ".JPG")
+                continue;
+            EXPECT_TRUE(IsCompleteJpeg(ReadBytes(entry.path()))) << entry.path();
+        }
         EXPECT_EQ(ReadBytes(scratch / "memo.ink"), ink);
         EXPECT_EQ(ReadBytes(scratch / "softKB.skb"), softKb);
     }
