@@ -76,8 +76,6 @@ ScopedCurrentDir::~ScopedCurrentDir()
     fs::current_path(previous_, ignored);
 }
 
-MessageLog::MessageLog() : sink_([this](const std::string& text, MessageIcon) { messages_.push_back(text); }) {}
-
 std::optional<TestMount> TestMount::Tmpfs(const fs::path& at, const std::string& options, std::string& whyNot)
 {
     if (!PrivateMountNamespace(whyNot))

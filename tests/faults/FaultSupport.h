@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageBox.h"
+#include "../support/MessageLog.h"
 
 #include <filesystem>
 #include <optional>
@@ -40,16 +40,8 @@ private:
     fs::path previous_;
 };
 
-// Collects every message shown while it lives.
-class MessageLog {
-public:
-    MessageLog();
-    const std::vector<std::string>& Messages() const { return messages_; }
-
-private:
-    std::vector<std::string> messages_;
-    ScopedMessageSink sink_;
-};
+// Every message shown while it lives.
+using ::MessageLog;
 
 // A tmpfs mounted on a folder for one test. Mounting needs a mount namespace
 // of the test process's own, so nothing is seen outside the process and the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageBox.h"
+#include "../support/MessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -40,17 +40,6 @@ public:
 private:
     std::filesystem::path previous_;
     std::filesystem::path path_;
-};
-
-// Collects every message shown while it lives.
-class MessageLog {
-public:
-    MessageLog() : sink_([this](const std::string& text, MessageIcon) { messages_.push_back(text); }) {}
-    const std::vector<std::string>& Messages() const { return messages_; }
-
-private:
-    std::vector<std::string> messages_;
-    ScopedMessageSink sink_;
 };
 
 inline void WriteFile(const std::string& name, const std::string& bytes)
