@@ -127,7 +127,7 @@ void CPageStrokes::Segment(std::size_t start)
                 break;
             }
             // A key stroke left open by a missing pen-up ends here.
-            if (current && !dynamic_cast<CInkStrokes*>(current.get()))
+            if (current && !ink)
                 strokes_.push_back(std::move(current));
             if (!current) {
                 auto group = std::make_unique<CInkStrokes>();

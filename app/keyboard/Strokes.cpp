@@ -26,23 +26,47 @@ void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32
 
 void CStrokeBase::AddSample(const StrokeSample* sample)
 {
-    samples_.push_back(sample);
-    if (sample->kind != StrokeSample::PenUp) {
-        minX_ = std::min<int32_t>(minX_, sample->x);
-        minY_ = std::min<int32_t>(minY_, sample->y);
-        maxX_ = std::max<int32_t>(maxX_, sample->x);
-        maxY_ = std::max<int32_t>(maxY_, sample->y);
+    if (scattered_.empty() && (runLength_ == 0 || sample == run_ + runLength_)) {
+        if (runLength_ == 0)
+            run_ = sample;
+        ++runLength_;
+    } else {
+        if (scattered_.empty()) {
+            scattered_.reserve(2 * runLength_ + 1);
+            for (std::size_t i = 0; i < runLength_; ++i)
+                scattered_.push_back(run_ + i);
+        }
+        scattered_.push_back(sample);
+    }
+    Extend(*sample);
+}
+
+void CStrokeBase::Extend(const StrokeSample& sample)
+{
+    if (sample.kind != StrokeSample::PenUp) {
+        minX_ = std::min<int32_t>(minX_, sample.x);
+        minY_ = std::min<int32_t>(minY_, sample.y);
+        maxX_ = std::max<int32_t>(maxX_, sample.x);
+        maxY_ = std::max<int32_t>(maxY_, sample.y);
     }
     active_ = true;
 }
 
+void CStrokeBase::SetRun(const StrokeSample* first, std::size_t count)
+{
+    if (!scattered_.empty())
+        std::vector<const StrokeSample*>().swap(scattered_);
+    run_ = first;
+    runLength_ = count;
+}
+
 Gesture CStrokeBase::GetGesture() const
 {
-    if (samples_.empty())
+    if (SampleCount() == 0)
         return Gesture::None;
     if (maxX_ - minX_ <= kTapExtent && maxY_ - minY_ <= kTapExtent)
         return Gesture::Tap;
-    const StrokeSample& first = *samples_.front();
+    const StrokeSample& first = Sample(0);
     const StrokeSample& last = LastPointSample();
     if (first.y > last.y && last.x > first.x)
         return Gesture::BottomToTop;
@@ -59,25 +83,25 @@ PenPoint CStrokeBase::Centre() const
 
 PenPoint CStrokeBase::FirstPoint() const
 {
-    return samples_.empty() ? PenPoint{} : PointOf(*samples_.front());
+    return SampleCount() == 0 ? PenPoint{} : PointOf(Sample(0));
 }
 
 PenPoint CStrokeBase::LastPoint() const
 {
-    return samples_.empty() ? PenPoint{} : PointOf(LastPointSample());
+    return SampleCount() == 0 ? PenPoint{} : PointOf(LastPointSample());
 }
 
 uint16_t CStrokeBase::PenColor() const
 {
-    return samples_.empty() ? uint16_t{0} : samples_.front()->penColor;
+    return SampleCount() == 0 ? uint16_t{0} : Sample(0).penColor;
 }
 
 const StrokeSample& CStrokeBase::LastPointSample() const
 {
-    const std::size_t n = samples_.size();
-    if (n >= 2 && samples_.back()->kind == StrokeSample::PenUp)
-        return *samples_[n - 2];
-    return *samples_.back();
+    const std::size_t n = SampleCount();
+    if (n >= 2 && Sample(n - 1).kind == StrokeSample::PenUp)
+        return Sample(n - 2);
+    return Sample(n - 1);
 }
 
 CInkStrokes::CInkStrokes() = default;
@@ -93,13 +117,15 @@ void CInkStrokes::AddSampleWithOffset(const StrokeSample* sample, int32_t dx, in
     copy.x = Shifted(copy.x, dx);
     copy.y = Shifted(copy.y, dy);
     copies_.push_back(copy);
-    CStrokeBase::AddSample(&copies_.back());
+    SetRun(copies_.data(), copies_.size());
+    Extend(copy);
 }
 
 void CInkStrokes::AddSample(const StrokeSample* sample)
 {
     copies_.push_back(*sample);
-    CStrokeBase::AddSample(&copies_.back());
+    SetRun(copies_.data(), copies_.size());
+    Extend(copies_.back());
 }
 
 void CInkStrokes::SetScale(int32_t scale)

@@ -7,15 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 // Something written on a page: a list of pen samples (pen-up samples
 // included) with the bounding box of its points and the flags the HTML
-// conversion works with. The base class holds pointers to samples owned by
-// someone else (the page's copy of its records).
+// conversion works with. The base class refers to samples owned by someone
+// else (the page's copy of its records).
 class CStrokeBase : public CObject {
 public:
     CStrokeBase() = default;
@@ -39,8 +38,11 @@ public:
     PenPoint LastPoint() const;
     uint16_t PenColor() const;
 
-    std::size_t SampleCount() const { return samples_.size(); }
-    const StrokeSample& Sample(std::size_t index) const { return *samples_[index]; }
+    std::size_t SampleCount() const { return scattered_.empty() ? runLength_ : scattered_.size(); }
+    const StrokeSample& Sample(std::size_t index) const
+    {
+        return scattered_.empty() ? run_[index] : *scattered_[index];
+    }
 
     // Bounding box of the points; 50000, 50000, -50000, -50000 while empty.
     int32_t MinX() const { return minX_; }
@@ -59,10 +61,26 @@ public:
     bool IsReused() const { return reused_; }
     void SetReused(bool reused) { reused_ = reused; }
 
+protected:
+    // Widens the bounding box by the sample (unless it is a pen-up) and makes
+    // the object active; the sample itself is the caller's to store.
+    void Extend(const StrokeSample& sample);
+    // Shows the samples as one run of count records from first on, replacing
+    // whatever the object listed before. For a class that keeps its own
+    // samples in one block.
+    void SetRun(const StrokeSample* first, std::size_t count);
+
 private:
     const StrokeSample& LastPointSample() const;
 
-    std::vector<const StrokeSample*> samples_;
+    // The samples in the order added. A key stroke's records lie one after
+    // another in the page's copy, so a stroke is normally the run of runLength_
+    // records from run_ on, which costs no memory of its own; a sample that
+    // does not follow the run moves the list into scattered_ (non-empty from
+    // then on).
+    const StrokeSample* run_ = nullptr;
+    std::size_t runLength_ = 0;
+    std::vector<const StrokeSample*> scattered_;
     int32_t minX_ = 50000;
     int32_t minY_ = 50000;
     int32_t maxX_ = -50000;
@@ -117,9 +135,8 @@ private:
     void ReleasePictureBitmap();
     bool DrawSamples();
 
-    // A deque keeps every copy at its address while more are appended, so
-    // the base's pointers stay valid.
-    std::deque<StrokeSample> copies_;
+    // One block, shown to the base as its run after every append.
+    std::vector<StrokeSample> copies_;
     std::string pictureName_;
     std::string pictureFile_;
     // The drawing objects exist only inside WritePicture. previousBitmap_ is
