@@ -32,14 +32,15 @@ bool CBmpCodec::WriteFile(const std::string& name)
         return false;
 
     uint8_t header[kFileHeaderSize] = {'B', 'M'};
-    PutLe32(header + 2, kFileHeaderSize + dib.size());
-    PutLe32(header + 10, kFileHeaderSize + static_cast<std::size_t>(bits - dib.data()));
+    PutLe32(header + 2, kFileHeaderSize + dib.size() + rows.size());
+    PutLe32(header + 10, kFileHeaderSize + dib.size());
 
     OutputFile file = OpenOutputFile(fileName);
     if (!file)
         return false;
     const bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
-                         std::fwrite(dib.data(), 1, dib.size(), file.get()) == dib.size();
+                         std::fwrite(dib.data(), 1, dib.size(), file.get()) == dib.size() &&
+                         std::fwrite(rows.data(), 1, rows.size(), file.get()) == rows.size();
     const bool complete = CloseOutputFile(std::move(file)) && written;
     if (!complete)
         RemoveIncompleteOutput(fileName);

@@ -54,6 +54,12 @@ CImageFile::CImageFile(const CRasterBitmap& bitmap)
         impl->CreateFromPixels(source.width, source.height, CRasterBitmap::GetBitsPerPixel(), source.bits.data()));
 }
 
+CImageFile::CImageFile(RasterImage&& pixels)
+    : typeCode(ImageType::Bmp), impl(std::make_unique<CBmpCodec>(std::string()))
+{
+    static_cast<void>(impl->AdoptPixels(pixels.width, pixels.height, pixels.bits));
+}
+
 CImageFile::~CImageFile() = default;
 
 int32_t CImageFile::GetTypeFromFileName(const std::string& name)

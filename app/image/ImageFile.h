@@ -28,6 +28,10 @@ public:
     // colorType 2, no palette. When memory is short the image is left without
     // pixels (IsValid false) and every save fails.
     explicit CImageFile(const CRasterBitmap& bitmap);
+    // The same, taking the pixels over instead of copying them (see
+    // CRasterBitmap::TakeImage). When memory is short the image is left
+    // without pixels, as above.
+    explicit CImageFile(RasterImage&& pixels);
     ~CImageFile();
     CImageFile(const CImageFile&) = delete;
     CImageFile& operator=(const CImageFile&) = delete;

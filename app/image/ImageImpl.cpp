@@ -61,10 +61,16 @@ bool CImageImpl::CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t n
     return pixels != nullptr && Allocate(newWidth, newHeight, newBitsPerPixel, -1, pixels);
 }
 
+bool CImageImpl::AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows)
+{
+    return Allocate(newWidth, newHeight, 24, -1, nullptr, &pixelRows);
+}
+
 bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                          const uint8_t* pixels)
+                          const uint8_t* pixels, std::vector<uint8_t>* adopted)
 {
     std::vector<uint8_t>().swap(dib);
+    std::vector<uint8_t>().swap(rows);
     bits = nullptr;
     width = height = bitsPerPixel = bytesPerRow = colorType = 0;
     transparentIndex = -1;
@@ -76,18 +82,21 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
     const int64_t imageSize = stride * newHeight;
     if (imageSize > std::numeric_limits<int32_t>::max())
         return false;
+    if (adopted != nullptr && (newBitsPerPixel != 24 || adopted->size() != static_cast<std::size_t>(imageSize)))
+        return false;
     const int32_t entries = newBitsPerPixel <= 8 ? 1 << newBitsPerPixel : 0;
     const std::size_t tableSize = 4 * static_cast<std::size_t>(entries);
     try {
-        // Given pixels are copied once into place, not over zeroed memory.
-        const std::size_t pixelOffset = kInfoHeaderSize + tableSize;
-        dib.reserve(pixelOffset + static_cast<std::size_t>(imageSize));
-        dib.assign(pixelOffset, 0);
-        if (pixels != nullptr)
-            dib.insert(dib.end(), pixels, pixels + imageSize);
+        dib.assign(kInfoHeaderSize + tableSize, 0);
+        if (adopted != nullptr)
+            rows.swap(*adopted);
+        else if (pixels != nullptr)
+            rows.assign(pixels, pixels + imageSize);
         else
-            dib.resize(pixelOffset + static_cast<std::size_t>(imageSize), 0);
+            rows.assign(static_cast<std::size_t>(imageSize), 0);
     } catch (const std::bad_alloc&) {
+        std::vector<uint8_t>().swap(dib);
+        std::vector<uint8_t>().swap(rows);
         return false;
     }
 
@@ -111,7 +120,7 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
         uint8_t* entry = ColorTable() + 4 * i;
         entry[0] = entry[1] = entry[2] = grey;
     }
-    bits = dib.data() + kInfoHeaderSize + tableSize;
+    bits = rows.data();
     return true;
 }
 
@@ -199,8 +208,9 @@ void CImageImpl::TakeImageFrom(CImageImpl& other)
 {
     if (&other == this)
         return;
-    // Moving the vector keeps its buffer, so other's pixel pointer stays valid here.
+    // Moving the vectors keeps their buffers, so other's pixel pointer stays valid here.
     dib = std::move(other.dib);
+    rows = std::move(other.rows);
     bits = std::exchange(other.bits, nullptr);
     imagePalette = std::move(other.imagePalette);
     transparentIndex = std::exchange(other.transparentIndex, -1);
@@ -210,6 +220,7 @@ void CImageImpl::TakeImageFrom(CImageImpl& other)
     colorType = std::exchange(other.colorType, 0);
     bytesPerRow = std::exchange(other.bytesPerRow, 0);
     std::vector<uint8_t>().swap(other.dib);
+    std::vector<uint8_t>().swap(other.rows);
     other.imagePalette.reset();
 }
 

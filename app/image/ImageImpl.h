@@ -21,12 +21,14 @@ using ImagePalette = std::vector<PaletteEntry>;
 // An image held as a Windows device-independent bitmap, and the base of the
 // file format classes.
 //
-// dib is one block: the 40-byte bitmap information header (little-endian,
+// dib holds the 40-byte bitmap information header (little-endian,
 // uncompressed, positive height), then for 8 bits per pixel or less a colour
-// table of 2^bitsPerPixel entries of 4 bytes (blue, green, red, 0), then the
-// pixel rows bottom-up, each bytesPerRow bytes. bits points at the first row
-// inside dib; it is null while the image has no pixels. Pixel coordinates
-// count from the top-left corner; 24-bit pixels are stored blue, green, red.
+// table of 2^bitsPerPixel entries of 4 bytes (blue, green, red, 0). The pixel
+// rows follow it in a file but are kept in a block of their own, rows, so
+// that a drawn picture can be handed over without a copy: bottom-up, each
+// bytesPerRow bytes. bits points at the first row; it is null while the image
+// has no pixels. Pixel coordinates count from the top-left corner; 24-bit
+// pixels are stored blue, green, red.
 class CImageImpl {
 public:
     static constexpr std::size_t kInfoHeaderSize = 40;
@@ -47,6 +49,11 @@ public:
     // pixels (bytesPerRow * height bytes, bottom-up, rows padded to 4 bytes)
     // instead of zeroed.
     bool CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, const uint8_t* pixels);
+    // As CreateFromPixels for a 24-bit image, taking the rows over instead of
+    // copying them; pixelRows must hold exactly bytesPerRow * height bytes.
+    // On failure (bad size, memory short) the image is empty and pixelRows is
+    // left as it was.
+    bool AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows);
     // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
     virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
     // Colour of a pixel of any depth (shallow images through the colour table,
@@ -72,6 +79,7 @@ public:
     const uint8_t* GetBits() const { return bits; }
     uint8_t* GetBits() { return bits; }
     const std::vector<uint8_t>& GetDib() const { return dib; }
+    const std::vector<uint8_t>& GetRows() const { return rows; }
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
     int32_t GetBitsPerPixel() const { return bitsPerPixel; }
@@ -103,11 +111,14 @@ protected:
     int32_t colorType = 0;
     int32_t bytesPerRow = 0;
     std::vector<uint8_t> dib;
+    std::vector<uint8_t> rows;
     int32_t transparentIndex = -1;
     std::optional<ImagePalette> imagePalette;
     std::string fileName;
 
 private:
+    // pixels: copied in when given; adopted: taken over instead (24 bits
+    // only); neither: zeroed rows.
     bool Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                  const uint8_t* pixels);
+                  const uint8_t* pixels, std::vector<uint8_t>* adopted = nullptr);
 };

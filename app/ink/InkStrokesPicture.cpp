@@ -107,7 +107,8 @@ bool CInkStrokes::WritePicture(const std::string& name, int32_t index)
 
     if (!DrawSamples())
         return false;
-    CImageFile image(*pictureBitmap_);
+    // The drawing is done: its pixels become the image's, no copy made.
+    CImageFile image(pictureBitmap_->TakeImage());
     if (!image.Save(pictureFile_, ImageType::Jpeg)) {
         ShowMessage("画像ファイルの出力に失敗しました", MessageIcon::Exclamation);
         return false;

@@ -62,6 +62,13 @@ std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, in
     }
 }
 
+RasterImage CRasterBitmap::TakeImage()
+{
+    RasterImage taken = std::move(image_);
+    image_ = RasterImage{};
+    return taken;
+}
+
 CRasterPen::CRasterPen(int32_t width, RgbColor color) : CRasterObject(Kind::Pen), width_(width), color_(color) {}
 
 std::unique_ptr<CRasterPen> CRasterPen::CreateSolid(int32_t width, RgbColor color) noexcept

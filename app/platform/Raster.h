@@ -110,6 +110,9 @@ public:
 
     const RasterImage& Image() const { return image_; }
     RasterImage& Image() { return image_; }
+    // Hands the pixels over, leaving a bitmap of 0 x 0 pixels that every
+    // drawing operation clips away entirely; it may stay selected.
+    RasterImage TakeImage();
 
 private:
     explicit CRasterBitmap(RasterImage image);

@@ -91,10 +91,45 @@ TEST(ImageFile, WrapsACopyOfARasterBitmap)
     // Information header: size, width, height (positive: bottom-up), one
     // plane and 24 bits, uncompressed, image size; no colour table follows.
     const std::vector<uint8_t>& dib = image.GetImpl()->GetDib();
-    ASSERT_EQ(dib.size(), 40u + 24u * 5u);
+    ASSERT_EQ(dib.size(), 40u);
+    EXPECT_EQ(image.GetImpl()->GetRows().size(), 24u * 5u);
     const uint32_t header[] = {40, 7, 5, 1 | 24 << 16, 0, 24 * 5};
     for (std::size_t i = 0; i < std::size(header); ++i)
         EXPECT_EQ(Le32(dib, 4 * i), header[i]) << i;
+}
+
+TEST(ImageFile, TakesOverTheRowsOfAFinishedDrawing)
+{
+    std::unique_ptr<CRasterBitmap> bitmap = GradientBitmap(7, 5);
+    const CImageFile copied(*bitmap);
+    const uint8_t* rows = bitmap->Image().bits.data();
+    const CImageFile taken(bitmap->TakeImage());
+
+    ASSERT_TRUE(taken.IsValid());
+    EXPECT_EQ(taken.GetImpl()->GetBits(), rows) << "no copy made";
+    EXPECT_EQ(taken.GetImpl()->GetDib(), copied.GetImpl()->GetDib());
+    EXPECT_EQ(taken.GetImpl()->GetRows(), copied.GetImpl()->GetRows());
+    EXPECT_EQ(taken.GetColorType(), 2);
+
+    // The bitmap is left without pixels; drawing into it is clipped away.
+    EXPECT_EQ(bitmap->GetWidth(), 0);
+    EXPECT_EQ(bitmap->GetHeight(), 0);
+    std::unique_ptr<CRasterDc> dc = CRasterDc::CreateMemoryDc();
+    std::unique_ptr<CRasterPen> pen = CRasterPen::CreateSolid(2, kRgbBlack);
+    dc->SelectObject(bitmap.get());
+    dc->SelectObject(pen.get());
+    dc->FillRect(-10, -10, 10, 10, kRgbWhite);
+    dc->MoveTo(-3, -3);
+    dc->LineTo(4, 4);
+    EXPECT_TRUE(bitmap->Image().bits.empty());
+
+    // Rows of the wrong size are refused, and stay with their owner.
+    RasterImage wrong;
+    wrong.width = 7;
+    wrong.height = 5;
+    wrong.bits.assign(10, 0);
+    const CImageFile refused(std::move(wrong));
+    EXPECT_FALSE(refused.IsValid());
 }
 
 TEST(ImageFile, AnImageKeepsItsFirstPalette)
@@ -168,11 +203,13 @@ TEST(ImageFile, BmpFilesAreTheFileHeaderAndTheMemoryBlock)
 
         const std::vector<uint8_t> bytes = ReadFileBytes(name);
         const std::vector<uint8_t>& dib = image.GetImpl()->GetDib();
-        ASSERT_EQ(bytes.size(), 14 + dib.size());
+        const std::vector<uint8_t>& rows = image.GetImpl()->GetRows();
+        ASSERT_EQ(bytes.size(), 14 + dib.size() + rows.size());
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
         EXPECT_EQ(Le32(bytes, 2), bytes.size());
         EXPECT_EQ(Le32(bytes, 10), depth == 24 ? 54u : 54u + 1024u) << "offset of the rows";
         EXPECT_EQ(0, std::memcmp(bytes.data() + 14, dib.data(), dib.size()));
+        EXPECT_EQ(0, std::memcmp(bytes.data() + 14 + dib.size(), rows.data(), rows.size()));
     }
 }
 
