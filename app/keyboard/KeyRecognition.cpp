@@ -81,17 +81,17 @@ PenPoint CKeyboardDef::HitPoint(const CStrokeBase& stroke) const
 
 std::string CKeyboardDef::LookupKeyText(const CStrokeBase& stroke)
 {
+    if (!keyGrid_)
+        return {};
     const PenPoint hit = HitPoint(stroke);
-    std::string text;
-    for (int32_t i = 0; i < keyCount_; ++i) {
-        const KeyEntry& key = keys_[static_cast<std::size_t>(i)];
-        if (!key.rect.Contains(hit.x, hit.y))
-            continue;
-        const Gesture gesture = stroke.GetGesture();
-        if (gesture != Gesture::None)
-            text = key.texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
-        break;
-    }
+    const int32_t key = keyGrid_->FindKey(hit.x, hit.y);
+    if (key < 0)
+        return {};
+    const Gesture gesture = stroke.GetGesture();
+    if (gesture == Gesture::None)
+        return {};
+    const std::string& text =
+        keys_[static_cast<std::size_t>(key)].texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
 
     if (text == kHiraganaKey)
         inputMode_ = InputMode::Hiragana;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -208,7 +209,17 @@ bool CKeyboardDef::Load()
         ++count;
     }
     keyCount_ = count;
+    IndexKeys();
     return true;
+}
+
+void CKeyboardDef::IndexKeys()
+{
+    std::vector<PenRect> rects;
+    rects.reserve(static_cast<std::size_t>(keyCount_));
+    for (int32_t i = 0; i < keyCount_; ++i)
+        rects.push_back(keys_[static_cast<std::size_t>(i)].rect);
+    keyGrid_ = CKeyGrid::Build(std::move(rects));
 }
 
 bool CKeyboardDef::Save() const
@@ -284,6 +295,8 @@ void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
     if (index < 0 || index >= kMaxKeys)
         return;
     keys_[static_cast<std::size_t>(index)] = entry;
+    if (index < keyCount_)
+        IndexKeys();
 }
 
 void CKeyboardDef::FillKeyList(IListView& list) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keyboard/KeyGrid.h"
 #include "keyboard/KeyboardTypes.h"
 #include "keyboard/Object.h"
 
@@ -102,6 +103,7 @@ protected:
 
 private:
     void InsertKeyRow(IListView& list, int row) const;
+    void IndexKeys();
     // Writes new.skb and puts it in the place of softKB.skb; the message for
     // the user on failure, else nullptr.
     const char* WriteDefinition() const;
@@ -111,6 +113,9 @@ private:
     int32_t fontSize_ = 0;
     int32_t pictureScale_ = 10;
     std::array<KeyEntry, kMaxKeys> keys_;
+    // The rectangles of keys 0 to keyCount_ - 1, for the key search; made
+    // anew whenever one of them may change, shared by clones.
+    std::shared_ptr<const CKeyGrid> keyGrid_;
     InputMode inputMode_ = InputMode::Hiragana;
     PenRect bounds_;
     CQuadMapping* mapping_ = nullptr;

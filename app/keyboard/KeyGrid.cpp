@@ -1,0 +1,93 @@
+#include "keyboard/KeyGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// A printed sheet has a few dozen keys; this many cells keep each cell's
+// list to a key or two while the grid stays small.
+constexpr int64_t kMaxCellsPerSide = 16;
+
+int64_t CeilDiv(int64_t a, int64_t b)
+{
+    return (a + b - 1) / b;
+}
+
+}  // namespace
+
+std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
+{
+    std::shared_ptr<CKeyGrid> grid(new CKeyGrid());
+    grid->rects_ = std::move(rects);
+    const std::vector<PenRect>& keys = grid->rects_;
+    const auto count = static_cast<int32_t>(keys.size());
+    for (const PenRect& rect : keys)
+        grid->extent_ = UnionRect(grid->extent_, rect);
+    if (grid->extent_.IsEmpty()) {
+        grid->cellStart_.assign(1, 0);
+        return grid;
+    }
+
+    const PenRect& e = grid->extent_;
+    const int64_t width = int64_t{e.right} - e.left;
+    const int64_t height = int64_t{e.bottom} - e.top;
+    const auto side = std::clamp<int64_t>(static_cast<int64_t>(std::ceil(std::sqrt(double(count)))) * 2, 1,
+                                          kMaxCellsPerSide);
+    grid->cellWidth_ = CeilDiv(width, side);
+    grid->cellHeight_ = CeilDiv(height, side);
+    grid->columns_ = CeilDiv(width, grid->cellWidth_);
+    grid->rows_ = CeilDiv(height, grid->cellHeight_);
+
+    // Cells a key reaches, as column and row ranges, inclusive.
+    const auto cellsOf = [&](const PenRect& r, int64_t& c0, int64_t& c1, int64_t& r0, int64_t& r1) {
+        c0 = (int64_t{r.left} - e.left) / grid->cellWidth_;
+        c1 = (int64_t{r.right} - 1 - e.left) / grid->cellWidth_;
+        r0 = (int64_t{r.top} - e.top) / grid->cellHeight_;
+        r1 = (int64_t{r.bottom} - 1 - e.top) / grid->cellHeight_;
+    };
+
+    const auto cells = static_cast<std::size_t>(grid->columns_ * grid->rows_);
+    std::vector<uint32_t> counts(cells + 1, 0);
+    for (int32_t k = 0; k < count; ++k) {
+        if (keys[static_cast<std::size_t>(k)].IsEmpty())
+            continue;
+        int64_t c0, c1, r0, r1;
+        cellsOf(keys[static_cast<std::size_t>(k)], c0, c1, r0, r1);
+        for (int64_t row = r0; row <= r1; ++row) {
+            for (int64_t column = c0; column <= c1; ++column)
+                ++counts[static_cast<std::size_t>(row * grid->columns_ + column) + 1];
+        }
+    }
+    for (std::size_t c = 1; c <= cells; ++c)
+        counts[c] += counts[c - 1];
+    grid->cellStart_ = counts;
+    grid->keys_.resize(counts[cells]);
+    for (int32_t k = 0; k < count; ++k) {
+        if (keys[static_cast<std::size_t>(k)].IsEmpty())
+            continue;
+        int64_t c0, c1, r0, r1;
+        cellsOf(keys[static_cast<std::size_t>(k)], c0, c1, r0, r1);
+        for (int64_t row = r0; row <= r1; ++row) {
+            for (int64_t column = c0; column <= c1; ++column)
+                grid->keys_[counts[static_cast<std::size_t>(row * grid->columns_ + column)]++] = k;
+        }
+    }
+    return grid;
+}
+
+int32_t CKeyGrid::FindKey(int32_t x, int32_t y) const
+{
+    if (!extent_.Contains(x, y))
+        return -1;
+    const int64_t column = (int64_t{x} - extent_.left) / cellWidth_;
+    const int64_t row = (int64_t{y} - extent_.top) / cellHeight_;
+    const auto cell = static_cast<std::size_t>(row * columns_ + column);
+    for (uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
+        const int32_t k = keys_[i];
+        if (rects_[static_cast<std::size_t>(k)].Contains(x, y))
+            return k;
+    }
+    return -1;
+}
