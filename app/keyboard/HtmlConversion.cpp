@@ -88,7 +88,6 @@ std::string FontTag(int fontSize, uint16_t penColor)
 {
     if (fontSize < kSmallestMarkedFontSize)
         return {};
-    // Built in one block: a tag is written for every key stroke.
     static constexpr std::string_view kOpen = "<font style=\"font-size:";
     static constexpr std::string_view kColour = "pt\" color=\"";
     static constexpr std::string_view kClose = "\">";
@@ -99,6 +98,21 @@ std::string FontTag(int fontSize, uint16_t penColor)
     tag.append(kOpen).append(size).append(kColour).append(colour).append(kClose);
     return tag;
 }
+
+// The three tags a page can need, made once per page rather than per key
+// stroke.
+class FontTags {
+public:
+    explicit FontTags(int fontSize) : black_(FontTag(fontSize, 1)), blue_(FontTag(fontSize, 2)), red_(FontTag(fontSize, 3))
+    {
+    }
+    const std::string& For(uint16_t penColor) const { return penColor == 2 ? blue_ : penColor == 3 ? red_ : black_; }
+
+private:
+    std::string black_;
+    std::string blue_;
+    std::string red_;
+};
 
 }  // namespace
 
@@ -164,6 +178,7 @@ void CPageStrokes::ApplyBackSpaces()
 void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    const FontTags fontTags(keyboard_->FontSize());
     // "<REUSE>" applies to the ink group right after it, and only when no key
     // stroke comes between.
     bool reusePending = false;
@@ -181,7 +196,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             } else if (text == kReuseKey) {
                 reusePending = true;
             } else {
-                html.Write(FontTag(keyboard_->FontSize(), stroke.PenColor()));
+                html.Write(fontTags.For(stroke.PenColor()));
                 html.Write(text);
             }
             continue;

@@ -1,6 +1,7 @@
 #include "platform/Raster.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -239,6 +240,53 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
     const int64_t denominator = 2 * run;
     int64_t offset = run == 0 ? 0 : (2 * first * rise + run) / denominator;
     int64_t remainder = run == 0 ? 0 : (2 * first * rise + run) % denominator;
+
+    // Nearly every line of a picture lies wholly inside it: then the squares
+    // at both ends are inside, and every square between them too, so the walk
+    // moves a pixel pointer and writes without clipping. Rows are stored
+    // bottom-up: a step down the picture is a step back in memory.
+    const int64_t back = size / 2;
+    const auto squareInside = [&](int64_t px, int64_t py) {
+        return px - back >= 0 && px - back + size <= image.width && py - back >= 0 && py - back + size <= image.height;
+    };
+    if (squareInside(x0, y0) && squareInside(x1, y1)) {
+        const auto stride = static_cast<std::ptrdiff_t>(image.bytesPerRow);
+        const std::ptrdiff_t xStep = 3;
+        const std::ptrdiff_t yStep = -stride;
+        const std::ptrdiff_t majorStep = (xMajor ? xStep : yStep) * majorSign;
+        const std::ptrdiff_t minorStep = (xMajor ? yStep : xStep) * minorSign;
+        const int64_t startX = xMajor ? major0 + majorSign * first : minor0 + minorSign * offset;
+        const int64_t startY = xMajor ? minor0 + minorSign * offset : major0 + majorSign * first;
+        // The square's lowest address: its left pixel on its bottom row.
+        uint8_t* p = bitmap_->Image().bits.data() +
+                     image.OffsetOf(static_cast<int32_t>(startX - back), static_cast<int32_t>(startY - back + size - 1));
+        const uint8_t b = color.blue;
+        const uint8_t g = color.green;
+        const uint8_t r = color.red;
+        for (int64_t i = first; i <= last; ++i) {
+            if (i > first) {
+                p += majorStep;
+                if (run != 0) {
+                    remainder += 2 * rise;
+                    if (remainder >= denominator) {
+                        remainder -= denominator;
+                        p += minorStep;
+                    }
+                }
+            }
+            uint8_t* row = p;
+            for (int32_t dy = 0; dy < size; ++dy, row += stride) {
+                uint8_t* q = row;
+                for (int32_t dx = 0; dx < size; ++dx, q += 3) {
+                    q[0] = b;
+                    q[1] = g;
+                    q[2] = r;
+                }
+            }
+        }
+        return;
+    }
+
     for (int64_t i = first; i <= last; ++i) {
         if (i > first && run != 0) {
             remainder += 2 * rise;

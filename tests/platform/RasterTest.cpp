@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -147,6 +148,40 @@ TEST(Raster, LinesCoverTheDocumentedPixels)
         EXPECT_EQ(canvas.Painted(), c.expected);
         EXPECT_EQ(canvas.dc->GetCurrentX(), c.points.back().first);
         EXPECT_EQ(canvas.dc->GetCurrentY(), c.points.back().second);
+    }
+}
+
+// Lines that leave the bitmap are clipped step by step, lines inside it are
+// drawn without clipping; both must set the same pixels. Each line is drawn
+// into a small bitmap it crosses the edges of, and into a large one that
+// holds it whole (shifted by the window origin); the small one must equal the
+// matching part of the large one.
+TEST(Raster, ClippedLinesMatchTheirUnclippedPixels)
+{
+    constexpr int32_t kWidth = 40;
+    constexpr int32_t kHeight = 30;
+    constexpr int32_t kBorder = 12;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int32_t> x(-kBorder + 2, kWidth + kBorder - 3);
+    std::uniform_int_distribution<int32_t> y(-kBorder + 2, kHeight + kBorder - 3);
+    for (int32_t penWidth : {1, 2, 3}) {
+        for (int line = 0; line < 300; ++line) {
+            const int32_t x0 = x(random), y0 = y(random), x1 = x(random), y1 = y(random);
+            Canvas small(kWidth, kHeight);
+            small.Polyline(CRasterPen::CreateSolid(penWidth, kRgbBlack), {{x0, y0}, {x1, y1}});
+            Canvas large(kWidth + 2 * kBorder, kHeight + 2 * kBorder);
+            large.dc->SetWindowOrigin(-kBorder, -kBorder);
+            large.Polyline(CRasterPen::CreateSolid(penWidth, kRgbBlack), {{x0, y0}, {x1, y1}});
+
+            PixelSet expected;
+            for (const Pixel& p : large.Painted()) {
+                const Pixel inSmall{p.first - kBorder, p.second - kBorder};
+                if (inSmall.first >= 0 && inSmall.first < kWidth && inSmall.second >= 0 && inSmall.second < kHeight)
+                    expected.insert(inSmall);
+            }
+            ASSERT_EQ(small.Painted(), expected)
+                << "pen " << penWidth << ": " << x0 << "," << y0 << " to " << x1 << "," << y1;
+        }
     }
 }
 
