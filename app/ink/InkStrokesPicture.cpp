@@ -156,6 +156,11 @@ bool CInkStrokes::DrawSamples()
         }
     };
 
+    // Samples come many to a pixel. The wide pen marks the end of every line,
+    // so once a line has been drawn since the pen went down, a line to the
+    // current position would only mark that square again.
+    static_assert(kPenWidth > 1, "a one-pixel pen leaves the end of its lines out");
+    bool marked = false;
     for (const StrokeSample& sample : copies_) {
         const int32_t x = (sample.x - MinX()) / scale_;
         const int32_t y = (sample.y - MinY()) / scale_;
@@ -168,9 +173,12 @@ bool CInkStrokes::DrawSamples()
                 return false;
             previousPen = dc.SelectObject(pen.get());
             dc.MoveTo(x, y);
+            marked = false;
             break;
         case StrokeSample::PenMove:
-            dc.LineTo(x, y);
+            if (!marked || x != dc.GetCurrentX() || y != dc.GetCurrentY())
+                dc.LineTo(x, y);
+            marked = true;
             break;
         case StrokeSample::PenUp:
             dropPen();

@@ -144,13 +144,20 @@ void CPageStrokes::Segment(std::size_t start)
             current->AddSampleWithOffset(&sample, dx, dy);
             ink = true;
             break;
+        // The classes are final: the calls below are direct, the hot ones
+        // inlined.
         case StrokeSample::PenMove:
-            if (current)
-                current->AddSampleWithOffset(&sample, dx, dy);
+            if (current && ink)
+                static_cast<CInkStrokes&>(*current).AddSampleWithOffset(&sample, dx, dy);
+            else if (current)
+                static_cast<CKbStrokes&>(*current).AddSample(&sample);
             break;
         case StrokeSample::PenUp:
             if (current) {
-                current->AddSample(&sample);
+                if (ink)
+                    static_cast<CInkStrokes&>(*current).AddSample(&sample);
+                else
+                    static_cast<CKbStrokes&>(*current).AddSample(&sample);
                 // An ink group stays open until the pen goes down on the
                 // keyboard.
                 if (!ink)

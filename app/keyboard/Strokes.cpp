@@ -24,32 +24,14 @@ void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32
     AddSample(sample);
 }
 
-void CStrokeBase::AddSample(const StrokeSample* sample)
+void CStrokeBase::Scatter(const StrokeSample* sample)
 {
-    if (scattered_.empty() && (runLength_ == 0 || sample == run_ + runLength_)) {
-        if (runLength_ == 0)
-            run_ = sample;
-        ++runLength_;
-    } else {
-        if (scattered_.empty()) {
-            scattered_.reserve(2 * runLength_ + 1);
-            for (std::size_t i = 0; i < runLength_; ++i)
-                scattered_.push_back(run_ + i);
-        }
-        scattered_.push_back(sample);
+    if (scattered_.empty()) {
+        scattered_.reserve(2 * runLength_ + 1);
+        for (std::size_t i = 0; i < runLength_; ++i)
+            scattered_.push_back(run_ + i);
     }
-    Extend(*sample);
-}
-
-void CStrokeBase::Extend(const StrokeSample& sample)
-{
-    if (sample.kind != StrokeSample::PenUp) {
-        minX_ = std::min<int32_t>(minX_, sample.x);
-        minY_ = std::min<int32_t>(minY_, sample.y);
-        maxX_ = std::max<int32_t>(maxX_, sample.x);
-        maxY_ = std::max<int32_t>(maxY_, sample.y);
-    }
-    active_ = true;
+    scattered_.push_back(sample);
 }
 
 void CStrokeBase::SetRun(const StrokeSample* first, std::size_t count)

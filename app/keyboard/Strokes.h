@@ -26,7 +26,17 @@ public:
     virtual void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy);
     // Appends the sample; every sample but a pen-up widens the bounding box.
     // Either way the object becomes active.
-    virtual void AddSample(const StrokeSample* sample);
+    virtual void AddSample(const StrokeSample* sample)
+    {
+        if (scattered_.empty() && (runLength_ == 0 || sample == run_ + runLength_)) {
+            if (runLength_ == 0)
+                run_ = sample;
+            ++runLength_;
+        } else {
+            Scatter(sample);
+        }
+        Extend(*sample);
+    }
 
     Gesture GetGesture() const;
     // Centre of the bounding box, rounded toward zero.
@@ -64,7 +74,16 @@ public:
 protected:
     // Widens the bounding box by the sample (unless it is a pen-up) and makes
     // the object active; the sample itself is the caller's to store.
-    void Extend(const StrokeSample& sample);
+    void Extend(const StrokeSample& sample)
+    {
+        if (sample.kind != StrokeSample::PenUp) {
+            minX_ = sample.x < minX_ ? sample.x : minX_;
+            minY_ = sample.y < minY_ ? sample.y : minY_;
+            maxX_ = sample.x > maxX_ ? sample.x : maxX_;
+            maxY_ = sample.y > maxY_ ? sample.y : maxY_;
+        }
+        active_ = true;
+    }
     // Shows the samples as one run of count records from first on, replacing
     // whatever the object listed before. For a class that keeps its own
     // samples in one block.
@@ -72,6 +91,8 @@ protected:
 
 private:
     const StrokeSample& LastPointSample() const;
+    // Appends a sample that does not continue the run.
+    void Scatter(const StrokeSample* sample);
 
     // The samples in the order added. A key stroke's records lie one after
     // another in the page's copy, so a stroke is normally the run of runLength_
@@ -92,14 +113,14 @@ private:
 
 // One stroke that began on the keyboard. Its samples point into the page's
 // records, which outlive it.
-class CKbStrokes : public CStrokeBase {
+class CKbStrokes final : public CStrokeBase {
 public:
     const char* GetRuntimeClassName() const override { return "CKbStrokes"; }
 };
 
 // One ink group: consecutive strokes written off the keyboard, which become
 // one picture. It owns copies of its samples, possibly shifted.
-class CInkStrokes : public CStrokeBase {
+class CInkStrokes final : public CStrokeBase {
 public:
     CInkStrokes();
     ~CInkStrokes() override;
