@@ -18,6 +18,55 @@ int64_t Magnitude(int64_t value)
     return value < 0 ? -value : value;
 }
 
+// The walk of a line whose squares all lie inside the bitmap. p addresses
+// the lowest byte of the current square (its left pixel on its bottom row).
+struct InsideWalk {
+    std::ptrdiff_t stride;
+    std::ptrdiff_t majorStep;
+    std::ptrdiff_t minorStep;
+    int64_t riseStep;
+    int64_t denominator;
+    int32_t size;
+    RgbColor color;
+
+    // kSize: the pen width when known at compile time (the pictures' pen is
+    // 2 pixels wide), else 0.
+    template <int32_t kSize>
+    void Run(uint8_t* p, int64_t steps, int64_t remainder) const
+    {
+        const int32_t width = kSize != 0 ? kSize : size;
+        uint8_t pattern[3 * 4];
+        for (std::size_t i = 0; i < sizeof pattern; i += 3) {
+            pattern[i] = color.blue;
+            pattern[i + 1] = color.green;
+            pattern[i + 2] = color.red;
+        }
+        for (int64_t i = 0; i < steps; ++i) {
+            if (i > 0) {
+                p += majorStep;
+                if (denominator != 0) {
+                    remainder += riseStep;
+                    if (remainder >= denominator) {
+                        remainder -= denominator;
+                        p += minorStep;
+                    }
+                }
+            }
+            if constexpr (kSize == 2) {
+                std::memcpy(p, pattern, 6);
+                std::memcpy(p + stride, pattern, 6);
+            } else {
+                uint8_t* row = p;
+                for (int32_t dy = 0; dy < width; ++dy, row += stride) {
+                    uint8_t* q = row;
+                    for (int32_t dx = 0; dx < width; ++dx, q += 3)
+                        std::memcpy(q, pattern, 3);
+                }
+            }
+        }
+    }
+};
+
 }  // namespace
 
 CRasterObject::~CRasterObject()
@@ -260,30 +309,11 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
         // The square's lowest address: its left pixel on its bottom row.
         uint8_t* p = bitmap_->Image().bits.data() +
                      image.OffsetOf(static_cast<int32_t>(startX - back), static_cast<int32_t>(startY - back + size - 1));
-        const uint8_t b = color.blue;
-        const uint8_t g = color.green;
-        const uint8_t r = color.red;
-        for (int64_t i = first; i <= last; ++i) {
-            if (i > first) {
-                p += majorStep;
-                if (run != 0) {
-                    remainder += 2 * rise;
-                    if (remainder >= denominator) {
-                        remainder -= denominator;
-                        p += minorStep;
-                    }
-                }
-            }
-            uint8_t* row = p;
-            for (int32_t dy = 0; dy < size; ++dy, row += stride) {
-                uint8_t* q = row;
-                for (int32_t dx = 0; dx < size; ++dx, q += 3) {
-                    q[0] = b;
-                    q[1] = g;
-                    q[2] = r;
-                }
-            }
-        }
+        const InsideWalk walk{stride, majorStep, minorStep, 2 * rise, denominator, size, color};
+        if (size == 2)
+            walk.Run<2>(p, last - first + 1, remainder);
+        else
+            walk.Run<0>(p, last - first + 1, remainder);
         return;
     }
 
