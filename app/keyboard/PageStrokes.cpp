@@ -114,50 +114,56 @@ void CPageStrokes::Segment(std::size_t start)
     bool ink = false;
     int32_t dx = 0;
     int32_t dy = 0;
-    for (std::size_t i = start; i < samples_.size(); ++i) {
+    const std::size_t n = samples_.size();
+    // The pen-moves that follow record i, as one run with it.
+    const auto runFrom = [&](std::size_t i) {
+        std::size_t end = i + 1;
+        while (end < n && samples_[end].kind == StrokeSample::PenMove)
+            ++end;
+        return end;
+    };
+    for (std::size_t i = start; i < n; ++i) {
         const StrokeSample& sample = samples_[i];
         switch (sample.kind) {
-        case StrokeSample::PenDown:
+        case StrokeSample::PenDown: {
             if (keyboard_->IsInKeyboard(sample.x, sample.y)) {
                 if (current)
                     strokes_.push_back(std::move(current));
                 current = std::make_unique<CKbStrokes>();
-                current->AddSample(&sample);
                 ink = false;
-                break;
+            } else {
+                // A key stroke left open by a missing pen-up ends here.
+                if (current && !ink)
+                    strokes_.push_back(std::move(current));
+                if (!current) {
+                    auto group = std::make_unique<CInkStrokes>();
+                    group->SetScale(keyboard_->PictureScale());
+                    current = std::move(group);
+                    dx = 0;
+                    dy = 0;
+                } else if (current->MaxX() - sample.x > kWrapMinLeftward && current->MaxY() < sample.y &&
+                           sample.y < current->MaxY() + kLineHeight) {
+                    // From here on, for the rest of the group.
+                    dx = kWrapShiftX;
+                    dy = kWrapShiftY;
+                }
+                ink = true;
             }
-            // A key stroke left open by a missing pen-up ends here.
-            if (current && !ink)
-                strokes_.push_back(std::move(current));
-            if (!current) {
-                auto group = std::make_unique<CInkStrokes>();
-                group->SetScale(keyboard_->PictureScale());
-                current = std::move(group);
-                dx = 0;
-                dy = 0;
-            } else if (current->MaxX() - sample.x > kWrapMinLeftward && current->MaxY() < sample.y &&
-                       sample.y < current->MaxY() + kLineHeight) {
-                // From here on, for the rest of the group.
-                dx = kWrapShiftX;
-                dy = kWrapShiftY;
-            }
-            current->AddSampleWithOffset(&sample, dx, dy);
-            ink = true;
+            const std::size_t end = runFrom(i);
+            current->AddRun(&sample, end - i, dx, dy);
+            i = end - 1;
             break;
-        // The classes are final: the calls below are direct, the hot ones
-        // inlined.
+        }
         case StrokeSample::PenMove:
-            if (current && ink)
-                static_cast<CInkStrokes&>(*current).AddSampleWithOffset(&sample, dx, dy);
-            else if (current)
-                static_cast<CKbStrokes&>(*current).AddSample(&sample);
+            if (current) {
+                const std::size_t end = runFrom(i);
+                current->AddRun(&sample, end - i, dx, dy);
+                i = end - 1;
+            }
             break;
         case StrokeSample::PenUp:
             if (current) {
-                if (ink)
-                    static_cast<CInkStrokes&>(*current).AddSample(&sample);
-                else
-                    static_cast<CKbStrokes&>(*current).AddSample(&sample);
+                current->AddSample(&sample);
                 // An ink group stays open until the pen goes down on the
                 // keyboard.
                 if (!ink)

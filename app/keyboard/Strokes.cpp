@@ -24,6 +24,46 @@ void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32
     AddSample(sample);
 }
 
+void CStrokeBase::AddRun(const StrokeSample* first, std::size_t count, int32_t, int32_t)
+{
+    if (count == 0)
+        return;
+    if (scattered_.empty() && (runLength_ == 0 || first == run_ + runLength_)) {
+        if (runLength_ == 0)
+            run_ = first;
+        runLength_ += count;
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            Scatter(first + i);
+    }
+    ExtendBy(first, count);
+}
+
+// The box is gathered in locals and stored once: kept in the object it would
+// be stored and loaded again for every sample.
+void CStrokeBase::ExtendBy(const StrokeSample* first, std::size_t count)
+{
+    int32_t minX = minX_;
+    int32_t minY = minY_;
+    int32_t maxX = maxX_;
+    int32_t maxY = maxY_;
+    for (std::size_t i = 0; i < count; ++i) {
+        const StrokeSample& sample = first[i];
+        if (sample.kind == StrokeSample::PenUp)
+            continue;
+        minX = std::min<int32_t>(minX, sample.x);
+        minY = std::min<int32_t>(minY, sample.y);
+        maxX = std::max<int32_t>(maxX, sample.x);
+        maxY = std::max<int32_t>(maxY, sample.y);
+    }
+    minX_ = minX;
+    minY_ = minY;
+    maxX_ = maxX;
+    maxY_ = maxY;
+    if (count > 0)
+        active_ = true;
+}
+
 void CStrokeBase::Scatter(const StrokeSample* sample)
 {
     if (scattered_.empty()) {
@@ -101,6 +141,20 @@ void CInkStrokes::AddSampleWithOffset(const StrokeSample* sample, int32_t dx, in
     copies_.push_back(copy);
     SetRun(copies_.data(), copies_.size());
     Extend(copy);
+}
+
+void CInkStrokes::AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy)
+{
+    const std::size_t start = copies_.size();
+    copies_.resize(start + count);
+    StrokeSample* out = copies_.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = first[i];
+        out[i].x = Shifted(first[i].x, dx);
+        out[i].y = Shifted(first[i].y, dy);
+    }
+    SetRun(copies_.data(), copies_.size());
+    ExtendBy(out, count);
 }
 
 void CInkStrokes::AddSample(const StrokeSample* sample)

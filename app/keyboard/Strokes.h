@@ -24,6 +24,9 @@ public:
 
     // The base ignores the offset; ink groups store shifted copies.
     virtual void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy);
+    // AddSampleWithOffset for each of the count records from first on, which
+    // lie one after another.
+    virtual void AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy);
     // Appends the sample; every sample but a pen-up widens the bounding box.
     // Either way the object becomes active.
     virtual void AddSample(const StrokeSample* sample)
@@ -84,6 +87,8 @@ protected:
         }
         active_ = true;
     }
+    // Extend for count consecutive samples.
+    void ExtendBy(const StrokeSample* first, std::size_t count);
     // Shows the samples as one run of count records from first on, replacing
     // whatever the object listed before. For a class that keeps its own
     // samples in one block.
@@ -129,6 +134,7 @@ public:
 
     // Stores a copy moved by (dx, dy); coordinates wrap at 16 bits.
     void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy) override;
+    void AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy) override;
     // Stores an unchanged copy.
     void AddSample(const StrokeSample* sample) override;
 
