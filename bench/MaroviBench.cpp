@@ -303,39 +303,100 @@ Timing Time(int repeat, const std::function<void()>& work)
     return {seconds.front(), seconds[seconds.size() / 2]};
 }
 
-// Times the conversion in a child process that tunes its allocator as
-// marovi-convert does, so the times are the program's; the floor is timed in
-// this process, untouched by that tuning.
-Timing TimeAsTheProgram(int repeat, const std::function<void()>& work)
-{
-    int result[2];
-    if (::pipe(result) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = ::fork();
-    if (child < 0)
-        throw std::runtime_error("fork failed");
-    if (child == 0) {
-        KeepFreedMemoryForReuse();
-        int status = 0;
-        Timing timing;
-        try {
-            timing = Time(repeat, work);
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "marovi-bench: %s\n", error.what());
-            status = 1;
+// A process of its own that runs one piece of work per request and answers
+// with the seconds it took. The conversion runs in one that tunes its
+// allocator as marovi-convert does, so its times are the program's; the floor
+// runs in another, untouched by that tuning. Asked in turn, one run each, the
+// two share whatever else the machine is doing at the time.
+class TimedWorker {
+public:
+    TimedWorker(const std::function<void()>& work, bool asTheProgram)
+    {
+        int requests[2];
+        int replies[2];
+        if (::pipe(requests) != 0 || ::pipe(replies) != 0)
+            throw std::runtime_error("pipe failed");
+        child_ = ::fork();
+        if (child_ < 0)
+            throw std::runtime_error("fork failed");
+        if (child_ == 0) {
+            ::close(requests[1]);
+            ::close(replies[0]);
+            if (asTheProgram)
+                KeepFreedMemoryForReuse();
+            char request = 0;
+            while (::read(requests[0], &request, 1) == 1) {
+                double seconds = -1;
+                try {
+                    const auto start = Clock::now();
+                    work();
+                    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+                } catch (const std::exception& error) {
+                    std::fprintf(stderr, "marovi-bench: %s\n", error.what());
+                }
+                if (::write(replies[1], &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) ||
+                    seconds < 0)
+                    ::_exit(1);
+            }
+            ::_exit(0);
         }
-        const bool sent = ::write(result[1], &timing, sizeof timing) == static_cast<ssize_t>(sizeof timing);
-        ::_exit(sent ? status : 1);
+        ::close(requests[0]);
+        ::close(replies[1]);
+        requests_ = requests[1];
+        replies_ = replies[0];
     }
-    ::close(result[1]);
-    Timing timing;
-    const bool got = ::read(result[0], &timing, sizeof timing) == static_cast<ssize_t>(sizeof timing);
-    ::close(result[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("the timed conversion failed");
-    return timing;
+
+    ~TimedWorker()
+    {
+        ::close(requests_);
+        ::close(replies_);
+        int status = 0;
+        ::waitpid(child_, &status, 0);
+    }
+
+    TimedWorker(const TimedWorker&) = delete;
+    TimedWorker& operator=(const TimedWorker&) = delete;
+
+    double RunOnce()
+    {
+        const char request = 1;
+        double seconds = -1;
+        if (::write(requests_, &request, 1) != 1 ||
+            ::read(replies_, &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) || seconds < 0)
+            throw std::runtime_error("the timed work failed");
+        return seconds;
+    }
+
+private:
+    pid_t child_ = -1;
+    int requests_ = -1;
+    int replies_ = -1;
+};
+
+Timing Summary(std::vector<double> seconds)
+{
+    std::sort(seconds.begin(), seconds.end());
+    return {seconds.front(), seconds[seconds.size() / 2]};
+}
+
+// `repeat` runs of each, taken in turn in blocks of a few runs: within a
+// block the work runs back to back as in a batch (each block's first run
+// warms the caches and is not counted), and neither side gets the quiet
+// moments of the machine.
+std::pair<Timing, Timing> TimeSideBySide(int repeat, TimedWorker& a, TimedWorker& b)
+{
+    constexpr int kBlock = 10;
+    std::vector<double> first;
+    std::vector<double> second;
+    while (static_cast<int>(first.size()) < repeat) {
+        const int runs = std::min(kBlock, repeat - static_cast<int>(first.size()));
+        for (auto [worker, times] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
+            worker->RunOnce();
+            for (int i = 0; i < runs; ++i)
+                times->push_back(worker->RunOnce());
+        }
+    }
+    return {Summary(first), Summary(second)};
 }
 
 struct ChildRun {
@@ -543,9 +604,12 @@ int main(int argc, char** argv)
             const fs::path ink = work / (std::string(kind) + ".ink");
             const fs::path html = work / "out" / (std::string(kind) + ".html");
             const int n = std::string(kind) == "worst" ? std::max(3, repeat / 4) : repeat;
-            const Timing total = TimeAsTheProgram(n, [&] { converter.Convert(ink, html); });
+            // One conversion here makes the pictures the floor encodes.
+            converter.Convert(ink, html);
             const Floor floor = FloorOf(ink, work / "out" / (std::string(kind) + ".files"), work / "floor");
-            const Timing bare = Time(n, [&] { floor.Run(); });
+            TimedWorker program([&] { converter.Convert(ink, html); }, true);
+            TimedWorker bareWork([&] { floor.Run(); }, false);
+            const auto [total, bare] = TimeSideBySide(n, program, bareWork);
             const double ratio = total.min / bare.min;
 
             std::string peak = "-";

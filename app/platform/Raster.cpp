@@ -287,8 +287,14 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
     // it is carried from step to step (rise <= run, so it grows by at most one)
     // instead of divided anew.
     const int64_t denominator = 2 * run;
-    int64_t offset = run == 0 ? 0 : (2 * first * rise + run) / denominator;
-    int64_t remainder = run == 0 ? 0 : (2 * first * rise + run) % denominator;
+    int64_t offset = 0;
+    int64_t remainder = run;
+    // Most lines start at step 0, which needs no division: the short lines
+    // between pen samples would spend most of their time in it.
+    if (first > 0 && run != 0) {
+        offset = (2 * first * rise + run) / denominator;
+        remainder = (2 * first * rise + run) % denominator;
+    }
 
     // Nearly every line of a picture lies wholly inside it: then the squares
     // at both ends are inside, and every square between them too, so the walk

@@ -27,9 +27,9 @@ private:
 class CTextFileWriter {
 public:
     CTextFileWriter() = default;
-    // Closes the file without a check; call Close to learn whether the end of
-    // it was written.
-    ~CTextFileWriter() = default;
+    // Writes what is pending and closes the file without a check; call Close
+    // to learn whether the end of it was written.
+    ~CTextFileWriter();
     CTextFileWriter(const CTextFileWriter&) = delete;
     CTextFileWriter& operator=(const CTextFileWriter&) = delete;
 
@@ -45,14 +45,18 @@ public:
 
 private:
     void WriteBytes(const char* bytes, std::size_t size);
+    // Hands the pending bytes to the stream; throws CFileWriteError.
+    void Flush();
 
     struct Closer {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
 
-    // Set up as the stream's buffer before the first write; declared ahead
-    // of the stream, so that it outlives it.
+    // The page is gathered here and reaches the stream (unbuffered itself) in
+    // a few large writes: a page is thousands of small pieces, and every call
+    // into the stream costs a lock.
     std::unique_ptr<char[]> buffer_;
+    std::size_t pending_ = 0;
     std::unique_ptr<std::FILE, Closer> file_;
     std::string path_;
 };
