@@ -18,55 +18,6 @@ int64_t Magnitude(int64_t value)
     return value < 0 ? -value : value;
 }
 
-// The walk of a line whose squares all lie inside the bitmap. p addresses
-// the lowest byte of the current square (its left pixel on its bottom row).
-struct InsideWalk {
-    std::ptrdiff_t stride;
-    std::ptrdiff_t majorStep;
-    std::ptrdiff_t minorStep;
-    int64_t riseStep;
-    int64_t denominator;
-    int32_t size;
-    RgbColor color;
-
-    // kSize: the pen width when known at compile time (the pictures' pen is
-    // 2 pixels wide), else 0.
-    template <int32_t kSize>
-    void Run(uint8_t* p, int64_t steps, int64_t remainder) const
-    {
-        const int32_t width = kSize != 0 ? kSize : size;
-        uint8_t pattern[3 * 4];
-        for (std::size_t i = 0; i < sizeof pattern; i += 3) {
-            pattern[i] = color.blue;
-            pattern[i + 1] = color.green;
-            pattern[i + 2] = color.red;
-        }
-        for (int64_t i = 0; i < steps; ++i) {
-            if (i > 0) {
-                p += majorStep;
-                if (denominator != 0) {
-                    remainder += riseStep;
-                    if (remainder >= denominator) {
-                        remainder -= denominator;
-                        p += minorStep;
-                    }
-                }
-            }
-            if constexpr (kSize == 2) {
-                std::memcpy(p, pattern, 6);
-                std::memcpy(p + stride, pattern, 6);
-            } else {
-                uint8_t* row = p;
-                for (int32_t dy = 0; dy < width; ++dy, row += stride) {
-                    uint8_t* q = row;
-                    for (int32_t dx = 0; dx < width; ++dx, q += 3)
-                        std::memcpy(q, pattern, 3);
-                }
-            }
-        }
-    }
-};
-
 }  // namespace
 
 CRasterObject::~CRasterObject()
@@ -240,6 +191,57 @@ void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
     }
 }
 
+// Walks the line as LineTo does, every square inside the bitmap, by moving a
+// pixel pointer: p addresses the lowest byte of the current square, its left
+// pixel on its bottom row. Rows are stored bottom-up, so a step down the
+// picture is a step back in memory.
+void CRasterDc::DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    RasterImage& image = bitmap_->Image();
+    const int32_t size = std::max(pen_->GetWidth(), 1);
+    const RgbColor color = pen_->GetColor();
+    const int64_t dx = x1 - x0;
+    const int64_t dy = y1 - y0;
+    const bool xMajor = Magnitude(dx) >= Magnitude(dy);
+    const int64_t run = xMajor ? Magnitude(dx) : Magnitude(dy);
+    const int64_t riseStep = 2 * (xMajor ? Magnitude(dy) : Magnitude(dx));
+    const int64_t denominator = 2 * run;
+    const auto stride = static_cast<std::ptrdiff_t>(image.bytesPerRow);
+    const std::ptrdiff_t xStep = (dx < 0 ? -3 : 3);
+    const std::ptrdiff_t yStep = (dy < 0 ? stride : -stride);
+    const std::ptrdiff_t majorStep = xMajor ? xStep : yStep;
+    const std::ptrdiff_t minorStep = xMajor ? yStep : xStep;
+    const int32_t back = size / 2;
+    uint8_t* p = image.bits.data() +
+                 image.OffsetOf(static_cast<int32_t>(x0) - back, static_cast<int32_t>(y0) - back + size - 1);
+    // A one-pixel pen leaves the end point out.
+    const int64_t steps = size > 1 ? run + 1 : run;
+    int64_t remainder = run;
+
+    uint8_t pattern[6] = {color.blue, color.green, color.red, color.blue, color.green, color.red};
+    for (int64_t i = 0; i < steps; ++i) {
+        if (i > 0) {
+            p += majorStep;
+            remainder += riseStep;
+            if (remainder >= denominator) {
+                remainder -= denominator;
+                p += minorStep;
+            }
+        }
+        if (size == 2) {
+            std::memcpy(p, pattern, 6);
+            std::memcpy(p + stride, pattern, 6);
+        } else {
+            uint8_t* row = p;
+            for (int32_t r = 0; r < size; ++r, row += stride) {
+                uint8_t* q = row;
+                for (int32_t c = 0; c < size; ++c, q += 3)
+                    std::memcpy(q, pattern, 3);
+            }
+        }
+    }
+}
+
 void CRasterDc::LineTo(int32_t x, int32_t y)
 {
     const int64_t x0 = int64_t{currentX_} - originX_;
@@ -248,6 +250,26 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
     const int64_t y1 = int64_t{y} - originY_;
     currentX_ = x;
     currentY_ = y;
+
+    // Nearly every line of a picture lies wholly inside it: then the squares
+    // at both ends are inside, and every square between them too, and the
+    // line needs no clipping at all.
+    {
+        const RasterImage& image = bitmap_->Image();
+        const int64_t size = std::max(pen_->GetWidth(), 1);
+        const int64_t back = size / 2;
+        const auto inside = [&](int64_t px, int64_t py) {
+            return static_cast<uint64_t>(px - back) <= static_cast<uint64_t>(image.width - size) &&
+                   static_cast<uint64_t>(py - back) <= static_cast<uint64_t>(image.height - size);
+        };
+        const bool drawable = image.width >= size && image.height >= size && image.width <= kDeviceLimit &&
+                              image.height <= kDeviceLimit;
+        if (drawable && inside(x0, y0) && inside(x1, y1)) {
+            DrawInside(x0, y0, x1, y1);
+            return;
+        }
+    }
+
     for (int64_t coordinate : {x0, y0, x1, y1}) {
         if (Magnitude(coordinate) > kDeviceLimit)
             return;
@@ -294,33 +316,6 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
     if (first > 0 && run != 0) {
         offset = (2 * first * rise + run) / denominator;
         remainder = (2 * first * rise + run) % denominator;
-    }
-
-    // Nearly every line of a picture lies wholly inside it: then the squares
-    // at both ends are inside, and every square between them too, so the walk
-    // moves a pixel pointer and writes without clipping. Rows are stored
-    // bottom-up: a step down the picture is a step back in memory.
-    const int64_t back = size / 2;
-    const auto squareInside = [&](int64_t px, int64_t py) {
-        return px - back >= 0 && px - back + size <= image.width && py - back >= 0 && py - back + size <= image.height;
-    };
-    if (squareInside(x0, y0) && squareInside(x1, y1)) {
-        const auto stride = static_cast<std::ptrdiff_t>(image.bytesPerRow);
-        const std::ptrdiff_t xStep = 3;
-        const std::ptrdiff_t yStep = -stride;
-        const std::ptrdiff_t majorStep = (xMajor ? xStep : yStep) * majorSign;
-        const std::ptrdiff_t minorStep = (xMajor ? yStep : xStep) * minorSign;
-        const int64_t startX = xMajor ? major0 + majorSign * first : minor0 + minorSign * offset;
-        const int64_t startY = xMajor ? minor0 + minorSign * offset : major0 + majorSign * first;
-        // The square's lowest address: its left pixel on its bottom row.
-        uint8_t* p = bitmap_->Image().bits.data() +
-                     image.OffsetOf(static_cast<int32_t>(startX - back), static_cast<int32_t>(startY - back + size - 1));
-        const InsideWalk walk{stride, majorStep, minorStep, 2 * rise, denominator, size, color};
-        if (size == 2)
-            walk.Run<2>(p, last - first + 1, remainder);
-        else
-            walk.Run<0>(p, last - first + 1, remainder);
-        return;
     }
 
     for (int64_t i = first; i <= last; ++i) {

@@ -193,6 +193,7 @@ private:
     CRasterDc(std::unique_ptr<CRasterBitmap> defaultBitmap, std::unique_ptr<CRasterPen> defaultPen);
     void Deselect(CRasterObject& object);
     void Stamp(int64_t x, int64_t y, int32_t size, RgbColor color);
+    void DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
     std::unique_ptr<CRasterBitmap> defaultBitmap_;
     std::unique_ptr<CRasterPen> defaultPen_;
