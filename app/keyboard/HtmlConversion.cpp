@@ -234,7 +234,7 @@ CInkStrokes* CPageStrokes::FindEarlierPicture(std::size_t index) const
 {
     const PenPoint centre = strokes_[index]->Centre();
     for (std::size_t j = index; j-- > 0;) {
-        auto* picture = dynamic_cast<CInkStrokes*>(strokes_[j].get());
+        auto* picture = dynamic_cast<CInkStrokes*>(strokes_[j]);
         if (!picture || !picture->IsActive() || picture->IsReused())
             continue;
         const PenRect box{picture->MinX(), picture->MinY(), picture->MaxX(), picture->MaxY()};

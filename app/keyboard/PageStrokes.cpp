@@ -38,7 +38,7 @@ CPageStrokes::~CPageStrokes() = default;
 // fifth tap when they calibrate the keyboard, else 0.
 std::size_t CPageStrokes::FindCalibration()
 {
-    std::unique_ptr<CKbStrokes> current;
+    CKbStrokes* current = nullptr;
     std::size_t currentStart = 0;
     std::size_t i = 0;
     bool nearMarks = true;
@@ -51,8 +51,8 @@ std::size_t CPageStrokes::FindCalibration()
                 break;
             }
             if (current)
-                strokes_.push_back(std::move(current));
-            current = std::make_unique<CKbStrokes>();
+                strokes_.push_back(current);
+            current = &keyStrokes_.emplace_back();
             currentStart = i;
             current->AddSample(&sample);
             break;
@@ -64,7 +64,8 @@ std::size_t CPageStrokes::FindCalibration()
             // A pen-up without a stroke is a stray record.
             if (current) {
                 current->AddSample(&sample);
-                strokes_.push_back(std::move(current));
+                strokes_.push_back(current);
+                current = nullptr;
             }
             break;
         default:
@@ -79,7 +80,7 @@ std::size_t CPageStrokes::FindCalibration()
         // A stroke without a pen-up: when the five taps are complete it is the
         // start of what follows them, otherwise it may be the fifth tap.
         if (strokes_.size() < kCalibrationTaps)
-            strokes_.push_back(std::move(current));
+            strokes_.push_back(current);
         else
             resume = currentStart;
     }
@@ -87,12 +88,17 @@ std::size_t CPageStrokes::FindCalibration()
     if (nearMarks && strokes_.size() >= kCalibrationTaps &&
         keyboard_->Calibrate(*strokes_[0], *strokes_[1], *strokes_[2], *strokes_[3], *strokes_[4])) {
         strokes_.resize(kCalibrationTaps);
-        for (const auto& tap : strokes_)
+        // The taps were made first; a stroke begun after them is made anew by
+        // the segmentation.
+        while (keyStrokes_.size() > kCalibrationTaps)
+            keyStrokes_.pop_back();
+        for (CStrokeBase* tap : strokes_)
             tap->SetActive(false);
         calibrated_ = true;
         return resume;
     }
     strokes_.clear();
+    keyStrokes_.clear();
     return 0;
 }
 
@@ -110,7 +116,7 @@ void CPageStrokes::MapSamples()
 
 void CPageStrokes::Segment(std::size_t start)
 {
-    std::unique_ptr<CStrokeBase> current;
+    CStrokeBase* current = nullptr;
     bool ink = false;
     int32_t dx = 0;
     int32_t dy = 0;
@@ -128,17 +134,19 @@ void CPageStrokes::Segment(std::size_t start)
         case StrokeSample::PenDown: {
             if (keyboard_->IsInKeyboard(sample.x, sample.y)) {
                 if (current)
-                    strokes_.push_back(std::move(current));
-                current = std::make_unique<CKbStrokes>();
+                    strokes_.push_back(current);
+                current = &keyStrokes_.emplace_back();
                 ink = false;
             } else {
                 // A key stroke left open by a missing pen-up ends here.
-                if (current && !ink)
-                    strokes_.push_back(std::move(current));
+                if (current && !ink) {
+                    strokes_.push_back(current);
+                    current = nullptr;
+                }
                 if (!current) {
-                    auto group = std::make_unique<CInkStrokes>();
-                    group->SetScale(keyboard_->PictureScale());
-                    current = std::move(group);
+                    CInkStrokes& group = inkGroups_.emplace_back();
+                    group.SetScale(keyboard_->PictureScale());
+                    current = &group;
                     dx = 0;
                     dy = 0;
                 } else if (current->MaxX() - sample.x > kWrapMinLeftward && current->MaxY() < sample.y &&
@@ -166,8 +174,10 @@ void CPageStrokes::Segment(std::size_t start)
                 current->AddSample(&sample);
                 // An ink group stays open until the pen goes down on the
                 // keyboard.
-                if (!ink)
-                    strokes_.push_back(std::move(current));
+                if (!ink) {
+                    strokes_.push_back(current);
+                    current = nullptr;
+                }
             }
             break;
         default:
@@ -175,5 +185,5 @@ void CPageStrokes::Segment(std::size_t start)
         }
     }
     if (current)
-        strokes_.push_back(std::move(current));
+        strokes_.push_back(current);
 }

@@ -6,6 +6,7 @@
 #include "keyboard/Strokes.h"
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ public:
     const CKeyboardDef& Keyboard() const { return *keyboard_; }
 
     // The objects themselves may be changed (their flags); the list may not.
-    const std::vector<std::unique_ptr<CStrokeBase>>& Strokes() const { return strokes_; }
+    const std::vector<CStrokeBase*>& Strokes() const { return strokes_; }
 
     // The page's records, mapped into keyboard coordinates.
     const std::vector<StrokeSample>& Samples() const { return samples_; }
@@ -69,7 +70,12 @@ private:
     std::unique_ptr<CKeyboardDef> keyboard_;
     // Never resized after construction: key strokes point into it.
     std::vector<StrokeSample> samples_;
-    std::vector<std::unique_ptr<CStrokeBase>> strokes_;
+    // The stroke objects live in these stores, many to an allocation (a page
+    // has hundreds of key strokes); a deque never moves what it holds.
+    // strokes_ lists the ones of the page, in page order.
+    std::deque<CKbStrokes> keyStrokes_;
+    std::deque<CInkStrokes> inkGroups_;
+    std::vector<CStrokeBase*> strokes_;
     CQuadMapping* mapping_;
     bool calibrated_ = false;
 };

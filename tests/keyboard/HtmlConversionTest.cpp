@@ -291,7 +291,7 @@ TEST(HtmlConversion, ReuseMarksTheInkAndLeavesTheWrittenFlags)
     EXPECT_TRUE(strokes[0]->IsWritten() && !strokes[0]->IsReused());
     EXPECT_TRUE(strokes[2]->IsWritten() && !strokes[2]->IsReused());
     EXPECT_TRUE(!strokes[4]->IsWritten() && strokes[4]->IsReused());
-    auto* first = dynamic_cast<CInkStrokes*>(strokes[0].get());
+    auto* first = dynamic_cast<CInkStrokes*>(strokes[0]);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->PictureFile(), "memo.files/memo001.1.JPG");
     EXPECT_EQ(first->PictureName(), "memo.files/memo001");

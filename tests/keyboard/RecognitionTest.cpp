@@ -256,7 +256,7 @@ TEST(PageStrokes, FiveTapsInOrderRecalibrate)
     ASSERT_TRUE(page.Calibrated());
     ASSERT_EQ(page.Strokes().size(), 6u);
     for (std::size_t k = 0; k < 5; ++k) {
-        EXPECT_NE(dynamic_cast<CKbStrokes*>(page.Strokes()[k].get()), nullptr);
+        EXPECT_NE(dynamic_cast<CKbStrokes*>(page.Strokes()[k]), nullptr);
         EXPECT_FALSE(page.Strokes()[k]->IsActive());
         EXPECT_EQ(page.Keyboard().MeasuredMarks()[k], Offset(kMarkPoints[k], 100, 50));
     }

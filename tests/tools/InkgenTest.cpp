@@ -147,7 +147,7 @@ Reading ReadPage(const GeneratedPage& generated, const KeyboardDir& dir, const C
     CPageStrokes page(records.data(), records.size(), kb.Clone(), kb.Mapping());
     CKeyboardDef& keys = page.Keyboard();
     const auto& list = page.Strokes();
-    auto keyStroke = [&](size_t i) { return dynamic_cast<const CKbStrokes*>(list[i].get()); };
+    auto keyStroke = [&](size_t i) { return dynamic_cast<const CKbStrokes*>(list[i]); };
 
     std::vector<const CKbStrokes*> read;
     for (size_t i = 0; i < list.size(); ++i) {
