@@ -14,10 +14,13 @@
 #include <string.h>
 
 #if defined(_WIN32)
+#  include <sys/stat.h>
+#  include <sys/types.h>
 typedef int64_t FileOffset;
 #  define file_seek _fseeki64
 #  define file_tell _ftelli64
 #else
+#  include <sys/stat.h>
 #  include <sys/types.h>
 typedef off_t FileOffset;
 #  define file_seek fseeko
@@ -72,15 +75,8 @@ static int read_field(const uint8_t* data, size_t size, size_t offset, size_t wi
     return 1;
 }
 
-static uint16_t colour_of(uint8_t status)
-{
-    switch (status) {
-    case 0xA1: return 1;
-    case 0xA3: return 2;
-    case 0xA5: return 3;
-    default: return 0;
-    }
-}
+/* Pen colour by status byte: black, blue and red pens; 0 for any other. */
+static const uint8_t colourOfStatus[256] = {[0xA1] = 1, [0xA3] = 2, [0xA5] = 3};
 
 static InkSample decode_sample(const uint8_t* raw)
 {
@@ -90,10 +86,27 @@ static InkSample decode_sample(const uint8_t* raw)
     /* Bit 7 of each coordinate byte is a framing bit; byte 6 contributes only
        the two bits that still fit into 16 bits. */
     sample.kind = ZEL640_KIND_PEN;
-    sample.penColor = colour_of(raw[0]);
+    sample.penColor = colourOfStatus[raw[0]];
     sample.x = (uint16_t)((raw[1] & 0x7F) | (raw[2] & 0x7F) << 7 | (raw[6] & 0x03) << 14);
     sample.y = (uint16_t)((raw[3] & 0x7F) | (raw[4] & 0x7F) << 7);
     return sample;
+}
+
+/* The size of a regular file from its status, which leaves the stream's
+   buffer as it is; 0 for anything else, which the caller then seeks through. */
+static int regular_file_size(FILE* stream, FileOffset* size)
+{
+#if defined(_WIN32)
+    struct _stat64 info;
+    if (_fstat64(_fileno(stream), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
+        return 0;
+#else
+    struct stat info;
+    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+#endif
+    *size = (FileOffset)info.st_size;
+    return 1;
 }
 
 ZEL640_API InkFileHandle ZEL640_Open(const char* path)
@@ -184,11 +197,14 @@ ZEL640_API int32_t ZEL640_GetStrokeSize(int32_t* count, const InkFileHeader* hea
         return 0;
     }
     FILE* stream = stream_of(file);
-    if (file_seek(stream, 0, SEEK_END) != 0) {
-        set_error(ZEL640_ERR_SIZE);
-        return 0;
+    FileOffset size = 0;
+    if (!regular_file_size(stream, &size)) {
+        if (file_seek(stream, 0, SEEK_END) != 0) {
+            set_error(ZEL640_ERR_SIZE);
+            return 0;
+        }
+        size = file_tell(stream);
     }
-    FileOffset size = file_tell(stream);
     if (size < 0) {
         set_error(ZEL640_ERR_SIZE);
         return 0;

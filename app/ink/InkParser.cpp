@@ -110,18 +110,24 @@ bool CInkParser::DoParse()
 
         records_ = {};
         records_.reserve(std::max<size_t>(kMinimumCapacity, needed));
+        // Sized once for all strokes (and trimmed to what was written), not
+        // grown stroke by stroke.
+        records_.resize(needed);
 
         const StrokeCursor cursor(samples);
         int32_t pointCount = 0;
         uint16_t colour = 0;
+        std::size_t written = 0;
         while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &colour)}) {
             const InkStrokePoint* p = points.get();
             const auto count = static_cast<std::size_t>(std::max(pointCount, 0));
             // The stroke's records are written where they stay: a record put
             // together field by field and then copied is read back before its
             // pieces have reached memory, a stall per sample.
-            const std::size_t first = records_.size();
-            records_.resize(first + count + 1);
+            const std::size_t first = written;
+            written += count + 1;
+            if (written > records_.size())
+                records_.resize(written);
             StrokeSample* out = records_.data() + first;
             for (std::size_t i = 0; i < count; ++i) {
                 out[i].kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
@@ -137,6 +143,7 @@ bool CInkParser::DoParse()
             records_.clear();
             return Fail(kReadFailed);
         }
+        records_.resize(written);
     } catch (const std::bad_alloc&) {
         records_.clear();
         return Fail(kReadFailed);
