@@ -160,13 +160,13 @@ void CPageStrokes::ApplyBackSpaces()
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         CStrokeBase& stroke = *strokes_[i];
-        if (!stroke.IsActive() || !dynamic_cast<CKbStrokes*>(&stroke))
+        if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
             continue;
         if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
-            if (earlier.IsActive() && dynamic_cast<CKbStrokes*>(&earlier)) {
+            if (earlier.IsActive() && earlier.GetKind() == CStrokeBase::Kind::KeyStroke) {
                 earlier.SetActive(false);
                 break;
             }
@@ -188,7 +188,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
         if (!stroke.IsActive())
             continue;
 
-        if (dynamic_cast<CKbStrokes*>(&stroke)) {
+        if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
             reusePending = false;
             const std::string text = keyboard_->LookupKeyText(stroke);
             if (text == kLineBreakKey) {
@@ -202,9 +202,9 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             continue;
         }
 
-        auto* ink = dynamic_cast<CInkStrokes*>(&stroke);
-        if (!ink)
+        if (stroke.GetKind() != CStrokeBase::Kind::InkGroup)
             continue;
+        auto* ink = static_cast<CInkStrokes*>(&stroke);
         CInkStrokes* shown = ink;
         if (reusePending) {
             reusePending = false;
@@ -234,8 +234,10 @@ CInkStrokes* CPageStrokes::FindEarlierPicture(std::size_t index) const
 {
     const PenPoint centre = strokes_[index]->Centre();
     for (std::size_t j = index; j-- > 0;) {
-        auto* picture = dynamic_cast<CInkStrokes*>(strokes_[j]);
-        if (!picture || !picture->IsActive() || picture->IsReused())
+        if (strokes_[j]->GetKind() != CStrokeBase::Kind::InkGroup)
+            continue;
+        auto* picture = static_cast<CInkStrokes*>(strokes_[j]);
+        if (!picture->IsActive() || picture->IsReused())
             continue;
         const PenRect box{picture->MinX(), picture->MinY(), picture->MaxX(), picture->MaxY()};
         if (box.Contains(centre.x, centre.y))

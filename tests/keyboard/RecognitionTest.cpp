@@ -133,6 +133,8 @@ TEST(Strokes, PointsColourAndFlags)
 
     EXPECT_STREQ(stroke.GetRuntimeClassName(), "CKbStrokes");
     EXPECT_STREQ(CInkStrokes().GetRuntimeClassName(), "CInkStrokes");
+    EXPECT_EQ(stroke.GetKind(), CStrokeBase::Kind::KeyStroke);
+    EXPECT_EQ(CInkStrokes().GetKind(), CStrokeBase::Kind::InkGroup);
 }
 
 TEST(Strokes, InkGroupsStoreShiftedCopiesAndKeyStrokesIgnoreTheShift)
