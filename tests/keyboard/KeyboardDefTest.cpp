@@ -430,6 +430,18 @@ TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
     EXPECT_EQ(keyboard.GetInputMode(), InputMode::HalfWidth);
     EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
 
+    // Changes after the cloning stay with the object that made them, either way.
+    const std::unique_ptr<CKeyboardDef> second = keyboard.Clone();
+    const KeyEntry original = keyboard.GetKey(1);
+    keyboard.SetKey(1, beyond);
+    EXPECT_EQ(second->GetKey(1).texts, original.texts);
+    EXPECT_EQ(clone->GetKey(1).texts, original.texts);
+    EXPECT_EQ(keyboard.GetKey(1).texts, beyond.texts);
+    WriteFile("softKB.skb", "\"0\",\"0\",\"10\"\r\n\r\n\r\n\"0\",\"0\",\"5\",\"5\",\"reloaded\"\r\n");
+    ASSERT_TRUE(second->Load());
+    EXPECT_EQ(second->GetKey(0).texts[0], "reloaded");
+    EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
+
     // Only the three modes are accepted.
     for (int invalid : {3, -1})
         clone->SetInputMode(invalid);
