@@ -5,12 +5,16 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <utility>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
 namespace {
+
+constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 // libjpeg ends the process on an error unless error_exit leaves some other way;
 // this one jumps back into Compress.
@@ -133,9 +137,14 @@ bool CJpegCodec::WriteFile(const std::string& name)
     if (bits == nullptr)
         return false;
 
+    // A picture reaches the system in one write or a few rather than one per
+    // 4 KiB. Declared ahead of the file, which must not outlive it.
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kFileBufferSize]);
     OutputFile file = OpenOutputFile(fileName);
     if (!file)
         return false;
+    if (buffer)
+        static_cast<void>(std::setvbuf(file.get(), buffer.get(), _IOFBF, kFileBufferSize));
     JpegCompressor compressor{};
     const bool compressed = Compress(&compressor, this, quality, file.get());
     const bool written = CloseOutputFile(std::move(file)) && compressed;
