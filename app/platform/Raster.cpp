@@ -46,6 +46,18 @@ std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, in
         image.width = width;
         image.height = height;
         image.bytesPerRow = static_cast<int32_t>(stride);
+        const auto size = static_cast<std::size_t>(stride * height);
+        if (background.red == background.green && background.green == background.blue) {
+            // White and black, the backgrounds in use, are one byte repeated:
+            // one fill of the whole block, then the row padding cleared.
+            image.bits.assign(size, background.red);
+            const auto used = 3 * static_cast<std::size_t>(width);
+            if (background.red != 0 && used < static_cast<std::size_t>(stride)) {
+                for (std::size_t at = used; at < size; at += static_cast<std::size_t>(stride))
+                    std::memset(image.bits.data() + at, 0, static_cast<std::size_t>(stride) - used);
+            }
+            return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));
+        }
         // One row is made, the others are copies of it: the block is written
         // once, not cleared first.
         std::vector<uint8_t> row(static_cast<std::size_t>(stride), 0);
@@ -54,7 +66,7 @@ std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, in
             row[3 * static_cast<std::size_t>(x) + 1] = background.green;
             row[3 * static_cast<std::size_t>(x) + 2] = background.red;
         }
-        image.bits.reserve(static_cast<std::size_t>(stride * height));
+        image.bits.reserve(size);
         for (int32_t y = 0; y < height; ++y)
             image.bits.insert(image.bits.end(), row.begin(), row.end());
         return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));

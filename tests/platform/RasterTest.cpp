@@ -75,6 +75,22 @@ TEST(Raster, DibLayoutIsBottomUpBlueGreenRedWithRowsPaddedToFourBytes)
         const auto topRowLastPixel = static_cast<std::size_t>(2 * stride + 3 * (width - 1));
         EXPECT_EQ(std::vector<uint8_t>(&image.bits[topRowLastPixel], &image.bits[topRowLastPixel + 3]),
                   (std::vector<uint8_t>{3, 2, 1}));
+
+        // A background fills every pixel, blue first, and leaves the padding zero.
+        for (const RgbColor background : {kRgbWhite, RgbColor{9, 9, 9}, RgbColor{10, 20, 30}}) {
+            const auto filled = CRasterBitmap::CreateDibSection(width, 3, background);
+            ASSERT_TRUE(filled);
+            std::vector<uint8_t> row(static_cast<std::size_t>(stride), 0);
+            for (int32_t x = 0; x < width; ++x) {
+                row[3 * static_cast<std::size_t>(x)] = background.blue;
+                row[3 * static_cast<std::size_t>(x) + 1] = background.green;
+                row[3 * static_cast<std::size_t>(x) + 2] = background.red;
+            }
+            std::vector<uint8_t> expected;
+            for (int y = 0; y < 3; ++y)
+                expected.insert(expected.end(), row.begin(), row.end());
+            EXPECT_EQ(filled->Image().bits, expected);
+        }
     }
 }
 
