@@ -10,6 +10,9 @@
 
 namespace {
 
+// Sized, then written whole by the library.
+using InkSamples = std::vector<InkSample, DefaultInitAllocator<InkSample>>;
+
 const char kNoPath[] = "内部エラー：DoParse();";
 const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";
 const char kBadHeader[] = "内部エラー(DoParse)：インクファイルのヘッダーが異常です";
@@ -29,7 +32,7 @@ using StrokePoints = std::unique_ptr<InkStrokePoint, StrokePointsDeleter>;
 // Unregisters the samples from the library's stroke cursor, so nothing of it
 // outlives the DoParse that set it up.
 struct StrokeCursor {
-    explicit StrokeCursor(const std::vector<InkSample>& samples)
+    explicit StrokeCursor(const InkSamples& samples)
     {
         ZEL640_SetStrokesBuffer(samples.data(), static_cast<int32_t>(samples.size()));
     }
@@ -47,7 +50,7 @@ bool Fail(const char* message)
 // Reads all samples of the file and turns the page upright. Returns the
 // message for the user, or nullptr. The file is closed on every path before
 // this returns; std::bad_alloc passes through.
-const char* ReadSamples(const std::string& path, std::vector<InkSample>& samples)
+const char* ReadSamples(const std::string& path, InkSamples& samples)
 {
     InkFile file(ZEL640_Open(path.c_str()));
     if (!file)
@@ -65,7 +68,7 @@ const char* ReadSamples(const std::string& path, std::vector<InkSample>& samples
     // The library knows three turned positions; a page claiming any other is
     // kept as stored rather than filled with unwritten samples.
     if (header.orientation >= 1 && header.orientation <= 3) {
-        std::vector<InkSample> upright(samples.size());
+        InkSamples upright(samples.size());
         ZEL640_RotateStrokes(upright.data(), samples.data(), count, &header);
         samples.swap(upright);
     }
@@ -77,7 +80,7 @@ const char* ReadSamples(const std::string& path, std::vector<InkSample>& samples
 // would hide every later stroke. Reduces each run of breaks to one and drops
 // a leading one, in place. Returns the number of records the page needs: one
 // per pen sample plus one end record per stroke.
-size_t CollapseBreaks(std::vector<InkSample>& samples)
+size_t CollapseBreaks(InkSamples& samples)
 {
     size_t kept = 0;
     size_t records = 0;
@@ -103,7 +106,7 @@ bool CInkParser::DoParse()
         return Fail(kNoPath);
 
     try {
-        std::vector<InkSample> samples;
+        InkSamples samples;
         if (const char* error = ReadSamples(path_, samples))
             return Fail(error);
         const size_t needed = CollapseBreaks(samples);
@@ -135,7 +138,7 @@ bool CInkParser::DoParse()
                 out[i].y = static_cast<int16_t>(p[i].y);
                 out[i].penColor = colour;
             }
-            out[count].kind = StrokeSample::PenUp;
+            out[count] = StrokeSample{StrokeSample::PenUp, 0, 0, 0};
         }
         // With the breaks collapsed the enumeration ends only at the end of the
         // samples; any other reason (the library out of memory) would drop ink.
