@@ -36,9 +36,10 @@ TEST(KeyGrid, FindsTheFirstKeyAsAFullSearchWould)
     };
     for (std::size_t l = 0; l < layouts.size(); ++l) {
         const auto grid = CKeyGrid::Build(layouts[l]);
+        const auto middle = [](int32_t a, int32_t b) { return static_cast<int32_t>((int64_t{a} + b) / 2); };
         for (const PenRect& r : layouts[l]) {
-            for (const int32_t x : {r.left, r.right, r.left + (r.right - r.left) / 2, r.right - 1}) {
-                for (const int32_t y : {r.top, r.bottom, r.top + (r.bottom - r.top) / 2, r.bottom - 1})
+            for (const int32_t x : {r.left, r.right, middle(r.left, r.right), r.right - 1}) {
+                for (const int32_t y : {r.top, r.bottom, middle(r.top, r.bottom), r.bottom - 1})
                     EXPECT_EQ(grid->FindKey(x, y), FirstKeyHolding(layouts[l], x, y)) << l << ": " << x << "," << y;
             }
         }
