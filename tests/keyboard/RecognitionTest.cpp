@@ -166,6 +166,54 @@ TEST(Strokes, InkGroupsStoreShiftedCopiesAndKeyStrokesIgnoreTheShift)
     EXPECT_EQ(ink.Scale(), 3);
 }
 
+// A run added at once lists the same samples and box as the samples added
+// one by one, whether the run continues the stroke's records or lies
+// elsewhere (a stroke interrupted by records of another kind).
+TEST(Strokes, RunsAddWhatSingleSamplesWouldAdd)
+{
+    const StrokeSample records[] = {
+        {StrokeSample::PenDown, 100, 200, 1}, {StrokeSample::PenMove, 90, 260, 1},
+        {StrokeSample::PenMove, 140, 180, 1}, {StrokeSample::PenUp, 0, 0, 0},
+        {StrokeSample::PenMove, -5, 400, 1},  {StrokeSample::PenMove, 20, 30, 1},
+    };
+    // Runs of the records above: [first, first + count).
+    const std::vector<std::vector<std::pair<std::size_t, std::size_t>>> splits = {
+        {{0, 4}}, {{0, 1}, {1, 3}}, {{0, 3}, {4, 2}}, {{4, 2}, {0, 2}}, {{0, 0}, {2, 2}, {5, 1}},
+    };
+    for (std::size_t s = 0; s < splits.size(); ++s) {
+        CKbStrokes byRun;
+        CKbStrokes bySample;
+        CInkStrokes inkByRun;
+        CInkStrokes inkBySample;
+        for (const auto& [first, count] : splits[s]) {
+            byRun.AddRun(&records[first], count, 0, 0);
+            inkByRun.AddRun(&records[first], count, 7176, -702);
+            for (std::size_t i = first; i < first + count; ++i) {
+                bySample.AddSampleWithOffset(&records[i], 0, 0);
+                inkBySample.AddSampleWithOffset(&records[i], 7176, -702);
+            }
+        }
+        const std::pair<const CStrokeBase*, const CStrokeBase*> pairs[] = {{&byRun, &bySample},
+                                                                           {&inkByRun, &inkBySample}};
+        for (const auto& [run, single] : pairs) {
+            ASSERT_EQ(run->SampleCount(), single->SampleCount()) << s;
+            for (std::size_t i = 0; i < run->SampleCount(); ++i) {
+                EXPECT_EQ(run->Sample(i).x, single->Sample(i).x) << s << ": " << i;
+                EXPECT_EQ(run->Sample(i).y, single->Sample(i).y) << s << ": " << i;
+                EXPECT_EQ(run->Sample(i).kind, single->Sample(i).kind) << s << ": " << i;
+            }
+            EXPECT_EQ(run->MinX(), single->MinX()) << s;
+            EXPECT_EQ(run->MinY(), single->MinY()) << s;
+            EXPECT_EQ(run->MaxX(), single->MaxX()) << s;
+            EXPECT_EQ(run->MaxY(), single->MaxY()) << s;
+            EXPECT_EQ(run->LastPoint(), single->LastPoint()) << s;
+        }
+        // Key strokes refer to the records themselves.
+        for (std::size_t i = 0; i < byRun.SampleCount(); ++i)
+            EXPECT_EQ(&byRun.Sample(i), &bySample.Sample(i)) << s << ": " << i;
+    }
+}
+
 TEST(KeyRecognition, NearAMarkAndInsideTheKeyboard)
 {
     ScopedWorkDir dir;
