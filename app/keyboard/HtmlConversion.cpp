@@ -103,7 +103,8 @@ std::string FontTag(int fontSize, uint16_t penColor)
 // stroke.
 class FontTags {
 public:
-    explicit FontTags(int fontSize) : black_(FontTag(fontSize, 1)), blue_(FontTag(fontSize, 2)), red_(FontTag(fontSize, 3))
+    explicit FontTags(int fontSize)
+        : black_(FontTag(fontSize, 1)), blue_(FontTag(fontSize, 2)), red_(FontTag(fontSize, 3))
     {
     }
     const std::string& For(uint16_t penColor) const { return penColor == 2 ? blue_ : penColor == 3 ? red_ : black_; }
