@@ -303,14 +303,12 @@ Timing Time(int repeat, const std::function<void()>& work)
     return {seconds.front(), seconds[seconds.size() / 2]};
 }
 
-// A process of its own that runs one piece of work per request and answers
-// with the seconds it took. The conversion runs in one that tunes its
-// allocator as marovi-convert does, so its times are the program's; the floor
-// runs in another, untouched by that tuning. Asked in turn, one run each, the
-// two share whatever else the machine is doing at the time.
-class TimedWorker {
+// A child process serving this one over two pipes: serve(requests, replies)
+// runs in the child until it returns (when the request pipe closes, as it
+// does when this object goes); the child is waited for then.
+class ServingChild {
 public:
-    TimedWorker(const std::function<void()>& work, bool asTheProgram)
+    explicit ServingChild(const std::function<void(int requests, int replies)>& serve)
     {
         int requests[2];
         int replies[2];
@@ -322,22 +320,7 @@ public:
         if (child_ == 0) {
             ::close(requests[1]);
             ::close(replies[0]);
-            if (asTheProgram)
-                KeepFreedMemoryForReuse();
-            char request = 0;
-            while (::read(requests[0], &request, 1) == 1) {
-                double seconds = -1;
-                try {
-                    const auto start = Clock::now();
-                    work();
-                    seconds = std::chrono::duration<double>(Clock::now() - start).count();
-                } catch (const std::exception& error) {
-                    std::fprintf(stderr, "marovi-bench: %s\n", error.what());
-                }
-                if (::write(replies[1], &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) ||
-                    seconds < 0)
-                    ::_exit(1);
-            }
+            serve(requests[0], replies[1]);
             ::_exit(0);
         }
         ::close(requests[0]);
@@ -346,7 +329,7 @@ public:
         replies_ = replies[0];
     }
 
-    ~TimedWorker()
+    ~ServingChild()
     {
         ::close(requests_);
         ::close(replies_);
@@ -354,23 +337,62 @@ public:
         ::waitpid(child_, &status, 0);
     }
 
-    TimedWorker(const TimedWorker&) = delete;
-    TimedWorker& operator=(const TimedWorker&) = delete;
+    ServingChild(const ServingChild&) = delete;
+    ServingChild& operator=(const ServingChild&) = delete;
 
-    double RunOnce()
-    {
-        const char request = 1;
-        double seconds = -1;
-        if (::write(requests_, &request, 1) != 1 ||
-            ::read(replies_, &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) || seconds < 0)
-            throw std::runtime_error("the timed work failed");
-        return seconds;
-    }
+    int Requests() const { return requests_; }
+    int Replies() const { return replies_; }
 
 private:
     pid_t child_ = -1;
     int requests_ = -1;
     int replies_ = -1;
+};
+
+// A process of its own that runs one piece of work per request and answers
+// with the seconds it took. The conversion runs in one that tunes its
+// allocator as marovi-convert does, so its times are the program's; the floor
+// runs in another, untouched by that tuning. Asked in turn, one run each, the
+// two share whatever else the machine is doing at the time.
+class TimedWorker {
+public:
+    TimedWorker(const std::function<void()>& work, bool asTheProgram)
+        : child_([&](int requests, int replies) { Serve(work, asTheProgram, requests, replies); })
+    {
+    }
+
+    double RunOnce()
+    {
+        const char request = 1;
+        double seconds = -1;
+        if (::write(child_.Requests(), &request, 1) != 1 ||
+            ::read(child_.Replies(), &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) ||
+            seconds < 0)
+            throw std::runtime_error("the timed work failed");
+        return seconds;
+    }
+
+private:
+    static void Serve(const std::function<void()>& work, bool asTheProgram, int requests, int replies)
+    {
+        if (asTheProgram)
+            KeepFreedMemoryForReuse();
+        char request = 0;
+        while (::read(requests, &request, 1) == 1) {
+            double seconds = -1;
+            try {
+                const auto start = Clock::now();
+                work();
+                seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "marovi-bench: %s\n", error.what());
+            }
+            if (::write(replies, &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds) || seconds < 0)
+                ::_exit(1);
+        }
+    }
+
+    ServingChild child_;
 };
 
 Timing Summary(std::vector<double> seconds)
@@ -411,37 +433,7 @@ struct ChildRun {
 // forked while this process is still small.
 class Launcher {
 public:
-    Launcher()
-    {
-        int requests[2];
-        int replies[2];
-        if (::pipe(requests) != 0 || ::pipe(replies) != 0)
-            throw std::runtime_error("pipe failed");
-        helper_ = ::fork();
-        if (helper_ < 0)
-            throw std::runtime_error("fork failed");
-        if (helper_ == 0) {
-            ::close(requests[1]);
-            ::close(replies[0]);
-            Serve(requests[0], replies[1]);
-            ::_exit(0);
-        }
-        ::close(requests[0]);
-        ::close(replies[1]);
-        requests_ = requests[1];
-        replies_ = replies[0];
-    }
-
-    ~Launcher()
-    {
-        ::close(requests_);
-        ::close(replies_);
-        int status = 0;
-        ::waitpid(helper_, &status, 0);
-    }
-
-    Launcher(const Launcher&) = delete;
-    Launcher& operator=(const Launcher&) = delete;
+    Launcher() : helper_([](int requests, int replies) { Serve(requests, replies); }) {}
 
     ChildRun Run(const std::vector<std::string>& args)
     {
@@ -450,8 +442,8 @@ public:
             request += arg + '\0';
         const uint32_t size = static_cast<uint32_t>(request.size());
         ChildRun run;
-        if (!WriteAll(requests_, &size, sizeof size) || !WriteAll(requests_, request.data(), size) ||
-            !ReadAll(replies_, &run, sizeof run))
+        if (!WriteAll(helper_.Requests(), &size, sizeof size) ||
+            !WriteAll(helper_.Requests(), request.data(), size) || !ReadAll(helper_.Replies(), &run, sizeof run))
             throw std::runtime_error("the launcher stopped");
         return run;
     }
@@ -520,9 +512,7 @@ private:
         }
     }
 
-    pid_t helper_ = -1;
-    int requests_ = -1;
-    int replies_ = -1;
+    ServingChild helper_;
 };
 
 std::string Ms(double seconds)

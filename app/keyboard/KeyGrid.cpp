@@ -49,40 +49,32 @@ std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
     grid->columns_ = CeilDiv(width, int64_t{1} << grid->cellShiftX_);
     grid->rows_ = CeilDiv(height, int64_t{1} << grid->cellShiftY_);
 
-    // Cells a key reaches, as column and row ranges, inclusive.
-    const auto cellsOf = [&](const PenRect& r, int64_t& c0, int64_t& c1, int64_t& r0, int64_t& r1) {
-        c0 = (int64_t{r.left} - e.left) >> grid->cellShiftX_;
-        c1 = (int64_t{r.right} - 1 - e.left) >> grid->cellShiftX_;
-        r0 = (int64_t{r.top} - e.top) >> grid->cellShiftY_;
-        r1 = (int64_t{r.bottom} - 1 - e.top) >> grid->cellShiftY_;
+    // Calls visit(cell, key) for every cell each key reaches, keys in order.
+    const auto forEachCellOfEachKey = [&](const auto& visit) {
+        for (int32_t k = 0; k < count; ++k) {
+            const PenRect& r = keys[static_cast<std::size_t>(k)];
+            if (r.IsEmpty())
+                continue;
+            const int64_t c0 = (int64_t{r.left} - e.left) >> grid->cellShiftX_;
+            const int64_t c1 = (int64_t{r.right} - 1 - e.left) >> grid->cellShiftX_;
+            const int64_t r0 = (int64_t{r.top} - e.top) >> grid->cellShiftY_;
+            const int64_t r1 = (int64_t{r.bottom} - 1 - e.top) >> grid->cellShiftY_;
+            for (int64_t row = r0; row <= r1; ++row) {
+                for (int64_t column = c0; column <= c1; ++column)
+                    visit(static_cast<std::size_t>(row * grid->columns_ + column), k);
+            }
+        }
     };
 
+    // Counted first, then placed: each cell's keys end up together, in order.
     const auto cells = static_cast<std::size_t>(grid->columns_ * grid->rows_);
     std::vector<uint32_t> counts(cells + 1, 0);
-    for (int32_t k = 0; k < count; ++k) {
-        if (keys[static_cast<std::size_t>(k)].IsEmpty())
-            continue;
-        int64_t c0, c1, r0, r1;
-        cellsOf(keys[static_cast<std::size_t>(k)], c0, c1, r0, r1);
-        for (int64_t row = r0; row <= r1; ++row) {
-            for (int64_t column = c0; column <= c1; ++column)
-                ++counts[static_cast<std::size_t>(row * grid->columns_ + column) + 1];
-        }
-    }
+    forEachCellOfEachKey([&](std::size_t cell, int32_t) { ++counts[cell + 1]; });
     for (std::size_t c = 1; c <= cells; ++c)
         counts[c] += counts[c - 1];
     grid->cellStart_ = counts;
     grid->keys_.resize(counts[cells]);
-    for (int32_t k = 0; k < count; ++k) {
-        if (keys[static_cast<std::size_t>(k)].IsEmpty())
-            continue;
-        int64_t c0, c1, r0, r1;
-        cellsOf(keys[static_cast<std::size_t>(k)], c0, c1, r0, r1);
-        for (int64_t row = r0; row <= r1; ++row) {
-            for (int64_t column = c0; column <= c1; ++column)
-                grid->keys_[counts[static_cast<std::size_t>(row * grid->columns_ + column)]++] = k;
-        }
-    }
+    forEachCellOfEachKey([&](std::size_t cell, int32_t k) { grid->keys_[counts[cell]++] = k; });
     return grid;
 }
 
