@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -137,9 +138,16 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
     const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
 
     try {
-        ApplyBackSpaces();
+        // What each key stroke hits depends on the stroke alone: found once
+        // for both passes, which differ only in the input mode.
+        std::vector<CKeyboardDef::KeyHit> hits(strokes_.size());
+        for (std::size_t i = 0; i < strokes_.size(); ++i) {
+            if (strokes_[i]->IsActive() && strokes_[i]->GetKind() == CStrokeBase::Kind::KeyStroke)
+                hits[i] = keyboard_->FindKeyHit(*strokes_[i]);
+        }
+        ApplyBackSpaces(hits);
         html.Write(kHead);
-        WriteBody(html, picturePrefix);
+        WriteBody(html, picturePrefix, hits);
         html.Write(kTail);
         html.Close();
     } catch (const CFileWriteError&) {
@@ -156,14 +164,14 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
 // whatever that stroke's text; ink groups are never cancelled. The texts are
 // looked up in page order so that mode keys switch the mode as they would
 // when the page is written.
-void CPageStrokes::ApplyBackSpaces()
+void CPageStrokes::ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
             continue;
-        if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey)
+        if (keyboard_->KeyTextOf(hits[i]) != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
@@ -176,7 +184,8 @@ void CPageStrokes::ApplyBackSpaces()
     }
 }
 
-void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix)
+void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
+                             const std::vector<CKeyboardDef::KeyHit>& hits)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
@@ -191,7 +200,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
 
         if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
             reusePending = false;
-            const std::string text = keyboard_->LookupKeyText(stroke);
+            const std::string_view text = keyboard_->KeyTextOf(hits[i]);
             if (text == kLineBreakKey) {
                 html.Write("<BR>\n");
             } else if (text == kReuseKey) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CQuadMapping;
 class CStrokeBase;
@@ -96,6 +97,16 @@ public:
     // hits no key or an empty slot. Mode tags switch the input mode and
     // produce no text; other tags are returned as they are.
     std::string LookupKeyText(const CStrokeBase& stroke);
+
+    // LookupKeyText in two steps, for a caller that looks strokes up more
+    // than once: what a stroke hits depends on the stroke alone, its text on
+    // the input mode at the time. The view stays valid until a key changes.
+    struct KeyHit {
+        int32_t key = -1;  // none
+        Gesture gesture = Gesture::None;
+    };
+    KeyHit FindKeyHit(const CStrokeBase& stroke) const;
+    std::string_view KeyTextOf(const KeyHit& hit);
 
 protected:
     CKeyboardDef(const CKeyboardDef&) = default;
