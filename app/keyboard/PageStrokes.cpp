@@ -121,12 +121,14 @@ void CPageStrokes::Segment(std::size_t start)
     int32_t dx = 0;
     int32_t dy = 0;
     const std::size_t n = samples_.size();
-    // The pen-moves that follow record i, as one run with it.
-    const auto runFrom = [&](std::size_t i) {
+    // Adds record i and the pen-moves that follow it to the current object
+    // as one run, leaving i at the last of them.
+    const auto addRunFrom = [&](std::size_t& i) {
         std::size_t end = i + 1;
         while (end < n && samples_[end].kind == StrokeSample::PenMove)
             ++end;
-        return end;
+        current->AddRun(&samples_[i], end - i, dx, dy);
+        i = end - 1;
     };
     for (std::size_t i = start; i < n; ++i) {
         const StrokeSample& sample = samples_[i];
@@ -157,17 +159,12 @@ void CPageStrokes::Segment(std::size_t start)
                 }
                 ink = true;
             }
-            const std::size_t end = runFrom(i);
-            current->AddRun(&sample, end - i, dx, dy);
-            i = end - 1;
+            addRunFrom(i);
             break;
         }
         case StrokeSample::PenMove:
-            if (current) {
-                const std::size_t end = runFrom(i);
-                current->AddRun(&sample, end - i, dx, dy);
-                i = end - 1;
-            }
+            if (current)
+                addRunFrom(i);
             break;
         case StrokeSample::PenUp:
             if (current) {

@@ -24,6 +24,11 @@ void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32
     AddSample(sample);
 }
 
+void CStrokeBase::AddSample(const StrokeSample* sample)
+{
+    CStrokeBase::AddRun(sample, 1, 0, 0);
+}
+
 void CStrokeBase::AddRun(const StrokeSample* first, std::size_t count, int32_t, int32_t)
 {
     if (count == 0)
@@ -140,7 +145,7 @@ void CInkStrokes::AddSampleWithOffset(const StrokeSample* sample, int32_t dx, in
     copy.y = Shifted(copy.y, dy);
     copies_.push_back(copy);
     SetRun(copies_.data(), copies_.size());
-    Extend(copy);
+    ExtendBy(&copies_.back(), 1);
 }
 
 void CInkStrokes::AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy)
@@ -161,7 +166,7 @@ void CInkStrokes::AddSample(const StrokeSample* sample)
 {
     copies_.push_back(*sample);
     SetRun(copies_.data(), copies_.size());
-    Extend(copies_.back());
+    ExtendBy(&copies_.back(), 1);
 }
 
 void CInkStrokes::SetScale(int32_t scale)

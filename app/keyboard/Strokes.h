@@ -35,17 +35,7 @@ public:
     virtual void AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy);
     // Appends the sample; every sample but a pen-up widens the bounding box.
     // Either way the object becomes active.
-    virtual void AddSample(const StrokeSample* sample)
-    {
-        if (scattered_.empty() && (runLength_ == 0 || sample == run_ + runLength_)) {
-            if (runLength_ == 0)
-                run_ = sample;
-            ++runLength_;
-        } else {
-            Scatter(sample);
-        }
-        Extend(*sample);
-    }
+    virtual void AddSample(const StrokeSample* sample);
 
     Gesture GetGesture() const;
     // Centre of the bounding box, rounded toward zero.
@@ -81,19 +71,8 @@ public:
     void SetReused(bool reused) { reused_ = reused; }
 
 protected:
-    // Widens the bounding box by the sample (unless it is a pen-up) and makes
-    // the object active; the sample itself is the caller's to store.
-    void Extend(const StrokeSample& sample)
-    {
-        if (sample.kind != StrokeSample::PenUp) {
-            minX_ = sample.x < minX_ ? sample.x : minX_;
-            minY_ = sample.y < minY_ ? sample.y : minY_;
-            maxX_ = sample.x > maxX_ ? sample.x : maxX_;
-            maxY_ = sample.y > maxY_ ? sample.y : maxY_;
-        }
-        active_ = true;
-    }
-    // Extend for count consecutive samples.
+    // Widens the bounding box by count consecutive samples (pen-ups aside)
+    // and makes the object active; the samples are the caller's to store.
     void ExtendBy(const StrokeSample* first, std::size_t count);
     // Shows the samples as one run of count records from first on, replacing
     // whatever the object listed before. For a class that keeps its own
