@@ -26,9 +26,9 @@ if ! ls "$download"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
   # a list of our own: the system's apt configuration stays untouched.
   mkdir -p "$download/lists/partial"
   sources=/etc/apt/sources.list.d/debian.sources
-  uri=$(sed -n 's/^URIs: *//p' "$sources" 2>/dev/null | head -n 1)
+  uri=$(sed -n 's/^URIs: *//p' "$sources" 2>/dev/null | sed -n 1p)
   if [ -z "$uri" ]; then
-    uri=$(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null | head -n 1)
+    uri=$(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null | sed -n 1p)
   fi
   if [ -z "$uri" ]; then
     echo "libjpeg: no Debian mirror found in the apt sources" >&2
@@ -46,7 +46,8 @@ if ! ls "$download"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
   (cd "$download" && apt-get -qq "${o[@]}" source --download-only libjpeg-turbo)
   rm -rf "$download/lists" "$download/cache"
 fi
-tarball=$(ls "$download"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+tarballs=("$download"/libjpeg-turbo_*.orig.tar.gz)
+tarball=${tarballs[0]}
 
 src=$deps/libjpeg-src
 rm -rf "$src" && mkdir -p "$src"

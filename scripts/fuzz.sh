@@ -38,7 +38,7 @@ for script in examples/*.ink.txt fuzz/seeds/*.ink.txt; do
 done
 cp examples/softKB.skb "$seeds/softkb/full.skb"
 head -n 12 examples/softKB.skb >"$seeds/softkb/short.skb"
-grep -av '^#' examples/softKB.skb | head -n 6 | tr -d '\r' >"$seeds/softkb/lf.skb"
+grep -av -m 6 '^#' examples/softKB.skb | tr -d '\r' >"$seeds/softkb/lf.skb"
 cp examples/keydef.skb "$seeds/keydef/full.skb"
 head -n 3 examples/keydef.skb >"$seeds/keydef/short.skb"
 

@@ -57,7 +57,7 @@ if [ "${1:-}" = "--on-screen" ]; then
   wait_new_window() {
     local before=$1 id
     for _ in $(seq 1 60); do
-      id=$(comm -13 <(echo "$before") <(visible_windows) | head -n 1)
+      id=$(comm -13 <(echo "$before") <(visible_windows) | sed -n 1p)
       if [ -n "$id" ]; then echo "$id"; return 0; fi
       sleep 0.5
     done
@@ -199,7 +199,7 @@ if [ "${1:-}" = "--on-screen" ]; then
     sleep 0.3
     xdotool key Return
     for _ in $(seq 1 40); do
-      xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$dialog" || break
+      xdotool search --onlyvisible --name '' 2>/dev/null | grep -x "$dialog" >/dev/null || break
       sleep 0.5
     done
   done
@@ -232,7 +232,7 @@ packages=("${MAROVI_BASE_PACKAGES[@]}" g++-mingw-w64-x86-64 googletest wine wine
   xdotool imagemagick fonts-ipafont-gothic libx11-dev)
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
