@@ -9,20 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace faults {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 using Mode = CFileLock::Mode;
 
 // Waits for a forked child; its exit code, or 128 + signal.
@@ -36,33 +34,50 @@ int Wait(pid_t child)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Another process holds the lock in `held` for a while; how long taking it
-// in `wanted` here has to wait.
-milliseconds WaitBehind(const fs::path& lockFile, Mode held, Mode wanted)
+// Whether `fd` has something to read at this moment.
+bool Readable(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1;
+}
+
+// Another process takes the lock in `held`, then this one takes it in
+// `wanted`; whether this one had to wait for the other to let go. The other
+// says so on a pipe just before it lets go, so the answer is one of order, not
+// of time. It lets go when told to, or by itself after `patience` (this one
+// cannot tell it while it waits).
+bool WaitedBehind(const fs::path& lockFile, Mode held, Mode wanted, int patience)
 {
     int ready[2];
-    if (::pipe(ready) != 0)
+    int go[2];
+    int lettingGo[2];
+    if (::pipe(ready) != 0 || ::pipe(go) != 0 || ::pipe(lettingGo) != 0)
         throw std::runtime_error("pipe");
     const pid_t child = ::fork();
     if (child == 0) {
-        const CFileLock lock(lockFile.string(), held);
-        const char byte = lock.Held() ? '1' : '0';
-        static_cast<void>(::write(ready[1], &byte, 1));
-        std::this_thread::sleep_for(milliseconds(600));
+        {
+            const CFileLock lock(lockFile.string(), held);
+            const char byte = lock.Held() ? '1' : '0';
+            static_cast<void>(::write(ready[1], &byte, 1));
+            pollfd told{go[0], POLLIN, 0};
+            static_cast<void>(::poll(&told, 1, patience));
+            static_cast<void>(::write(lettingGo[1], "x", 1));
+        }
         ::_exit(0);
     }
     char byte = 0;
     static_cast<void>(::read(ready[0], &byte, 1));
-    ::close(ready[0]);
-    ::close(ready[1]);
-    const auto start = Clock::now();
+    bool waited = false;
     {
         const CFileLock lock(lockFile.string(), wanted);
         EXPECT_TRUE(lock.Held());
+        waited = Readable(lettingGo[0]);
     }
-    const auto waited = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    static_cast<void>(::write(go[1], "g", 1));
     EXPECT_EQ(byte, '1');
     EXPECT_EQ(Wait(child), 0);
+    for (int fd : {ready[0], ready[1], go[0], go[1], lettingGo[0], lettingGo[1]})
+        ::close(fd);
     return waited;
 }
 
@@ -81,11 +96,10 @@ TEST(FileLock, WritersWaitForEveryoneReadersOnlyForWriters)
         {Mode::Exclusive, Mode::Exclusive, true},
     };
     for (const auto& c : cases) {
-        const milliseconds waited = WaitBehind(lockFile, c.held, c.wanted);
-        if (c.waits)
-            EXPECT_GE(waited.count(), 300) << static_cast<int>(c.held) << " then " << static_cast<int>(c.wanted);
-        else
-            EXPECT_LT(waited.count(), 300) << "two readers";
+        // A holder that is waited for lets go soon; one that is not waits
+        // long to be told, so a slow machine cannot make it look waited for.
+        const bool waited = WaitedBehind(lockFile, c.held, c.wanted, c.waits ? 200 : 10000);
+        EXPECT_EQ(waited, c.waits) << static_cast<int>(c.held) << " then " << static_cast<int>(c.wanted);
     }
     // The lock file stays: removing it would let two processes lock two files.
     EXPECT_TRUE(fs::exists(lockFile));
