@@ -1,6 +1,13 @@
 # Sourced by the scripts in this folder: installs what a fresh Debian 12
 # machine lacks to build and test Marovi (only when run as root).
+#
+#   marovi_need_packages [--with-recommends] PACKAGE...
 marovi_need_packages() {
+  local recommends=--no-install-recommends
+  if [ "${1:-}" = --with-recommends ]; then
+    recommends=--install-recommends
+    shift
+  fi
   local missing=()
   local p
   for p in "$@"; do
@@ -13,7 +20,7 @@ marovi_need_packages() {
   fi
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  timeout 600 apt-get update -qq && timeout 900 apt-get install -y -qq "$recommends" "${missing[@]}" >/dev/null
 }
 
 MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)

@@ -230,20 +230,7 @@ source scripts/setup.sh
 # render extension libraries and its own fonts, which are recommendations.
 packages=("${MAROVI_BASE_PACKAGES[@]}" g++-mingw-w64-x86-64 googletest wine wine64 fonts-wine xvfb xauth
   xdotool imagemagick fonts-ipafont-gothic libx11-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages: ${missing[*]} (run as root, or install them)" >&2
-    exit 1
-  fi
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  timeout 600 apt-get update -qq
-  timeout 900 apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+marovi_need_packages --with-recommends "${packages[@]}"
 
 seconds() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
