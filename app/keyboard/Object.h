@@ -1,9 +1,8 @@
 #pragma once
 
 // The root of the program's object classes: each class that is told apart at
-// run time names itself. Kinds are tested with dynamic_cast (stroke objects
-// also answer CStrokeBase::GetKind, for the hot loops); the name is for
-// diagnostics and for code that reports what it found.
+// run time names itself, for diagnostics. Code that needs a stroke's kind asks
+// CStrokeBase::GetKind.
 class CObject {
 public:
     virtual ~CObject() = default;

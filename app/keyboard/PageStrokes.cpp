@@ -54,16 +54,16 @@ std::size_t CPageStrokes::FindCalibration()
                 strokes_.push_back(current);
             current = &keyStrokes_.emplace_back();
             currentStart = i;
-            current->AddSample(&sample);
+            current->Add(&sample, 1);
             break;
         case StrokeSample::PenMove:
             if (current)
-                current->AddSample(&sample);
+                current->Add(&sample, 1);
             break;
         case StrokeSample::PenUp:
             // A pen-up without a stroke is a stray record.
             if (current) {
-                current->AddSample(&sample);
+                current->Add(&sample, 1);
                 strokes_.push_back(current);
                 current = nullptr;
             }
@@ -116,71 +116,67 @@ void CPageStrokes::MapSamples()
 
 void CPageStrokes::Segment(std::size_t start)
 {
-    CStrokeBase* current = nullptr;
-    bool ink = false;
-    int32_t dx = 0;
-    int32_t dy = 0;
+    // At most one of them is open.
+    CKbStrokes* key = nullptr;
+    CInkStrokes* group = nullptr;
+    const auto close = [&] {
+        if (key)
+            strokes_.push_back(key);
+        else if (group)
+            strokes_.push_back(group);
+        key = nullptr;
+        group = nullptr;
+    };
     const std::size_t n = samples_.size();
-    // Adds record i and the pen-moves that follow it to the current object
-    // as one run, leaving i at the last of them.
+    // Adds record i and the pen-moves that follow it to the open object as
+    // one run, leaving i at the last of them.
     const auto addRunFrom = [&](std::size_t& i) {
         std::size_t end = i + 1;
         while (end < n && samples_[end].kind == StrokeSample::PenMove)
             ++end;
-        current->AddRun(&samples_[i], end - i, dx, dy);
+        if (key)
+            key->Add(&samples_[i], end - i);
+        else
+            group->Add(&samples_[i], end - i);
         i = end - 1;
     };
     for (std::size_t i = start; i < n; ++i) {
         const StrokeSample& sample = samples_[i];
         switch (sample.kind) {
-        case StrokeSample::PenDown: {
+        case StrokeSample::PenDown:
             if (keyboard_->IsInKeyboard(sample.x, sample.y)) {
-                if (current)
-                    strokes_.push_back(current);
-                current = &keyStrokes_.emplace_back();
-                ink = false;
+                close();
+                key = &keyStrokes_.emplace_back();
             } else {
                 // A key stroke left open by a missing pen-up ends here.
-                if (current && !ink) {
-                    strokes_.push_back(current);
-                    current = nullptr;
+                if (key)
+                    close();
+                if (!group) {
+                    group = &inkGroups_.emplace_back();
+                    group->SetScale(keyboard_->PictureScale());
+                } else if (group->MaxX() - sample.x > kWrapMinLeftward && group->MaxY() < sample.y &&
+                           sample.y < group->MaxY() + kLineHeight) {
+                    group->Wrap(kWrapShiftX, kWrapShiftY);
                 }
-                if (!current) {
-                    CInkStrokes& group = inkGroups_.emplace_back();
-                    group.SetScale(keyboard_->PictureScale());
-                    current = &group;
-                    dx = 0;
-                    dy = 0;
-                } else if (current->MaxX() - sample.x > kWrapMinLeftward && current->MaxY() < sample.y &&
-                           sample.y < current->MaxY() + kLineHeight) {
-                    // From here on, for the rest of the group.
-                    dx = kWrapShiftX;
-                    dy = kWrapShiftY;
-                }
-                ink = true;
             }
             addRunFrom(i);
             break;
-        }
         case StrokeSample::PenMove:
-            if (current)
+            if (key || group)
                 addRunFrom(i);
             break;
         case StrokeSample::PenUp:
-            if (current) {
-                current->AddSample(&sample);
-                // An ink group stays open until the pen goes down on the
-                // keyboard.
-                if (!ink) {
-                    strokes_.push_back(current);
-                    current = nullptr;
-                }
+            // An ink group stays open until the pen goes down on the keyboard.
+            if (key) {
+                key->Add(&sample, 1);
+                close();
+            } else if (group) {
+                group->Add(&sample, 1);
             }
             break;
         default:
             break;
         }
     }
-    if (current)
-        strokes_.push_back(current);
+    close();
 }

@@ -21,7 +21,7 @@ class CTextFileWriter;
 // the mapping and rewriting softKB.skb), maps the page's records into
 // keyboard coordinates and splits them into key strokes and ink groups. The
 // page owns its keyboard clone, its copy of the records and the stroke
-// objects; key strokes point into that copy. The mapping is shared and may be
+// objects; every stroke is a run of that copy. The mapping is shared and may be
 // null (the records then stay as they are).
 class CPageStrokes : public CObject {
 public:
@@ -70,7 +70,7 @@ private:
     void Segment(std::size_t start);
 
     std::unique_ptr<CKeyboardDef> keyboard_;
-    // Never resized after construction: key strokes point into it.
+    // Never resized after construction: every stroke is a run of it.
     std::vector<StrokeSample> samples_;
     // The stroke objects live in these stores, many to an allocation (a page
     // has hundreds of key strokes); a deque never moves what it holds.

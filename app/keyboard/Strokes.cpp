@@ -12,42 +12,17 @@ PenPoint PointOf(const StrokeSample& sample)
     return {sample.x, sample.y};
 }
 
-int16_t Shifted(int16_t value, int32_t offset)
-{
-    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(offset)));
-}
-
 }  // namespace
-
-void CStrokeBase::AddSampleWithOffset(const StrokeSample* sample, int32_t, int32_t)
-{
-    AddSample(sample);
-}
-
-void CStrokeBase::AddSample(const StrokeSample* sample)
-{
-    CStrokeBase::AddRun(sample, 1, 0, 0);
-}
-
-void CStrokeBase::AddRun(const StrokeSample* first, std::size_t count, int32_t, int32_t)
-{
-    if (count == 0)
-        return;
-    if (scattered_.empty() && (runLength_ == 0 || first == run_ + runLength_)) {
-        if (runLength_ == 0)
-            run_ = first;
-        runLength_ += count;
-    } else {
-        for (std::size_t i = 0; i < count; ++i)
-            Scatter(first + i);
-    }
-    ExtendBy(first, count);
-}
 
 // The box is gathered in locals and stored once: kept in the object it would
 // be stored and loaded again for every sample.
-void CStrokeBase::ExtendBy(const StrokeSample* first, std::size_t count)
+void CStrokeBase::Extend(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy)
 {
+    if (count == 0)
+        return;
+    if (count_ == 0)
+        first_ = first;
+    count_ = static_cast<std::size_t>(first + count - first_);
     int32_t minX = minX_;
     int32_t minY = minY_;
     int32_t maxX = maxX_;
@@ -56,35 +31,18 @@ void CStrokeBase::ExtendBy(const StrokeSample* first, std::size_t count)
         const StrokeSample& sample = first[i];
         if (sample.kind == StrokeSample::PenUp)
             continue;
-        minX = std::min<int32_t>(minX, sample.x);
-        minY = std::min<int32_t>(minY, sample.y);
-        maxX = std::max<int32_t>(maxX, sample.x);
-        maxY = std::max<int32_t>(maxY, sample.y);
+        const int32_t x = ShiftedCoordinate(sample.x, dx);
+        const int32_t y = ShiftedCoordinate(sample.y, dy);
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+        maxX = std::max(maxX, x);
+        maxY = std::max(maxY, y);
     }
     minX_ = minX;
     minY_ = minY;
     maxX_ = maxX;
     maxY_ = maxY;
-    if (count > 0)
-        active_ = true;
-}
-
-void CStrokeBase::Scatter(const StrokeSample* sample)
-{
-    if (scattered_.empty()) {
-        scattered_.reserve(2 * runLength_ + 1);
-        for (std::size_t i = 0; i < runLength_; ++i)
-            scattered_.push_back(run_ + i);
-    }
-    scattered_.push_back(sample);
-}
-
-void CStrokeBase::SetRun(const StrokeSample* first, std::size_t count)
-{
-    if (!scattered_.empty())
-        std::vector<const StrokeSample*>().swap(scattered_);
-    run_ = first;
-    runLength_ = count;
+    active_ = true;
 }
 
 Gesture CStrokeBase::GetGesture() const
@@ -138,35 +96,14 @@ CInkStrokes::~CInkStrokes()
     ReleasePictureBitmap();
 }
 
-void CInkStrokes::AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy)
+void CInkStrokes::Wrap(int32_t dx, int32_t dy)
 {
-    StrokeSample copy = *sample;
-    copy.x = Shifted(copy.x, dx);
-    copy.y = Shifted(copy.y, dy);
-    copies_.push_back(copy);
-    SetRun(copies_.data(), copies_.size());
-    ExtendBy(&copies_.back(), 1);
-}
-
-void CInkStrokes::AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy)
-{
-    const std::size_t start = copies_.size();
-    copies_.resize(start + count);
-    StrokeSample* out = copies_.data() + start;
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = first[i];
-        out[i].x = Shifted(first[i].x, dx);
-        out[i].y = Shifted(first[i].y, dy);
-    }
-    SetRun(copies_.data(), copies_.size());
-    ExtendBy(out, count);
-}
-
-void CInkStrokes::AddSample(const StrokeSample* sample)
-{
-    copies_.push_back(*sample);
-    SetRun(copies_.data(), copies_.size());
-    ExtendBy(&copies_.back(), 1);
+    if (wrapped_)
+        return;
+    wrapped_ = true;
+    shiftFrom_ = SampleCount();
+    shiftX_ = dx;
+    shiftY_ = dy;
 }
 
 void CInkStrokes::SetScale(int32_t scale)

@@ -9,12 +9,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
-// Something written on a page: a list of pen samples (pen-up samples
+// A pen coordinate moved by offset, wrapping at 16 bits as the records'
+// coordinates do.
+inline int16_t ShiftedCoordinate(int16_t value, int32_t offset)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(offset)));
+}
+
+// Something written on a page: a run of the page's records (pen-up records
 // included) with the bounding box of its points and the flags the HTML
-// conversion works with. The base class refers to samples owned by someone
-// else (the page's copy of its records).
+// conversion works with. The records belong to the page, which outlives its
+// strokes and never moves them.
 class CStrokeBase : public CObject {
 public:
     // The kind of a stroke object, for the page's passes over hundreds of
@@ -28,15 +34,6 @@ public:
 
     virtual Kind GetKind() const { return Kind::Other; }
 
-    // The base ignores the offset; ink groups store shifted copies.
-    virtual void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy);
-    // AddSampleWithOffset for each of the count records from first on, which
-    // lie one after another.
-    virtual void AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy);
-    // Appends the sample; every sample but a pen-up widens the bounding box.
-    // Either way the object becomes active.
-    virtual void AddSample(const StrokeSample* sample);
-
     Gesture GetGesture() const;
     // Centre of the bounding box, rounded toward zero.
     PenPoint Centre() const;
@@ -47,11 +44,8 @@ public:
     PenPoint LastPoint() const;
     uint16_t PenColor() const;
 
-    std::size_t SampleCount() const { return scattered_.empty() ? runLength_ : scattered_.size(); }
-    const StrokeSample& Sample(std::size_t index) const
-    {
-        return scattered_.empty() ? run_[index] : *scattered_[index];
-    }
+    std::size_t SampleCount() const { return count_; }
+    const StrokeSample& Sample(std::size_t index) const { return first_[index]; }
 
     // Bounding box of the points; 50000, 50000, -50000, -50000 while empty.
     int32_t MinX() const { return minX_; }
@@ -71,27 +65,18 @@ public:
     void SetReused(bool reused) { reused_ = reused; }
 
 protected:
-    // Widens the bounding box by count consecutive samples (pen-ups aside)
-    // and makes the object active; the samples are the caller's to store.
-    void ExtendBy(const StrokeSample* first, std::size_t count);
-    // Shows the samples as one run of count records from first on, replacing
-    // whatever the object listed before. For a class that keeps its own
-    // samples in one block.
-    void SetRun(const StrokeSample* first, std::size_t count);
+    // The run grows to the end of the count records from first on, which
+    // lie after it in the same block (records the page passed over between
+    // them join the run). Their points, moved by (dx, dy) with coordinates
+    // wrapping at 16 bits, widen the box (pen-ups aside); the object becomes
+    // active.
+    void Extend(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy);
 
 private:
     const StrokeSample& LastPointSample() const;
-    // Appends a sample that does not continue the run.
-    void Scatter(const StrokeSample* sample);
 
-    // The samples in the order added. A key stroke's records lie one after
-    // another in the page's copy, so a stroke is normally the run of runLength_
-    // records from run_ on, which costs no memory of its own; a sample that
-    // does not follow the run moves the list into scattered_ (non-empty from
-    // then on).
-    const StrokeSample* run_ = nullptr;
-    std::size_t runLength_ = 0;
-    std::vector<const StrokeSample*> scattered_;
+    const StrokeSample* first_ = nullptr;
+    std::size_t count_ = 0;
     int32_t minX_ = 50000;
     int32_t minY_ = 50000;
     int32_t maxX_ = -50000;
@@ -101,16 +86,19 @@ private:
     bool reused_ = false;
 };
 
-// One stroke that began on the keyboard. Its samples point into the page's
-// records, which outlive it.
+// One stroke that began on the keyboard.
 class CKbStrokes final : public CStrokeBase {
 public:
     const char* GetRuntimeClassName() const override { return "CKbStrokes"; }
     Kind GetKind() const override { return Kind::KeyStroke; }
+
+    void Add(const StrokeSample* first, std::size_t count) { Extend(first, count, 0, 0); }
 };
 
 // One ink group: consecutive strokes written off the keyboard, which become
-// one picture. It owns copies of its samples, possibly shifted.
+// one picture. Writing that wraps onto the next line of the sheet is moved
+// beside the group: from the wrap on, its box and picture take the records
+// shifted; the records themselves stay as the page has them.
 class CInkStrokes final : public CStrokeBase {
 public:
     CInkStrokes();
@@ -119,23 +107,24 @@ public:
     const char* GetRuntimeClassName() const override { return "CInkStrokes"; }
     Kind GetKind() const override { return Kind::InkGroup; }
 
-    // Stores a copy moved by (dx, dy); coordinates wrap at 16 bits.
-    void AddSampleWithOffset(const StrokeSample* sample, int32_t dx, int32_t dy) override;
-    void AddRun(const StrokeSample* first, std::size_t count, int32_t dx, int32_t dy) override;
-    // Stores an unchanged copy.
-    void AddSample(const StrokeSample* sample) override;
+    void Add(const StrokeSample* first, std::size_t count) { Extend(first, count, shiftX_, shiftY_); }
+    // Records added from now on are moved by (dx, dy), coordinates wrapping
+    // at 16 bits. A group wraps once: a later call changes nothing.
+    void Wrap(int32_t dx, int32_t dy);
 
     // Pen units per picture pixel; values below 1 are ignored.
     void SetScale(int32_t scale);
     int32_t Scale() const { return scale_; }
 
-    // The picture side lives in ink/InkStrokesPicture.cpp.
+    // The picture side lives in keyboard/InkStrokesPicture.cpp.
 
-    // Draws the group, one pixel per Scale() pen units inside a white margin
-    // of 5 pixels, and writes it as the JPEG file "<name>.<index>.JPG". When
+    // Draws the group, one pixel per Scale() pen units, and writes it as the JPEG file "<name>.<index>.JPG". When
     // the written flag is set the picture exists already: true, and no file is
     // touched. A file that cannot be written shows a message; false either
-    // way on failure. The written flag is the caller's to set.
+    // way on failure. The written flag is the caller's to set. The box's
+    // corner is drawn 5 pixels in from the picture's; the 2-pixel pen reaches
+    // one pixel up and left of its points, so 4 white pixels stay at the top
+    // and left and at least 5 at the right and bottom.
     bool WritePicture(const std::string& name, int32_t index);
     // The element that shows the picture last given to WritePicture, linked
     // relative to the folder that holds the picture directory.
@@ -149,8 +138,11 @@ private:
     void ReleasePictureBitmap();
     bool DrawSamples();
 
-    // One block, shown to the base as its run after every append.
-    std::vector<StrokeSample> copies_;
+    // Samples from shiftFrom_ on are moved by (shiftX_, shiftY_).
+    std::size_t shiftFrom_ = 0;
+    int32_t shiftX_ = 0;
+    int32_t shiftY_ = 0;
+    bool wrapped_ = false;
     std::string pictureName_;
     std::string pictureFile_;
     // The drawing objects exist only inside WritePicture. previousBitmap_ is

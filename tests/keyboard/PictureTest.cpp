@@ -23,20 +23,25 @@ struct InkStroke {
     uint16_t color = 0;
 };
 
-std::unique_ptr<CInkStrokes> Group(const std::vector<InkStroke>& strokes, int32_t scale = 10)
+// An ink group with the records it is a run of.
+struct TestGroup {
+    std::vector<StrokeSample> records;
+    CInkStrokes ink;
+};
+
+std::unique_ptr<TestGroup> Group(const std::vector<InkStroke>& strokes, int32_t scale = 10)
 {
-    auto group = std::make_unique<CInkStrokes>();
-    group->SetScale(scale);
+    auto group = std::make_unique<TestGroup>();
+    group->ink.SetScale(scale);
     for (const InkStroke& stroke : strokes) {
         for (std::size_t i = 0; i < stroke.points.size(); ++i) {
             const uint16_t kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
-            const StrokeSample sample{kind, static_cast<int16_t>(stroke.points[i].x),
-                                      static_cast<int16_t>(stroke.points[i].y), stroke.color};
-            group->AddSample(&sample);
+            group->records.push_back({kind, static_cast<int16_t>(stroke.points[i].x),
+                                      static_cast<int16_t>(stroke.points[i].y), stroke.color});
         }
-        const StrokeSample up{StrokeSample::PenUp, 0, 0, 0};
-        group->AddSample(&up);
+        group->records.push_back({StrokeSample::PenUp, 0, 0, 0});
     }
+    group->ink.Add(group->records.data(), group->records.size());
     return group;
 }
 
@@ -77,8 +82,8 @@ TEST(InkPicture, SizeFollowsTheBoundingBoxAndTheScale)
     for (const auto& c : cases) {
         ScopedWorkDir dir;
         auto group = Group(c.strokes, c.scale);
-        ASSERT_TRUE(group->WritePicture("pic", 7)) << c.name;
-        EXPECT_EQ(group->PictureFile(), "pic.7.JPG") << c.name;
+        ASSERT_TRUE(group->ink.WritePicture("pic", 7)) << c.name;
+        EXPECT_EQ(group->ink.PictureFile(), "pic.7.JPG") << c.name;
         const DecodedJpeg jpeg = DecodeJpeg("pic.7.JPG");
         ASSERT_TRUE(jpeg.ok) << c.name;
         EXPECT_EQ(jpeg.width, c.width) << c.name;
@@ -100,7 +105,7 @@ TEST(InkPicture, StrokesAreDrawnInTheirColoursTopRowFirstInsideAWhiteMargin)
         Block(1000, 2400, 1200, 2499, 1),  // 5..25 x 45..54
         {{{1700, 2100}}, 3},               // a single point: no mark at (75, 15)
     });
-    ASSERT_TRUE(group->WritePicture("ink", 1));
+    ASSERT_TRUE(group->ink.WritePicture("ink", 1));
     const DecodedJpeg jpeg = DecodeJpeg("ink.1.JPG");
     ASSERT_TRUE(jpeg.ok);
     ASSERT_EQ(jpeg.width, 110);
@@ -137,7 +142,7 @@ TEST(InkPicture, SinglePointStrokesLeaveNoMark)
 {
     ScopedWorkDir dir;
     auto group = Group({{{{500, 500}}, 0}, {{{505, 509}}, 3}});
-    ASSERT_TRUE(group->WritePicture("dot", 1));
+    ASSERT_TRUE(group->ink.WritePicture("dot", 1));
     const DecodedJpeg jpeg = DecodeJpeg("dot.1.JPG");
     ASSERT_TRUE(jpeg.ok);
     for (int y = 0; y < jpeg.height; ++y) {
@@ -150,10 +155,10 @@ TEST(InkPicture, WrittenPictureIsNotWrittenAgain)
 {
     ScopedWorkDir dir;
     auto group = Group({{{{0, 0}, {100, 100}}, 0}});
-    group->SetWritten(true);
-    EXPECT_TRUE(group->WritePicture("again", 2));
+    group->ink.SetWritten(true);
+    EXPECT_TRUE(group->ink.WritePicture("again", 2));
     EXPECT_FALSE(fs::exists("again.2.JPG"));
-    EXPECT_EQ(group->PictureFile(), "");
+    EXPECT_EQ(group->ink.PictureFile(), "");
 }
 
 TEST(InkPicture, FailuresReportAndLeaveTheObjectUsable)
@@ -162,23 +167,23 @@ TEST(InkPicture, FailuresReportAndLeaveTheObjectUsable)
     auto group = Group({{{{0, 0}, {100, 100}}, 2}});
     {
         MessageLog log;
-        EXPECT_FALSE(group->WritePicture("missing/folder/pic", 1));
+        EXPECT_FALSE(group->ink.WritePicture("missing/folder/pic", 1));
         EXPECT_EQ(log.Messages(), std::vector<std::string>{"画像ファイルの出力に失敗しました"});
-        EXPECT_EQ(group->PictureFile(), "missing/folder/pic.1.JPG");
+        EXPECT_EQ(group->ink.PictureFile(), "missing/folder/pic.1.JPG");
     }
     {
         // A box of the whole 16-bit range at scale 1 is too big a bitmap:
         // false, without a message.
         MessageLog log;
         auto huge = Group({{{{-32768, -32768}, {32767, 32767}}, 0}}, 1);
-        EXPECT_FALSE(huge->WritePicture("huge", 1));
+        EXPECT_FALSE(huge->ink.WritePicture("huge", 1));
         EXPECT_TRUE(log.Messages().empty());
         EXPECT_FALSE(fs::exists("huge.1.JPG"));
     }
     // Nothing of the failed attempt stays behind in the object.
-    ASSERT_TRUE(group->WritePicture("pic", 2));
+    ASSERT_TRUE(group->ink.WritePicture("pic", 2));
     EXPECT_TRUE(DecodeJpeg("pic.2.JPG").ok);
-    EXPECT_EQ(group->PictureName(), "pic");
+    EXPECT_EQ(group->ink.PictureName(), "pic");
 }
 
 TEST(InkPicture, ImageTagLinksThePictureBesideThePage)
@@ -220,9 +225,9 @@ TEST(InkPicture, ImageTagLinksThePictureBesideThePage)
     ScopedWorkDir dir;
     fs::create_directory("memo.files");
     auto group = Group({{{{0, 0}, {100, 100}}, 0}});
-    ASSERT_TRUE(group->WritePicture((dir.Path() / "memo.files" / "memo001").string(), 4));
-    EXPECT_EQ(group->GetImageTag(), MakeImageTag(group->PictureFile(), kNativePictureLinkRule));
+    ASSERT_TRUE(group->ink.WritePicture((dir.Path() / "memo.files" / "memo001").string(), 4));
+    EXPECT_EQ(group->ink.GetImageTag(), MakeImageTag(group->ink.PictureFile(), kNativePictureLinkRule));
 #ifndef _WIN32
-    EXPECT_EQ(group->GetImageTag(), "<img src=\"./memo.files/memo001.4.JPG\">\n");
+    EXPECT_EQ(group->ink.GetImageTag(), "<img src=\"./memo.files/memo001.4.JPG\">\n");
 #endif
 }

@@ -161,9 +161,11 @@ bool CInkStrokes::DrawSamples()
     // current position would only mark that square again.
     static_assert(kPenWidth > 1, "a one-pixel pen leaves the end of its lines out");
     bool marked = false;
-    for (const StrokeSample& sample : copies_) {
-        const int32_t x = (sample.x - MinX()) / scale_;
-        const int32_t y = (sample.y - MinY()) / scale_;
+    for (std::size_t i = 0; i < SampleCount(); ++i) {
+        const StrokeSample& sample = Sample(i);
+        const bool shifted = i >= shiftFrom_;
+        const int32_t x = (ShiftedCoordinate(sample.x, shifted ? shiftX_ : 0) - MinX()) / scale_;
+        const int32_t y = (ShiftedCoordinate(sample.y, shifted ? shiftY_ : 0) - MinY()) / scale_;
         switch (sample.kind) {
         case StrokeSample::PenDown:
             // A stroke cut off before its pen-up ends here.
