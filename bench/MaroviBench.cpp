@@ -11,12 +11,11 @@
 // memory of marovi-convert converting that page alone; then the time
 // marovi-convert takes for a batch of typical pages against the batch's floor.
 
-#include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "inkfile/InkFileWriter.h"
 #include "inkgen/InkScript.h"
 #include "keyboard/KeyboardDef.h"
-#include "keyboard/PageStrokes.h"
+#include "keyboard/PageConversion.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
 
@@ -154,12 +153,8 @@ public:
     void Convert(const fs::path& ink, const fs::path& html)
     {
         Here here(keyboardDir_);
-        CInkParser parser;
-        parser.SetPath(ink.string());
-        if (!parser.DoParse())
-            throw std::runtime_error("cannot read " + ink.string());
-        CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), keyboard_.Clone(), &mapping_);
-        if (!page.ConvertToHtml(html.string(), ink.stem().string()) || !told_.empty())
+        const InkFileConversion done = ConvertInkFile(ink.string(), keyboard_.Clone(), &mapping_, html.string());
+        if (done.outcome != InkFileConversion::Outcome::Converted || !told_.empty())
             throw std::runtime_error("cannot convert " + ink.string() + ": " + told_);
     }
 

@@ -156,7 +156,7 @@ int Convert(const ConvertOptions& options)
     int result = kAllConverted;
     for (int row = 0; row < list.RowCount(); ++row) {
         const std::string status = list.GetItemText(row, CInkFileList::kStatusColumn);
-        if (status != "変換済み")
+        if (status != CInkFileList::kConverted)
             result = kSomeNotConverted;
         Print(stdout, PathForDisplay(list.GetItemText(row, CInkFileList::kPathColumn)) + "\t" + SjisToUtf8(status) +
                           "\t" + PathForDisplay(list.GetItemText(row, CInkFileList::kHtmlColumn)) + "\n");

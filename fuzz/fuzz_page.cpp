@@ -5,9 +5,9 @@
 
 #include "FuzzSupport.h"
 
-#include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "keyboard/KeyboardDef.h"
+#include "keyboard/PageConversion.h"
 #include "keyboard/PageStrokes.h"
 
 #include <cstddef>
@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #ifndef MAROVI_EXAMPLES_DIR
 #error "MAROVI_EXAMPLES_DIR names the folder of the example keyboard"
@@ -48,11 +49,11 @@ struct Setup {
     }
 };
 
-void CheckRecords(const CInkParser& parser)
+// The parser writes pen-down, moves and pen-up for every stroke.
+void CheckRecords(const std::vector<StrokeSample>& records)
 {
-    const StrokeSample* records = parser.GetRecords();
     bool inStroke = false;
-    for (uint32_t i = 0; i < parser.GetRecordCount(); ++i) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
         const uint16_t kind = records[i].kind;
         FUZZ_CHECK(kind == (inStroke ? StrokeSample::PenMove : StrokeSample::PenDown) ||
                        (inStroke && kind == StrokeSample::PenUp),
@@ -91,19 +92,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string out = fuzz::ScratchPath("out");
     fuzz::WriteBytes(ink, data, size);
 
-    CInkParser parser;
-    parser.SetPath(ink);
-    if (!parser.DoParse())
-        return 0;
-    CheckRecords(parser);
-
     std::error_code ignored;
     std::filesystem::remove_all(out, ignored);
     std::filesystem::create_directory(out);
-    // The clone of each page becomes the template of the next one, as in a
-    // conversion run, so a calibration found here carries over.
-    CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), setup.keyboard.Clone(), &setup.mapping);
-    FUZZ_CHECK(page.ConvertToHtml(out + "/page.html", "page"), "a page goes into a writable folder");
+    // The mapping is shared by every input, as in a conversion run, so a
+    // calibration found here carries over.
+    const InkFileConversion done = ConvertInkFile(ink, setup.keyboard.Clone(), &setup.mapping, out + "/page.html");
+    if (!done.page)
+        return 0;
+    CheckRecords(done.page->Samples());
+    FUZZ_CHECK(done.outcome == InkFileConversion::Outcome::Converted, "a page goes into a writable folder");
 
     const std::string html = fuzz::ReadBytes(out + "/page.html");
     FUZZ_CHECK(html.compare(0, sizeof kHead - 1, kHead) == 0 && EndsWith(html, kTail), "head and tail");

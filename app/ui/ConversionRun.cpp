@@ -1,25 +1,19 @@
 #include "ui/ConversionRun.h"
 
-#include "ink/InkParser.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
 #include "platform/CurrentDirectory.h"
 #include "platform/ListView.h"
 #include "platform/MessageBox.h"
-#include "ui/MainDialog.h"
+#include "ui/InkFileList.h"
 
-#include <cstddef>
 #include <optional>
+#include <utility>
 
 namespace {
 
 constexpr char kNothingToConvert[] = "Inkoraのファイルをドラッグ＆ドロップし、変換ボタンを押してください。";
 constexpr char kRunFinished[] = "HTMLファイルを生成しました";
-
-constexpr char kConverted[] = "変換済み";
-constexpr char kWriteFailed[] = "変換エラー";
-constexpr char kCancelled[] = "キャンセル";
-constexpr char kUnreadable[] = "不正ファイル";
 
 // Puts back the current directory of its construction when it goes, whatever
 // the save dialog or the page writer did to it meanwhile.
@@ -40,38 +34,9 @@ private:
     std::string saved_;
 };
 
-bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 void SetStatus(IListView& view, int row, const char* status) { view.SetItemText(row, CInkFileList::kStatusColumn, status); }
 
-// Asks where the page of `row` goes and writes it there.
-void SavePage(IListView& view, int row, CPageStrokes& page, const std::string& inkPath, ISaveFileDialog& saveDialog,
-              const PageWriter& writePage)
-{
-    const CCurrentDirectoryKeeper keeper;
-    const std::string baseName = InkBaseName(inkPath);
-    const std::optional<std::string> htmlPath = saveDialog.Ask(HtmlSaveRequest(baseName));
-    if (!htmlPath) {
-        // The path of an earlier run stays, but without "変換済み" it no
-        // longer opens.
-        SetStatus(view, row, kCancelled);
-        return;
-    }
-    if (writePage(page, *htmlPath, baseName)) {
-        SetStatus(view, row, kConverted);
-        view.SetItemText(row, CInkFileList::kHtmlColumn, *htmlPath);
-    } else {
-        SetStatus(view, row, kWriteFailed);
-        view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-    }
-}
-
 }  // namespace
-
-bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
-{
-    return page.ConvertToHtml(htmlPath, inkBaseName);
-}
 
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
@@ -92,48 +57,42 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         view.SetItemState(row, kCurrent, kCurrent);
 
         const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
-        CInkParser parser;
-        parser.SetPath(inkPath);
-        if (!parser.DoParse()) {
-            SetStatus(view, row, kUnreadable);
-            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-            results.push_back(nullptr);
-            continue;
+        InkFileConversion done;
+        {
+            // The save dialog and the page writer may move the current
+            // directory; the next row starts where this one did.
+            const CCurrentDirectoryKeeper keeper;
+            done = ConvertInkFile(
+                inkPath, source->Clone(), mapping,
+                [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
         }
-
-        // Building the page recognises a calibration at its start, which
-        // changes its clone; the next page is cloned from that one.
-        results.push_back(
-            std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(), source->Clone(), mapping));
-        CPageStrokes& page = *results.back();
-        source = &page.Keyboard();
-
-        SavePage(view, row, page, inkPath, saveDialog, writePage);
+        switch (done.outcome) {
+        case InkFileConversion::Outcome::Unreadable:
+            SetStatus(view, row, CInkFileList::kUnreadable);
+            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+            break;
+        case InkFileConversion::Outcome::Cancelled:
+            // The path of an earlier run stays, but without "変換済み" it no
+            // longer opens.
+            SetStatus(view, row, CInkFileList::kCancelled);
+            break;
+        case InkFileConversion::Outcome::WriteFailed:
+            SetStatus(view, row, CInkFileList::kWriteFailed);
+            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+            break;
+        case InkFileConversion::Outcome::Converted:
+            SetStatus(view, row, CInkFileList::kConverted);
+            view.SetItemText(row, CInkFileList::kHtmlColumn, done.htmlPath);
+            break;
+        }
+        // Recognising a calibration at the start of a page changes its
+        // keyboard; the next page is cloned from that one.
+        if (done.page)
+            source = &done.page->Keyboard();
+        results.push_back(std::move(done.page));
     }
     ShowMessage(kRunFinished);
 }
-
-std::string InkBaseName(const std::string& path, char separator)
-{
-    const bool shiftJis = separator == '\\';
-    std::size_t nameStart = 0;
-    std::size_t lastDot = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (shiftJis && IsShiftJisLeadByte(c)) {
-            ++i;
-        } else if (c == '/' || c == static_cast<unsigned char>(separator)) {
-            nameStart = i + 1;
-            lastDot = std::string::npos;
-        } else if (c == '.') {
-            lastDot = i;
-        }
-    }
-    const std::size_t nameEnd = lastDot == std::string::npos ? path.size() : lastDot;
-    return path.substr(nameStart, nameEnd - nameStart);
-}
-
-std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator()); }
 
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName)
 {

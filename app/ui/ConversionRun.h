@@ -1,8 +1,8 @@
 #pragma once
 
+#include "keyboard/PageConversion.h"
 #include "platform/SaveFileDialog.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,15 +16,6 @@ class CQuadMapping;
 // whose ink file could not be read.
 using RunResults = std::vector<std::unique_ptr<CPageStrokes>>;
 
-// Writes one recognised page as HTML at `htmlPath`; the pictures are named
-// after `inkBaseName`. True when the page was written; a failure has shown its
-// message.
-using PageWriter =
-    std::function<bool(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)>;
-
-// The program's page writer, CPageStrokes::ConvertToHtml.
-bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName);
-
 // The conversion command: every row of the list, in list order, is read,
 // recognised with a clone of the keyboard (the clone of the page before, so a
 // calibration found on one page carries over to the next pages of the run),
@@ -33,13 +24,6 @@ bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::s
 // or no row, only gets the drop message.
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results);
-
-// The ink file's name without its folder and without its extension (from the
-// last "." of the name on). Folders end at "/" and at the platform separator;
-// with "\" as separator the path is read as Shift_JIS, whose second bytes may
-// be "\" too.
-std::string InkBaseName(const std::string& path, char separator);
-std::string InkBaseName(const std::string& path);
 
 // What the save dialog is asked for the page of an ink file.
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName);

@@ -1,7 +1,7 @@
 #include "ui/KeyEditDialog.h"
 
 #include "platform/Controls.h"
-#include "ui/win32/resource.h"
+#include "ui/ResourceIds.h"
 
 #include <cstddef>
 

@@ -4,7 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/ListView.h"
 #include "ui/KeyEditDialog.h"
-#include "ui/win32/resource.h"
+#include "ui/ResourceIds.h"
 
 #include <cstddef>
 

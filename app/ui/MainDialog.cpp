@@ -7,69 +7,9 @@
 #include "platform/ListView.h"
 #include "platform/Shell.h"
 #include "ui/KeyboardSetupDialog.h"
-#include "ui/win32/resource.h"
+#include "ui/ResourceIds.h"
 
 #include <utility>
-
-namespace {
-
-constexpr int kEmptyHintRows = 6;
-constexpr char kNotConverted[] = "未変換";
-constexpr char kConverted[] = "変換済み";
-
-}  // namespace
-
-void CInkFileList::Attach(IListView& view)
-{
-    view_ = &view;
-    view_->SetSorted(true);
-}
-
-void CInkFileList::InsertColumns()
-{
-    view_->InsertColumn(kPathColumn, "ファイル名", 300);
-    view_->InsertColumn(kStatusColumn, "処理状況", 90);
-    view_->InsertColumn(kHtmlColumn, "", 0);
-}
-
-void CInkFileList::InsertHintRows()
-{
-    m_hintShown = true;
-    for (int row = 0; row < kEmptyHintRows; ++row)
-        view_->InsertRow(row, "");
-    view_->InsertRow(kEmptyHintRows, std::string(24, ' ') + "ここへドラッグ＆ドロップしてください。");
-}
-
-void CInkFileList::AddFiles(const std::vector<std::string>& paths)
-{
-    if (m_hintShown) {
-        m_hintShown = false;
-        view_->DeleteAllRows();
-    }
-    for (const std::string& path : paths) {
-        // The list places the row by its path; the index it reports is the
-        // one to fill.
-        const int row = view_->InsertRow(0, path);
-        if (row < 0)
-            continue;
-        view_->SetItemText(row, kStatusColumn, kNotConverted);
-        view_->SetItemText(row, kHtmlColumn, "");
-    }
-}
-
-void CInkFileList::RemoveSelected()
-{
-    std::vector<int> selected;
-    for (int row = view_->NextSelected(-1); row >= 0; row = view_->NextSelected(row))
-        selected.push_back(row);
-    if (selected.empty())
-        return;
-    // From the highest index down, so the indices still to go stay valid.
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
-        view_->DeleteRow(*it);
-    if (view_->RowCount() == 0)
-        InsertHintRows();
-}
 
 CMainDialog::CMainDialog(PageWriter writePage) : writePage_(std::move(writePage)) {}
 
@@ -128,7 +68,7 @@ void CMainDialog::OnListDoubleClick()
 {
     const IListView& list = *controls_.fileList;
     const int row = list.NextSelected(-1);
-    if (row < 0 || list.GetItemText(row, CInkFileList::kStatusColumn) != kConverted)
+    if (row < 0 || list.GetItemText(row, CInkFileList::kStatusColumn) != CInkFileList::kConverted)
         return;
     controls_.shell->Open(list.GetItemText(row, CInkFileList::kHtmlColumn));
 }

@@ -3,10 +3,9 @@
 
 #include "FaultSupport.h"
 
-#include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "keyboard/KeyboardDef.h"
-#include "keyboard/PageStrokes.h"
+#include "keyboard/PageConversion.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -103,13 +102,8 @@ Outcome ConvertPage(Keyboard& keyboard, const fs::path& keyboardDir, const fs::p
     const ScopedCurrentDir here(keyboardDir);
     Outcome outcome;
     MessageLog log;
-    CInkParser parser;
-    parser.SetPath(ink.string());
-    if (parser.DoParse()) {
-        CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), keyboard.definition.Clone(),
-                          &keyboard.mapping);
-        outcome.ok = page.ConvertToHtml(html.string(), "memo");
-    }
+    outcome.ok = ConvertInkFile(ink.string(), keyboard.definition.Clone(), &keyboard.mapping, html.string())
+                     .outcome == InkFileConversion::Outcome::Converted;
     outcome.messages = log.Messages();
     return outcome;
 }

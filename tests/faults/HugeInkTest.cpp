@@ -3,10 +3,10 @@
 
 #include "FaultSupport.h"
 
-#include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "inkfile/InkFileWriter.h"
 #include "keyboard/KeyboardDef.h"
+#include "keyboard/PageConversion.h"
 #include "keyboard/PageStrokes.h"
 
 #include <gtest/gtest.h>
@@ -77,15 +77,13 @@ Result Convert(const fs::path& dir)
     Result result;
     if (!keyboard.Load())
         return result;
-    CInkParser parser;
-    parser.SetPath("huge.ink");
-    if (!parser.DoParse())
+    const InkFileConversion done = ConvertInkFile("huge.ink", keyboard.Clone(), &mapping, "huge.html");
+    if (!done.page)
         return result;
-    result.records = parser.GetRecordCount();
-    CPageStrokes page(parser.GetRecords(), parser.GetRecordCount(), keyboard.Clone(), &mapping);
-    for (const auto& stroke : page.Strokes())
+    result.records = static_cast<uint32_t>(done.page->Samples().size());
+    for (const auto& stroke : done.page->Strokes())
         result.pageSamples += stroke->SampleCount();
-    result.written = page.ConvertToHtml("huge.html", "huge");
+    result.written = done.outcome == InkFileConversion::Outcome::Converted;
     result.messages = log.Messages().size();
     return result;
 }

@@ -5,12 +5,11 @@
 #include "FaultSupport.h"
 
 #include "ZEL640_IF.h"
-#include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "inkfile/InkFileWriter.h"
 #include "keyboard/EditableKeyboardDef.h"
 #include "keyboard/KeyboardDef.h"
-#include "keyboard/PageStrokes.h"
+#include "keyboard/PageConversion.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -155,14 +154,10 @@ TEST(LongPaths, PagesFoldersAndKeyboardsFarDown)
         ASSERT_TRUE(keyboard.Load());
     }
     MessageLog log;
-    CInkParser parser;
-    parser.SetPath(missingInk.string());
-    EXPECT_FALSE(parser.DoParse());
-    CInkParser good;
-    good.SetPath(ink.string());
-    ASSERT_TRUE(good.DoParse());
-    CPageStrokes page(good.GetRecords(), good.GetRecordCount(), keyboard.Clone(), &mapping);
-    EXPECT_FALSE(page.ConvertToHtml((tooDeep / "page.html").string(), "page"));
+    EXPECT_EQ(ConvertInkFile(missingInk.string(), keyboard.Clone(), &mapping, "page.html").outcome,
+              InkFileConversion::Outcome::Unreadable);
+    EXPECT_EQ(ConvertInkFile(ink.string(), keyboard.Clone(), &mapping, (tooDeep / "page.html").string()).outcome,
+              InkFileConversion::Outcome::WriteFailed);
     EXPECT_EQ(log.Messages(),
               (std::vector<std::string>{kCannotOpen, "出力するHTMLファイルのOPENに失敗しました"}));
 }

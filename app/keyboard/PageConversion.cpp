@@ -1,0 +1,73 @@
+#include "keyboard/PageConversion.h"
+
+#include "ink/InkParser.h"
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/PageStrokes.h"
+#include "platform/CurrentDirectory.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
+{
+    return page.ConvertToHtml(htmlPath, inkBaseName);
+}
+
+InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
+                                 CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath,
+                                 const PageWriter& writePage)
+{
+    using Outcome = InkFileConversion::Outcome;
+    InkFileConversion result;
+    CInkParser parser;
+    parser.SetPath(inkPath);
+    if (!parser.DoParse())
+        return result;
+
+    result.page =
+        std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(), std::move(keyboard), mapping);
+    const std::string baseName = InkBaseName(inkPath);
+    std::optional<std::string> htmlPath = chooseHtmlPath(baseName);
+    if (!htmlPath) {
+        result.outcome = Outcome::Cancelled;
+        return result;
+    }
+    result.htmlPath = std::move(*htmlPath);
+    result.outcome = writePage(*result.page, result.htmlPath, baseName) ? Outcome::Converted : Outcome::WriteFailed;
+    return result;
+}
+
+InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
+                                 CQuadMapping* mapping, const std::string& htmlPath)
+{
+    return ConvertInkFile(inkPath, std::move(keyboard), mapping,
+                          [&htmlPath](const std::string&) { return std::optional<std::string>(htmlPath); });
+}
+
+std::string InkBaseName(const std::string& path, char separator)
+{
+    const bool shiftJis = separator == '\\';
+    std::size_t nameStart = 0;
+    std::size_t lastDot = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (shiftJis && IsShiftJisLeadByte(c)) {
+            ++i;
+        } else if (c == '/' || c == static_cast<unsigned char>(separator)) {
+            nameStart = i + 1;
+            lastDot = std::string::npos;
+        } else if (c == '.') {
+            lastDot = i;
+        }
+    }
+    const std::size_t nameEnd = lastDot == std::string::npos ? path.size() : lastDot;
+    return path.substr(nameStart, nameEnd - nameStart);
+}
+
+std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator()); }
