@@ -128,7 +128,7 @@ TEST(FileLock, AReadOnlyFolderLocksWhatItHas)
 TEST(KeyboardFileConcurrency, ProcessesLoadingAndSavingAtOnce)
 {
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     const ScopedCurrentDir here(scratch.Path());
     int keyCount = 0;
     {
@@ -180,7 +180,7 @@ TEST(KeyboardFileConcurrency, ConvertersRecalibratingOneKeyboardFolder)
 {
     ScratchDir scratch;
     fs::create_directory(scratch / "kb");
-    CopyKeyboardInto(scratch / "kb");
+    CopyExampleKeyboard(scratch / "kb");
     constexpr int kProcesses = 4;
     for (int p = 0; p < kProcesses; ++p) {
         WritePage(scratch / ("page" + std::to_string(p) + ".ink"),

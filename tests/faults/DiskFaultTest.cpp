@@ -111,7 +111,7 @@ Outcome ConvertPage(Keyboard& keyboard, const fs::path& keyboardDir, const fs::p
 TEST(FullDisk, PageAndPicturesEndWithAMessageAndKeepTheInputs)
 {
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     WritePage(scratch / "memo.ink", kMemoScript);
     const std::string ink = ReadBytes(scratch / "memo.ink");
     const std::string softKb = ReadBytes(scratch / "softKB.skb");
@@ -172,7 +172,7 @@ TEST(FullDisk, RecalibrationKeepsTheKeyboardFileWhole)
     std::optional<TestMount> disk = TestMount::Tmpfs(scratch / "kb", "size=64k", whyNot);
     if (!disk)
         GTEST_SKIP() << "no small file system to fill: " << whyNot;
-    CopyKeyboardInto(scratch / "kb");
+    CopyExampleKeyboard(scratch / "kb");
     const std::string softKb = ReadBytes(scratch / "kb/softKB.skb");
     Keyboard keyboard(scratch / "kb");
 
@@ -208,7 +208,7 @@ TEST(ReadOnlyFolder, KeyboardAndOutputFoldersThatCannotBeWritten)
     std::optional<TestMount> kb = TestMount::Tmpfs(scratch / "kb", "size=1m", whyNot);
     std::optional<TestMount> out;
     if (kb) {
-        CopyKeyboardInto(scratch / "kb");
+        CopyExampleKeyboard(scratch / "kb");
         out = TestMount::Tmpfs(scratch / "out", "size=1m", whyNot);
     }
     if (!kb || !out || !kb->MakeReadOnly(whyNot) || !out->MakeReadOnly(whyNot))

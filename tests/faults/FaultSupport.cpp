@@ -18,9 +18,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifndef MAROVI_EXAMPLES_DIR
-#error "MAROVI_EXAMPLES_DIR names the example keyboard's folder"
-#endif
 #ifndef MAROVI_CONVERT
 #error "MAROVI_CONVERT names the marovi-convert program"
 #endif
@@ -50,31 +47,6 @@ bool PrivateMountNamespace(std::string& whyNot)
 }
 
 }  // namespace
-
-ScratchDir::ScratchDir()
-{
-    std::string pattern = (fs::temp_directory_path() / "marovi-faults-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error(Errno("mkdtemp"));
-    path_ = pattern;
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-ScopedCurrentDir::ScopedCurrentDir(const fs::path& dir) : previous_(fs::current_path())
-{
-    fs::current_path(dir);
-}
-
-ScopedCurrentDir::~ScopedCurrentDir()
-{
-    std::error_code ignored;
-    fs::current_path(previous_, ignored);
-}
 
 std::optional<TestMount> TestMount::Tmpfs(const fs::path& at, const std::string& options, std::string& whyNot)
 {
@@ -140,38 +112,10 @@ void TestMount::FillLeaving(std::size_t leave)
     ::close(fd);
 }
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path.string());
-}
-
-fs::path ExampleKeyboard()
-{
-    return fs::path(MAROVI_EXAMPLES_DIR) / "softKB.skb";
-}
-
-void CopyKeyboardInto(const fs::path& dir)
-{
-    fs::copy_file(ExampleKeyboard(), dir / "softKB.skb", fs::copy_options::overwrite_existing);
-    fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / "keydef.skb", dir / "keydef.skb",
-                  fs::copy_options::overwrite_existing);
-}
-
 void WritePage(const fs::path& path, const std::string& script)
 {
     inkgen::ScriptOptions options;
-    options.keyboardPath = ExampleKeyboard().string();
+    options.keyboardPath = (ExampleKeyboardDir() / "softKB.skb").string();
     inkgen::ToInkFile(inkgen::RunScript(script, options)).Save(path.string());
 }
 

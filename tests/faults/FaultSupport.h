@@ -1,44 +1,18 @@
 #pragma once
 
-#include "../support/MessageLog.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-// Helpers of the fault tests: scratch folders, small file systems mounted for
-// one test, pages written from inkgen scripts, and runs of marovi-convert.
+// Helpers of the fault tests: small file systems mounted for one test, pages
+// written from inkgen scripts, and runs of marovi-convert.
 namespace faults {
 
 namespace fs = std::filesystem;
-
-// A fresh folder, removed with everything in it when the object goes.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-// Makes a folder the current directory for the life of the object.
-class ScopedCurrentDir {
-public:
-    explicit ScopedCurrentDir(const fs::path& dir);
-    ~ScopedCurrentDir();
-    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
-    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
-
-private:
-    fs::path previous_;
-};
 
 // Every message shown while it lives.
 using ::MessageLog;
@@ -67,14 +41,6 @@ private:
     explicit TestMount(fs::path at) : at_(std::move(at)) {}
     fs::path at_;
 };
-
-std::string ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, const std::string& bytes);
-
-// The example keyboard of the source tree.
-fs::path ExampleKeyboard();
-// Copies the example keyboard (softKB.skb and keydef.skb) into the folder.
-void CopyKeyboardInto(const fs::path& dir);
 
 // Writes the ink file of an inkgen page script, written on the example
 // keyboard (see tools/inkgen/InkScript.cpp for the syntax).

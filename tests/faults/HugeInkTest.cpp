@@ -91,7 +91,7 @@ Result Convert(const fs::path& dir)
 TEST(HugeInk, NothingIsDropped)
 {
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     HugePage().Save((scratch / "huge.ink").string());
 
     const Result result = Convert(scratch.Path());
@@ -121,7 +121,7 @@ TEST(HugeInk, MemoryStaysInProportionToTheInk)
     GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
 #endif
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     HugePage().Save((scratch / "huge.ink").string());
     const std::size_t inkBytes = fs::file_size(scratch / "huge.ink");
 

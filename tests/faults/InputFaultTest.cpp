@@ -49,7 +49,7 @@ std::string Utf8(const char* sjis)
 TEST(VanishingInk, FilesThatGoOrShrinkBeforeTheirTurn)
 {
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     WritePage(scratch / "a.ink", kPageScript);
     const std::string page = ReadBytes(scratch / "a.ink");
     const std::size_t header = 48;
@@ -125,7 +125,7 @@ TEST(LongPaths, PagesFoldersAndKeyboardsFarDown)
         deep /= std::string(60, static_cast<char>('a' + i));
     fs::create_directories(deep);
     ASSERT_GT(deep.string().size(), 360u);
-    CopyKeyboardInto(deep);
+    CopyExampleKeyboard(deep);
     const fs::path ink = deep / (std::string(100, 'p') + ".ink");
     WritePage(ink, std::string(u8"sheet shift 1mm 1mm\ncalibrate\n") + kPageScript);
     const std::string softKb = ReadBytes(deep / "softKB.skb");
@@ -167,7 +167,7 @@ TEST(LongPaths, PagesFoldersAndKeyboardsFarDown)
 TEST(ShiftJisNames, TrailBytesThatLookLikeABackslash)
 {
     ScratchDir scratch;
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     const std::string folder = "\x83\x5C\x83\x74\x83\x67";  // ソフト
     const std::string name = "\x95\x5C\x8E\xA6";           // 表示
     fs::create_directory(scratch / folder);
@@ -189,7 +189,7 @@ TEST(KeyboardFileIsAFolder, ReadsAndSavesEndWithAMessage)
 {
     ScratchDir scratch;
     const ScopedCurrentDir here(scratch.Path());
-    CopyKeyboardInto(scratch.Path());
+    CopyExampleKeyboard(scratch.Path());
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
 

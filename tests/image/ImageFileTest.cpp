@@ -6,7 +6,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Raster.h"
 
-#include "ImageTestSupport.h"
+#include "DecodedJpeg.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,7 @@ TEST(ImageFile, AnImageKeepsItsFirstPalette)
 
 TEST(ImageFile, SavingUnderATypeWithoutWriterKeepsTheImage)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     std::unique_ptr<CRasterBitmap> bitmap = GradientBitmap(6, 4);
     CImageFile image(*bitmap);
     const CImageImpl* original = image.GetImpl();
@@ -177,7 +178,7 @@ TEST(ImageFile, SavingUnderATypeWithoutWriterKeepsTheImage)
 
 TEST(ImageFile, ImagesWithoutPixelsAreNotSaved)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     CImageFile none;
     EXPECT_FALSE(none.Save(folder.Path("none.jpg"), ImageType::Jpeg)) << "no implementation";
     CImageFile empty;
@@ -192,7 +193,7 @@ TEST(ImageFile, ImagesWithoutPixelsAreNotSaved)
 
 TEST(ImageFile, BmpFilesAreTheFileHeaderAndTheMemoryBlock)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     const std::string name = folder.Path("picture.bmp");
     for (int32_t depth : {24, 8}) {
         CImageFile image;

@@ -2,7 +2,8 @@
 #include "image/JpegCodec.h"
 #include "platform/Raster.h"
 
-#include "ImageTestSupport.h"
+#include "DecodedJpeg.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ std::unique_ptr<CRasterBitmap> QuarterPicture()
 
 TEST(JpegCodec, WritesABaselinePictureTopRowFirstInRedGreenBlue)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     const std::string name = folder.Path("memo.3.JPG");
     std::unique_ptr<CRasterBitmap> bitmap = QuarterPicture();
     CImageFile image(*bitmap);
@@ -70,7 +71,7 @@ TEST(JpegCodec, WritesABaselinePictureTopRowFirstInRedGreenBlue)
 
 TEST(JpegCodec, EveryDepthComesOutInItsColours)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     const std::string name = folder.Path("depth.jpg");
     // Left half red, right half blue, through palette entries 0 and 1 where
     // there is a colour table; the 8-bit image without a palette keeps its grey
@@ -112,7 +113,7 @@ std::ptrdiff_t OpenFiles()
 
 TEST(JpegCodec, FailuresAreReportedAndLeaveNothingOpen)
 {
-    const TempFolder folder;
+    const ScratchDir folder;
     std::unique_ptr<CRasterBitmap> bitmap = QuarterPicture();
     const std::ptrdiff_t filesBefore = OpenFiles();
 

@@ -2,8 +2,9 @@
 #include "keyboard/PageStrokes.h"
 #include "keyboard/Strokes.h"
 
-#include "ImageTestSupport.h"
-#include "TestSupport.h"
+#include "DecodedJpeg.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ std::unique_ptr<CKeyboardDef> LoadKeyboard(int fontSize)
 {
     std::vector<std::string> lines = {"\"0\",\"" + std::to_string(fontSize) + "\",\"10\"", kMarks, kMarks};
     lines.insert(lines.end(), kKeyLines.begin(), kKeyLines.end());
-    WriteFile("softKB.skb", CrLf(lines));
+    WriteBytes("softKB.skb", CrLf(lines));
     auto keyboard = std::make_unique<CKeyboardDef>();
     EXPECT_TRUE(keyboard->Load());
     return keyboard;
@@ -132,7 +133,7 @@ Conversion Convert(const PageBuilder& builder, const std::string& htmlPath = "me
     result.ok = result.page->ConvertToHtml(htmlPath, baseName);
     // Not through a link to a device: reading /dev/full never ends.
     if (fs::is_regular_file(fs::symlink_status(htmlPath)))
-        result.html = ReadFile(htmlPath);
+        result.html = ReadBytes(htmlPath);
     result.messages = log.Messages();
     return result;
 }
@@ -351,7 +352,7 @@ TEST(HtmlConversion, FailuresReportWhatStaysOnDisk)
          {kOpenFailed}, "", {}, {"missing", "missing.files", "memo.files"}},
         {"the directory's folder is missing", [] { fs::create_directory("a.html"); }, "a.html/memo.html",
          PageBuilder().Tap(X).Ink(kSketchA), false, {kDirectoryFailed}, "", {"a.html/memo.html"}, {"a.files"}},
-        {"a file holds the directory's name", [] { WriteFile("memo.files", "x"); }, "memo.html",
+        {"a file holds the directory's name", [] { WriteBytes("memo.files", "x"); }, "memo.html",
          PageBuilder().Tap(X), false, {kDirectoryFailed}, "", {"memo.html"}, {}},
         {"the disk fills while the tail is flushed",
          [] { fs::create_symlink("/dev/full", "full.html"); }, "full.html", PageBuilder().Tap(X), false,

@@ -5,7 +5,8 @@
 #include "ink/QuadMapping.h"
 #include "platform/InMemoryListView.h"
 
-#include "TestSupport.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ std::array<std::string, kSlotCount> Texts(const std::vector<std::string>& first)
 TEST(KeyboardDefFile, LoadSaveRoundTripKeepsEveryValue)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CQuadMapping mapping;
     CKeyboardDef first;
     first.SetMapping(&mapping);
@@ -101,8 +102,8 @@ TEST(KeyboardDefFile, LoadSaveRoundTripKeepsEveryValue)
     beyond.texts[0] = "lost";
     first.SetKey(2, beyond);
     ASSERT_TRUE(first.Save());
-    EXPECT_EQ(ReadFile("softKB.skb"), CrLf({kSettings, kReference, kMeasured, kKeyA, kKeyB}));
-    EXPECT_EQ(ReadFile("softKB.skb.bak"), SampleFile());
+    EXPECT_EQ(ReadBytes("softKB.skb"), CrLf({kSettings, kReference, kMeasured, kKeyA, kKeyB}));
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), SampleFile());
     EXPECT_FALSE(fs::exists("new.skb"));
 
     CKeyboardDef second;
@@ -115,7 +116,7 @@ TEST(KeyboardDefFile, LoadSaveRoundTripKeepsEveryValue)
 TEST(KeyboardDefFile, RoundTripOfTheShippedKeyboard)
 {
     ScopedWorkDir dir;
-    fs::copy_file(fs::path(MAROVI_SOURCE_DIR) / "examples" / "softKB.skb", "softKB.skb");
+    fs::copy_file(ExampleKeyboardDir() / "softKB.skb", "softKB.skb");
     CKeyboardDef first;
     ASSERT_TRUE(first.Load());
     EXPECT_GT(first.KeyCount(), 40);
@@ -133,7 +134,7 @@ TEST(KeyboardDefFile, PictureScaleIsForcedIntoOneToTwenty)
     } cases[] = {{"0", 10}, {"-3", 10}, {"21", 10}, {"1", 1}, {"20", 20}, {"+5", 5}};
     for (const auto& c : cases) {
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", CrLf({std::string("\"0\",\"12\",\"") + c.scale + "\"", kReference, kMeasured}));
+        WriteBytes("softKB.skb", CrLf({std::string("\"0\",\"12\",\"") + c.scale + "\"", kReference, kMeasured}));
         CKeyboardDef keyboard;
         ASSERT_TRUE(keyboard.Load());
         EXPECT_EQ(keyboard.PictureScale(), c.expected) << c.scale;
@@ -143,13 +144,13 @@ TEST(KeyboardDefFile, PictureScaleIsForcedIntoOneToTwenty)
 TEST(KeyboardDefFile, UnreadableValuesAndMissingFilesKeepPreviousValues)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
 
     // Settings stop at the second value, marks after the third number, and
     // the file ends before any key.
-    WriteFile("softKB.skb", CrLf({"\"2\",x", "\"1\",\"2\",\"3\",oops", ""}));
+    WriteBytes("softKB.skb", CrLf({"\"2\",x", "\"1\",\"2\",\"3\",oops", ""}));
     ASSERT_TRUE(keyboard.Load());
     EXPECT_EQ(keyboard.HitPointRule(), 2);
     EXPECT_EQ(keyboard.FontSize(), 12);
@@ -162,7 +163,7 @@ TEST(KeyboardDefFile, UnreadableValuesAndMissingFilesKeepPreviousValues)
     EXPECT_TRUE(keyboard.Bounds().IsEmpty());
     EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
 
-    WriteFile("softKB.skb", "");
+    WriteBytes("softKB.skb", "");
     ASSERT_TRUE(keyboard.Load());
     EXPECT_EQ(keyboard.HitPointRule(), 2);
 
@@ -194,7 +195,7 @@ TEST(KeyboardDefFile, KeyListEndsAtTheFirstLineWithoutARectangle)
         ScopedWorkDir dir;
         std::vector<std::string> lines = {kSettings, kReference, kMeasured};
         lines.insert(lines.end(), c.keyLines.begin(), c.keyLines.end());
-        WriteFile("softKB.skb", CrLf(lines));
+        WriteBytes("softKB.skb", CrLf(lines));
         CKeyboardDef keyboard;
         ASSERT_TRUE(keyboard.Load()) << c.name;
         EXPECT_EQ(keyboard.KeyCount(), c.expectedCount) << c.name;
@@ -208,7 +209,7 @@ TEST(KeyboardDefFile, RectanglesAreNormalisedAndTheTableHoldsTwoHundredKeys)
                                       KeyLine("\"5000\",\"5000\",\"5000\",\"9000\"", {"zero width"})};
     for (int i = 2; i < 205; ++i)
         lines.push_back(KeyLine("\"-" + std::to_string(i) + "\",\"30\",\"0\",\"60\"", {std::to_string(i)}));
-    WriteFile("softKB.skb", CrLf(lines));
+    WriteBytes("softKB.skb", CrLf(lines));
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
     EXPECT_EQ(keyboard.GetKey(0).rect, (PenRect{100, 20, 300, 50}));
@@ -240,14 +241,14 @@ TEST(KeyboardDefFile, SlotTextsFollowTheFieldRules)
     };
     for (const auto& c : cases) {
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
+        WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
         CKeyboardDef keyboard;
         ASSERT_TRUE(keyboard.Load());
         KeyEntry old;
         old.texts.fill("old");
         keyboard.SetKey(0, old);
 
-        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\"," + c.texts}));
+        WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\"," + c.texts}));
         ASSERT_TRUE(keyboard.Load()) << c.name;
         const KeyEntry key = keyboard.GetKey(0);
         for (std::size_t i = 0; i < c.expected.size(); ++i)
@@ -270,7 +271,7 @@ TEST(KeyboardDefFile, QuotesInTextsAfterSaveAndReload)
     };
     for (const auto& c : cases) {
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured, kKeyA}));
+        WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured, kKeyA}));
         CKeyboardDef keyboard;
         ASSERT_TRUE(keyboard.Load());
         KeyEntry key = keyboard.GetKey(0);
@@ -286,7 +287,7 @@ TEST(KeyboardDefFile, QuotesInTextsAfterSaveAndReload)
 TEST(KeyboardDefFile, LongLinesAreScannedForAtMost4096TextBytes)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
+    WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
     KeyEntry old;
@@ -295,7 +296,7 @@ TEST(KeyboardDefFile, LongLinesAreScannedForAtMost4096TextBytes)
     keyboard.SetKey(1, old);
 
     const std::string longText(100000, 'a');
-    WriteFile("softKB.skb",
+    WriteBytes("softKB.skb",
               CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\",\"" + longText + "\",\"b\"",
                     "\"0\",\"0\",\"10\",\"10\",\"" + std::string(4094, 'c') + "\"," + longText}));
     ASSERT_TRUE(keyboard.Load());
@@ -312,7 +313,7 @@ TEST(KeyboardDefFile, LongLinesAreScannedForAtMost4096TextBytes)
 TEST(KeyboardDefFile, BareLineFeedsReadLikeCrLf)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CKeyboardDef crlf;
     ASSERT_TRUE(crlf.Load());
 
@@ -320,7 +321,7 @@ TEST(KeyboardDefFile, BareLineFeedsReadLikeCrLf)
     for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;)
         lf.erase(at, 1);
     lf.pop_back();  // and no line end after the last line
-    WriteFile("softKB.skb", lf);
+    WriteBytes("softKB.skb", lf);
     CKeyboardDef bare;
     ASSERT_TRUE(bare.Load());
     ExpectSameDefinition(crlf, bare);
@@ -333,24 +334,24 @@ TEST(KeyboardDefFile, SaveFailuresLeaveThePreviousFileInPlace)
     {
         SCOPED_TRACE("temporary file cannot be created");
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", previous);
+        WriteBytes("softKB.skb", previous);
         fs::create_directory("new.skb");
         CKeyboardDef keyboard;
         MessageLog log;
         EXPECT_FALSE(keyboard.Save());
         EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
-        EXPECT_EQ(ReadFile("softKB.skb"), previous);
+        EXPECT_EQ(ReadBytes("softKB.skb"), previous);
     }
     if (fs::exists("/dev/full")) {
         SCOPED_TRACE("writing fails");
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", previous);
+        WriteBytes("softKB.skb", previous);
         fs::create_symlink("/dev/full", "new.skb");
         CKeyboardDef keyboard;
         MessageLog log;
         EXPECT_FALSE(keyboard.Save());
         EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
-        EXPECT_EQ(ReadFile("softKB.skb"), previous);
+        EXPECT_EQ(ReadBytes("softKB.skb"), previous);
         EXPECT_FALSE(fs::exists("softKB.skb.bak"));
     }
     {
@@ -359,14 +360,14 @@ TEST(KeyboardDefFile, SaveFailuresLeaveThePreviousFileInPlace)
         // so the new file cannot take the name.
         ScopedWorkDir dir;
         fs::create_directory("softKB.skb");
-        WriteFile("softKB.skb/inside", previous);
+        WriteBytes("softKB.skb/inside", previous);
         fs::create_directory("softKB.skb.bak");
-        WriteFile("softKB.skb.bak/inside", "old backup");
+        WriteBytes("softKB.skb.bak/inside", "old backup");
         CKeyboardDef keyboard;
         MessageLog log;
         EXPECT_FALSE(keyboard.Save());
         EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
-        EXPECT_EQ(ReadFile("softKB.skb/inside"), previous);
+        EXPECT_EQ(ReadBytes("softKB.skb/inside"), previous);
         EXPECT_TRUE(fs::is_regular_file("new.skb"));
     }
 }
@@ -395,22 +396,22 @@ TEST(FileReplace, FailedFinalRenamePutsThePreviousFileBack)
 {
     const FileReplaceOps ops{RecordingRemove, RecordingRename};
     ScopedWorkDir dir;
-    WriteFile("target", "previous");
-    WriteFile("target.bak", "older");
-    WriteFile("new", "replacement");
+    WriteBytes("target", "previous");
+    WriteBytes("target.bak", "older");
+    WriteBytes("new", "replacement");
     g_calls.clear();
     g_failingFrom = "new";
     EXPECT_FALSE(ReplaceFileKeepingBackup("new", "target", "target.bak", ops));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"remove target.bak", "rename target target.bak",
                                                  "rename new target", "rename target.bak target"}));
-    EXPECT_EQ(ReadFile("target"), "previous");
-    EXPECT_EQ(ReadFile("new"), "replacement");
+    EXPECT_EQ(ReadBytes("target"), "previous");
+    EXPECT_EQ(ReadBytes("new"), "replacement");
 }
 
 TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CQuadMapping mapping;
     CEditableKeyboardDef keyboard;
     keyboard.SetMapping(&mapping);
@@ -437,7 +438,7 @@ TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
     EXPECT_EQ(second->GetKey(1).texts, original.texts);
     EXPECT_EQ(clone->GetKey(1).texts, original.texts);
     EXPECT_EQ(keyboard.GetKey(1).texts, beyond.texts);
-    WriteFile("softKB.skb", "\"0\",\"0\",\"10\"\r\n\r\n\r\n\"0\",\"0\",\"5\",\"5\",\"reloaded\"\r\n");
+    WriteBytes("softKB.skb", "\"0\",\"0\",\"10\"\r\n\r\n\r\n\"0\",\"0\",\"5\",\"5\",\"reloaded\"\r\n");
     ASSERT_TRUE(second->Load());
     EXPECT_EQ(second->GetKey(0).texts[0], "reloaded");
     EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
@@ -451,7 +452,7 @@ TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
 TEST(KeyboardDef, KeyListShowsAHundredFiftyRows)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
     CInMemoryListView list;
@@ -482,17 +483,17 @@ TEST(KeyboardDef, KeyListShowsAHundredFiftyRows)
 TEST(EditableKeyboardDef, SavesOnlyWhenModified)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", SampleFile());
+    WriteBytes("softKB.skb", SampleFile());
     CEditableKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
     EXPECT_TRUE(keyboard.SaveIfModified());
-    EXPECT_EQ(ReadFile("softKB.skb"), SampleFile());
+    EXPECT_EQ(ReadBytes("softKB.skb"), SampleFile());
     EXPECT_FALSE(fs::exists("softKB.skb.bak"));
 
     keyboard.SetModified();
     EXPECT_TRUE(keyboard.SaveIfModified());
     EXPECT_TRUE(keyboard.IsModified());
-    EXPECT_EQ(ReadFile("softKB.skb.bak"), SampleFile());
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), SampleFile());
 
     fs::create_directory("new.skb");
     MessageLog log;
@@ -503,7 +504,7 @@ TEST(EditableKeyboardDef, SavesOnlyWhenModified)
 TEST(EditableKeyboardDef, LockFlagsAreReadCharacterByCharacter)
 {
     ScopedWorkDir dir;
-    WriteFile("keydef.skb", CrLf({"1,1,1,0,0,0,0,0,0", "1, 0, 0", "1,1,1,1,1,1,1,1,1,1,1", "a1b", "", "1,1,1"}));
+    WriteBytes("keydef.skb", CrLf({"1,1,1,0,0,0,0,0,0", "1, 0, 0", "1,1,1,1,1,1,1,1,1,1,1", "a1b", "", "1,1,1"}));
     CEditableKeyboardDef keyboard;
     MessageLog log;
     ASSERT_TRUE(keyboard.LoadLockFlags());
@@ -532,13 +533,13 @@ TEST(EditableKeyboardDef, LockFileLimitsAndFailure)
     }
     std::vector<std::string> lines(205, "1,1,1,1,1,1,1,1,1");
     lines[199] = "0,1,0,1,0,1,0,1,0";
-    WriteFile("keydef.skb", CrLf(lines));
+    WriteBytes("keydef.skb", CrLf(lines));
     ASSERT_TRUE(keyboard.LoadLockFlags());
     EXPECT_EQ(keyboard.LockFlags(199)[1], '1');
     EXPECT_EQ(keyboard.LockFlags(199)[0], '0');
 
     // A second load over the first changes only what the file reaches.
-    WriteFile("keydef.skb", CrLf({"0,0"}));
+    WriteBytes("keydef.skb", CrLf({"0,0"}));
     ASSERT_TRUE(keyboard.LoadLockFlags());
     EXPECT_EQ(keyboard.LockFlags(0), (CEditableKeyboardDef::LockFlagSet{'0', '0', '1', '1', '1', '1', '1', '1', '1'}));
 }

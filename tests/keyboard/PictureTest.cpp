@@ -1,7 +1,8 @@
 #include "keyboard/Strokes.h"
 
-#include "ImageTestSupport.h"
-#include "TestSupport.h"
+#include "DecodedJpeg.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 
 #include "ink/QuadMapping.h"
 
-#include "TestSupport.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ std::unique_ptr<CKeyboardDef> LoadKeyboard(CQuadMapping* mapping, int rule = 0)
 {
     std::vector<std::string> lines = {"\"" + std::to_string(rule) + "\",\"12\",\"7\"", kMarks, kMarks};
     lines.insert(lines.end(), kKeyLines.begin(), kKeyLines.end());
-    WriteFile("softKB.skb", CrLf(lines));
+    WriteBytes("softKB.skb", CrLf(lines));
     auto keyboard = std::make_unique<CKeyboardDef>();
     keyboard->SetMapping(mapping);
     EXPECT_TRUE(keyboard->Load());
@@ -258,7 +259,7 @@ TEST(PageStrokes, FiveTapsInOrderRecalibrate)
     ScopedWorkDir dir;
     CQuadMapping mapping;
     auto keyboard = LoadKeyboard(&mapping);
-    const std::string fileBefore = ReadFile("softKB.skb");
+    const std::string fileBefore = ReadBytes("softKB.skb");
 
     // The sheet lies 100 units right of and 50 below where the file expects.
     std::vector<Points> strokes;
@@ -281,7 +282,7 @@ TEST(PageStrokes, FiveTapsInOrderRecalibrate)
     EXPECT_EQ(page.Keyboard().GetInputMode(), InputMode::Hiragana);
 
     // The file now holds the measured marks; the old one is the backup.
-    EXPECT_EQ(ReadFile("softKB.skb.bak"), fileBefore);
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), fileBefore);
     CKeyboardDef reloaded;
     ASSERT_TRUE(reloaded.Load());
     EXPECT_EQ(reloaded.MeasuredMarks(), page.Keyboard().MeasuredMarks());

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "ink/InkParser.h"
 #include "ink/QuadMapping.h"
 #include "inkfile/InkFileWriter.h"
@@ -28,15 +30,7 @@ using inkgen::StrokeRole;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-const fs::path kExamples = MAROVI_EXAMPLES_DIR;
+const fs::path kExamples = ExampleKeyboardDir();
 
 // A temporary working folder holding a copy of the example keyboard (with an
 // optional other settings line), current for the life of the object, since

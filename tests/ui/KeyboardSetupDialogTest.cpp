@@ -1,6 +1,7 @@
 #include "ui/KeyboardSetupDialog.h"
 
-#include "../keyboard/TestSupport.h"
+#include "MessageLog.h"
+#include "TestFiles.h"
 #include "KeyEditWindow.h"
 #include "platform/InMemoryControls.h"
 #include "platform/InMemoryListView.h"
@@ -115,8 +116,8 @@ TEST(KeyboardSetupDialog, OpensWithPicturesColumnsAndOneHundredFiftyRows)
                                     "上下[カタ]", "ﾀｯﾌﾟ[半角]", "下上[半角]", "上下[半角]"};
     for (const int keyCount : {3, 160}) {
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", KeyboardFile(keyCount));
-        WriteFile("keydef.skb", "0,0,0,0,0,0,0,0,0\r\n");
+        WriteBytes("softKB.skb", KeyboardFile(keyCount));
+        WriteBytes("keydef.skb", "0,0,0,0,0,0,0,0,0\r\n");
         SetupWindow w;
         w.Open();
 
@@ -146,7 +147,7 @@ TEST(KeyboardSetupDialog, OpensWhenAFileIsMissing)
 {
     {
         ScopedWorkDir dir;
-        WriteFile("keydef.skb", "1,1,1,1,1,1,1,1,1\r\n");
+        WriteBytes("keydef.skb", "1,1,1,1,1,1,1,1,1\r\n");
         SetupWindow w;
         w.Open();
         EXPECT_EQ(w.messages.Messages(), std::vector<std::string>{kOpenFailed});
@@ -159,7 +160,7 @@ TEST(KeyboardSetupDialog, OpensWhenAFileIsMissing)
     }
     {
         ScopedWorkDir dir;
-        WriteFile("softKB.skb", KeyboardFile(3));
+        WriteBytes("softKB.skb", KeyboardFile(3));
         SetupWindow w;
         w.Open();
         EXPECT_EQ(w.messages.Messages(), std::vector<std::string>{kLockOpenFailed});
@@ -174,8 +175,8 @@ TEST(KeyboardSetupDialog, OpensWhenAFileIsMissing)
 TEST(KeyboardSetupDialog, EditRunsTheKeyEditorOnTheSelectedRowOnly)
 {
     ScopedWorkDir dir;
-    WriteFile("softKB.skb", KeyboardFile(3));
-    WriteFile("keydef.skb", "0,0,0,0,0,0,0,0,0\r\n1,1,1,0,0,0,0,0,0\r\n");
+    WriteBytes("softKB.skb", KeyboardFile(3));
+    WriteBytes("keydef.skb", "0,0,0,0,0,0,0,0,0\r\n1,1,1,0,0,0,0,0,0\r\n");
     SetupWindow w;
     w.Open();
 
@@ -230,8 +231,8 @@ TEST(KeyboardSetupDialog, EditOkTakesTheTextsAndSaveWritesThem)
     for (const auto& c : cases) {
         ScopedWorkDir dir;
         const std::string original = KeyboardFile(c.keyCount);
-        WriteFile("softKB.skb", original);
-        WriteFile("keydef.skb", "");
+        WriteBytes("softKB.skb", original);
+        WriteBytes("keydef.skb", "");
         SetupWindow w;
         w.Open();
         for (const auto& [row, texts] : c.edits) {
@@ -242,11 +243,11 @@ TEST(KeyboardSetupDialog, EditOkTakesTheTextsAndSaveWritesThem)
         }
         EXPECT_TRUE(w.dialog.Keyboard().IsModified()) << c.name;
         EXPECT_EQ(w.list.RowCount(), 150) << c.name;
-        EXPECT_EQ(ReadFile("softKB.skb"), original) << c.name;
+        EXPECT_EQ(ReadBytes("softKB.skb"), original) << c.name;
 
         EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok) << c.name;
-        EXPECT_EQ(ReadFile("softKB.skb"), KeyboardFile(c.keyCount, c.saved)) << c.name;
-        EXPECT_EQ(ReadFile("softKB.skb.bak"), original) << c.name;
+        EXPECT_EQ(ReadBytes("softKB.skb"), KeyboardFile(c.keyCount, c.saved)) << c.name;
+        EXPECT_EQ(ReadBytes("softKB.skb.bak"), original) << c.name;
         EXPECT_FALSE(fs::exists("new.skb")) << c.name;
         EXPECT_TRUE(w.messages.Messages().empty()) << c.name;
     }
@@ -257,7 +258,7 @@ TEST(KeyboardSetupDialog, SaveOrCancelWithoutAChangeWritesNothing)
     for (const bool save : {true, false}) {
         ScopedWorkDir dir;
         const std::string original = KeyboardFile(3);
-        WriteFile("softKB.skb", original);
+        WriteBytes("softKB.skb", original);
         SetupWindow w;
         w.Open();
         if (save) {
@@ -266,7 +267,7 @@ TEST(KeyboardSetupDialog, SaveOrCancelWithoutAChangeWritesNothing)
             EXPECT_EQ(w.Edit(0, {}), DialogResult::None);
             EXPECT_EQ(w.dialog.OnCancel(), DialogResult::Cancel);
         }
-        EXPECT_EQ(ReadFile("softKB.skb"), original);
+        EXPECT_EQ(ReadBytes("softKB.skb"), original);
         EXPECT_FALSE(fs::exists("softKB.skb.bak"));
         EXPECT_FALSE(fs::exists("new.skb"));
     }
@@ -279,26 +280,26 @@ TEST(KeyboardSetupDialog, ResetCalibrationWritesAtOnceWithTheEditsBeforeIt)
     for (const bool save : {true, false}) {
         ScopedWorkDir dir;
         const std::string original = KeyboardFile(3);
-        WriteFile("softKB.skb", original);
+        WriteBytes("softKB.skb", original);
         SetupWindow w;
         w.Open();
 
         EXPECT_EQ(w.Edit(0, edited), DialogResult::None);
         EXPECT_EQ(w.dialog.OnResetCalibration(), DialogResult::None);
         const std::string reset = KeyboardFile(3, {{0, edited}}, kReference);
-        EXPECT_EQ(ReadFile("softKB.skb"), reset);
-        EXPECT_EQ(ReadFile("softKB.skb.bak"), original);
+        EXPECT_EQ(ReadBytes("softKB.skb"), reset);
+        EXPECT_EQ(ReadBytes("softKB.skb.bak"), original);
         EXPECT_EQ(w.dialog.Keyboard().MeasuredMarks(), w.dialog.Keyboard().ReferenceMarks());
 
         EXPECT_EQ(w.Edit(1, {}), DialogResult::None);
         if (save) {
             // A second write: the backup now holds the reset file.
             EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
-            EXPECT_EQ(ReadFile("softKB.skb"), KeyboardFile(3, {{0, edited}, {1, {}}}, kReference));
-            EXPECT_EQ(ReadFile("softKB.skb.bak"), reset);
+            EXPECT_EQ(ReadBytes("softKB.skb"), KeyboardFile(3, {{0, edited}, {1, {}}}, kReference));
+            EXPECT_EQ(ReadBytes("softKB.skb.bak"), reset);
         } else {
             EXPECT_EQ(w.dialog.OnCancel(), DialogResult::Cancel);
-            EXPECT_EQ(ReadFile("softKB.skb"), reset);
+            EXPECT_EQ(ReadBytes("softKB.skb"), reset);
         }
     }
 }
@@ -307,8 +308,8 @@ TEST(KeyboardSetupDialog, FailedWritesLeaveTheFileAndTheDialogGoing)
 {
     ScopedWorkDir dir;
     const std::string original = KeyboardFile(3);
-    WriteFile("softKB.skb", original);
-    WriteFile("keydef.skb", "");
+    WriteBytes("softKB.skb", original);
+    WriteBytes("keydef.skb", "");
     fs::create_directory("new.skb");  // the writer's temporary file cannot be made
     SetupWindow w;
     w.Open();
@@ -317,5 +318,5 @@ TEST(KeyboardSetupDialog, FailedWritesLeaveTheFileAndTheDialogGoing)
     EXPECT_TRUE(w.dialog.Keyboard().IsModified());
     EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
     EXPECT_EQ(w.messages.Messages(), (std::vector<std::string>{kWriteOpenFailed, kWriteOpenFailed}));
-    EXPECT_EQ(ReadFile("softKB.skb"), original);
+    EXPECT_EQ(ReadBytes("softKB.skb"), original);
 }

@@ -203,7 +203,7 @@ TEST_F(MainDialogTest, KeyboardSetupReloadsTheKeyboardOnlyOnOk)
         std::ofstream("softKB.skb", std::ios::binary | std::ios::trunc) << changed;
     };
     for (DialogResult result : {DialogResult::Cancel, DialogResult::Ok}) {
-        fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / "softKB.skb", "softKB.skb",
+        fs::copy_file(ExampleKeyboardDir() / "softKB.skb", "softKB.skb",
                       fs::copy_options::overwrite_existing);
         MainWindow window;
         window.setupRunner.result = result;

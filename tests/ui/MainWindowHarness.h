@@ -4,6 +4,8 @@
 // current directory while a test runs, with fakes that record what the save
 // dialog, the shell, Keyboard Setup and the page writer were asked.
 
+#include "TestFiles.h"
+
 #include "inkfile/InkFileWriter.h"
 #include "inkgen/InkScript.h"
 #include "platform/InMemoryControls.h"
@@ -46,7 +48,7 @@ protected:
             throw std::runtime_error("mkdtemp failed");
         dir_ = pattern;
         fs::current_path(dir_);
-        fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / "softKB.skb", "softKB.skb");
+        fs::copy_file(ExampleKeyboardDir() / "softKB.skb", "softKB.skb");
     }
     ~WindowTest() override
     {

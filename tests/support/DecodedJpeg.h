@@ -3,7 +3,6 @@
 #include "platform/Raster.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,17 +28,3 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 // Within the tolerance JPEG allows a flat area.
 bool IsNear(RgbColor actual, RgbColor expected, int tolerance = 24);
-
-// A fresh folder, removed with everything in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};

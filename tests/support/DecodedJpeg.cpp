@@ -1,4 +1,4 @@
-#include "ImageTestSupport.h"
+#include "DecodedJpeg.h"
 
 #include <csetjmp>
 #include <cstddef>
@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include <jpeglib.h>
 
@@ -105,17 +104,4 @@ bool IsNear(RgbColor actual, RgbColor expected, int tolerance)
 {
     return std::abs(actual.red - expected.red) <= tolerance && std::abs(actual.green - expected.green) <= tolerance &&
            std::abs(actual.blue - expected.blue) <= tolerance;
-}
-
-TempFolder::TempFolder()
-{
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("marovi-image-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
