@@ -30,22 +30,22 @@ void StoreCorners(CQuadMapping::Point (&corners)[4], const int32_t (&values)[8])
 } // namespace
 
 CQuadMapping::CQuadMapping()
-    : source{}, target{}, sourceSet(false), targetSet(false), s(0.0), t(0.0), traceStream_(stdout)
+    : source_{}, target_{}, sourceSet_(false), targetSet_(false), s_(0.0), t_(0.0), traceStream_(stdout)
 {
 }
 
 void CQuadMapping::SetSource(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                              int32_t x3, int32_t y3)
 {
-    StoreCorners(source, {x0, y0, x1, y1, x2, y2, x3, y3});
-    sourceSet = true;
+    StoreCorners(source_, {x0, y0, x1, y1, x2, y2, x3, y3});
+    sourceSet_ = true;
 }
 
 void CQuadMapping::SetTarget(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                              int32_t x3, int32_t y3)
 {
-    StoreCorners(target, {x0, y0, x1, y1, x2, y2, x3, y3});
-    targetSet = true;
+    StoreCorners(target_, {x0, y0, x1, y1, x2, y2, x3, y3});
+    targetSet_ = true;
 }
 
 // Solves P = (1-s)(1-t)P0 + (1-s)t P1 + s t P2 + s(1-t) P3 for (s, t). Only
@@ -55,13 +55,13 @@ void CQuadMapping::SetTarget(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
 // branches instead of dividing by zero.
 bool CQuadMapping::Invert(int32_t x, int32_t y)
 {
-    if (!sourceSet)
+    if (!sourceSet_)
         return false;
 
-    const Point& p0 = source[0];
-    const Point& p1 = source[1];
-    const Point& p2 = source[2];
-    const Point& p3 = source[3];
+    const Point& p0 = source_[0];
+    const Point& p1 = source_[1];
+    const Point& p2 = source_[2];
+    const Point& p3 = source_[3];
     const Point a{p1.x - p0.x, p1.y - p0.y};
     const Point b{p3.x - p0.x, p3.y - p0.y};
     const Point c{p0.x - p1.x + p2.x - p3.x, p0.y - p1.y + p2.y - p3.y};
@@ -77,41 +77,41 @@ bool CQuadMapping::Invert(int32_t x, int32_t y)
     } else {
         const double disc = qb * qb - 4.0 * qa * qc;
         if (disc < 0.0) {
-            s = 0.0;
-            t = 0.0;
+            s_ = 0.0;
+            t_ = 0.0;
             return false;
         }
         root = (-qb - std::sqrt(disc)) / (2.0 * qa);
     }
-    t = root;
+    t_ = root;
 
-    const double denomX = b.x + t * c.x;
-    const double denomY = b.y + t * c.y;
+    const double denomX = b.x + t_ * c.x;
+    const double denomY = b.y + t_ * c.y;
     if (denomX != 0.0)
-        s = (d.x - t * a.x) / denomX;
+        s_ = (d.x - t_ * a.x) / denomX;
     else if (denomY != 0.0)
-        s = (d.y - t * a.y) / denomY;
+        s_ = (d.y - t_ * a.y) / denomY;
     else
-        s = 0.0;
+        s_ = 0.0;
     return true;
 }
 
 CQuadMapping::IntPoint CQuadMapping::Evaluate() const
 {
-    if (!targetSet)
+    if (!targetSet_)
         return {0, 0};
-    const Point& q0 = target[0];
-    const Point& q1 = target[1];
-    const Point& q2 = target[2];
-    const Point& q3 = target[3];
-    const Point e0{q0.x + t * (q1.x - q0.x), q0.y + t * (q1.y - q0.y)};
-    const Point e1{q3.x + t * (q2.x - q3.x), q3.y + t * (q2.y - q3.y)};
-    return {Truncate(e0.x + s * (e1.x - e0.x)), Truncate(e0.y + s * (e1.y - e0.y))};
+    const Point& q0 = target_[0];
+    const Point& q1 = target_[1];
+    const Point& q2 = target_[2];
+    const Point& q3 = target_[3];
+    const Point e0{q0.x + t_ * (q1.x - q0.x), q0.y + t_ * (q1.y - q0.y)};
+    const Point e1{q3.x + t_ * (q2.x - q3.x), q3.y + t_ * (q2.y - q3.y)};
+    return {Truncate(e0.x + s_ * (e1.x - e0.x)), Truncate(e0.y + s_ * (e1.y - e0.y))};
 }
 
 CQuadMapping::IntPoint CQuadMapping::MapPoint(int32_t x, int32_t y)
 {
-    if (!sourceSet || !targetSet)
+    if (!sourceSet_ || !targetSet_)
         return {0, 0};
 
     if (IsIdentity())
@@ -125,7 +125,7 @@ CQuadMapping::IntPoint CQuadMapping::MapPoint(int32_t x, int32_t y)
 bool CQuadMapping::IsIdentity() const
 {
     for (int i = 0; i < 4; ++i) {
-        if (source[i].x != target[i].x || source[i].y != target[i].y)
+        if (source_[i].x != target_[i].x || source_[i].y != target_[i].y)
             return false;
     }
     return true;
@@ -135,7 +135,7 @@ void CQuadMapping::MapRecords(StrokeSample* records, uint32_t count)
 {
     // A sheet lying where the keyboard expects it leaves every record as it
     // is; the check is made once for the page, not once per sample.
-    if (sourceSet && targetSet && IsIdentity())
+    if (sourceSet_ && targetSet_ && IsIdentity())
         return;
     // End records are mapped too; their coordinates carry no meaning. Results
     // outside the 16-bit range keep their low 16 bits.
@@ -151,7 +151,7 @@ void CQuadMapping::TracePoint(int32_t x, int32_t y)
     const IntPoint mapped = MapPoint(x, y);
     if (traceStream_ == nullptr)
         return;
-    std::fprintf(traceStream_, "Ps = (%d, %d), s = %lf, t = %lf, Pd = (%d, %d)\n", x, y, s, t,
+    std::fprintf(traceStream_, "Ps = (%d, %d), s = %lf, t = %lf, Pd = (%d, %d)\n", x, y, s_, t_,
                  mapped.x, mapped.y);
 }
 

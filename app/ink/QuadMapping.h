@@ -41,22 +41,22 @@ public:
     // The stream is not owned.
     void SetTraceStream(std::FILE* stream) { traceStream_ = stream; }
 
-    const Point* Source() const { return source; }
-    const Point* Target() const { return target; }
-    bool IsSourceSet() const { return sourceSet; }
-    bool IsTargetSet() const { return targetSet; }
-    double S() const { return s; }
-    double T() const { return t; }
+    const Point* Source() const { return source_; }
+    const Point* Target() const { return target_; }
+    bool IsSourceSet() const { return sourceSet_; }
+    bool IsTargetSet() const { return targetSet_; }
+    double S() const { return s_; }
+    double T() const { return t_; }
 
 private:
     // The source quadrilateral is the target: points map onto themselves.
     bool IsIdentity() const;
 
-    Point source[4];
-    Point target[4];
-    bool sourceSet;
-    bool targetSet;
-    double s;
-    double t;
+    Point source_[4];
+    Point target_[4];
+    bool sourceSet_;
+    bool targetSet_;
+    double s_;
+    double t_;
     std::FILE* traceStream_;
 };
