@@ -64,28 +64,6 @@ TEST_F(ConversionRunTest, EveryRowIsOfferedForSavingUnderItsBaseName)
     EXPECT_EQ(window.list.GetItemState(0, IListView::kFocused), 0u);
 }
 
-TEST_F(ConversionRunTest, UnreadableFilesAreMarkedAndSkipped)
-{
-    WriteInkPage("a.ink", u8"type あ\n");
-    std::ofstream("b.ink") << "not ink";
-    WriteInkPage("c.ink", u8"type う\n");
-    MainWindow window;
-    window.dialog.OnDropFiles({Here("a.ink"), Here("b.ink"), Here("c.ink"), Here("missing.ink")});
-    window.saveDialog.answers = {Here("a.html"), Here("c.html")};
-    window.dialog.OnConvert();
-
-    ASSERT_EQ(window.saveDialog.requests.size(), 2u);
-    EXPECT_EQ(window.saveDialog.requests[1].suggestedName, "c.html");
-    EXPECT_EQ(window.Column(1), (Texts{"変換済み", "不正ファイル", "変換済み", "不正ファイル"}));
-    EXPECT_EQ(window.Column(2), (Texts{Here("a.html"), "", Here("c.html"), ""}));
-    const std::string cannotOpen = "内部エラー(DoParse)：ファイルオープンできません";
-    EXPECT_EQ(messages, (Texts{cannotOpen, cannotOpen, kRunFinished}));
-    const RunResults& results = window.dialog.Results();
-    ASSERT_EQ(results.size(), 4u);
-    EXPECT_TRUE(results[0] && !results[1] && results[2] && !results[3]);
-    EXPECT_EQ(window.list.SelectedCount(), 4);
-}
-
 TEST_F(ConversionRunTest, OutcomeOfARowConvertedBefore)
 {
     struct Case {
