@@ -23,3 +23,18 @@ if(MAROVI_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(marovi_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# libFuzzer: the coverage that steers the fuzzer comes from the program's own
+# code, so every target is instrumented; the fuzz targets link
+# marovi_fuzzer_main, libFuzzer's main.
+if(MAROVI_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang" OR NOT CMAKE_C_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "MAROVI_FUZZ needs clang and clang++ (cmake --preset fuzz)")
+  endif()
+  if(NOT MAROVI_SANITIZE)
+    message(FATAL_ERROR "MAROVI_FUZZ needs MAROVI_SANITIZE=ON: a fuzzer without sanitizers finds only crashes")
+  endif()
+  target_compile_options(marovi_options INTERFACE -fsanitize=fuzzer-no-link)
+  add_library(marovi_fuzzer_main INTERFACE)
+  target_link_options(marovi_fuzzer_main INTERFACE -fsanitize=fuzzer)
+endif()

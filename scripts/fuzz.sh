@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets (preset fuzz: clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for SECONDS (default 30), one job
 # at a time at low priority. Seeds are made from the example pages and
-# keyboard; what the fuzzers find is kept in build-fuzz/fuzz-corpus and grows
+# keyboard (scripts/fuzz-seeds.sh); an input worth keeping goes into
+# fuzz/seeds/{ink,softkb,keydef}/, where the sanitizer build replays it as a
+# test. What the fuzzers find is kept in build-fuzz/fuzz-corpus and grows
 # from run to run. Exits non-zero when a target found a crash or a violated
 # property; the input is then in build-fuzz/fuzz-artifacts/TARGET/.
 #
@@ -14,7 +16,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" clang libclang-rt-14-dev
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" clang
+# libFuzzer and the sanitizer runtimes come with the clang release installed.
+clang_major=$(clang -dumpversion | cut -d. -f1)
+marovi_need_packages "libclang-rt-$clang_major-dev"
 
 seconds=${1:-30}
 shift || true
@@ -25,22 +30,13 @@ targets=("$@")
 root=$PWD
 build=$root/build-fuzz
 cmake --preset fuzz >/dev/null
-nice cmake --build --preset fuzz -j 2 --target inkgen "${targets[@]}" >"$build/fuzz-build.log" 2>&1 ||
+nice cmake --build --preset fuzz -j 2 --target fuzz_seeds "${targets[@]}" >"$build/fuzz-build.log" 2>&1 ||
   { tail -n 40 "$build/fuzz-build.log" >&2; exit 1; }
 
 bin=$build/bin
+# Made by the build (scripts/fuzz-seeds.sh), the same seeds the sanitizer
+# build replays as tests.
 seeds=$build/fuzz-seeds
-rm -rf "$seeds"
-mkdir -p "$seeds/ink" "$seeds/softkb" "$seeds/keydef"
-for script in examples/*.ink.txt fuzz/seeds/*.ink.txt; do
-  name=$(basename "$script" .ink.txt)
-  "$bin/inkgen" --keyboard examples/softKB.skb "$script" "$seeds/ink/$name.ink" >/dev/null
-done
-cp examples/softKB.skb "$seeds/softkb/full.skb"
-head -n 12 examples/softKB.skb >"$seeds/softkb/short.skb"
-grep -av -m 6 '^#' examples/softKB.skb | tr -d '\r' >"$seeds/softkb/lf.skb"
-cp examples/keydef.skb "$seeds/keydef/full.skb"
-head -n 3 examples/keydef.skb >"$seeds/keydef/short.skb"
 
 status=0
 summary=()
@@ -70,13 +66,21 @@ for target in "${targets[@]}"; do
       -print_final_stats=1 -artifact_prefix="$artifacts/" "${args[@]}" "$corpus" "$seeds/$seed" \
       >/dev/null 2>&1) || rc=$?
   log=$logs/fuzz-0.log
-  last=$(grep -E '^#[0-9]+' "$log" | tail -n 1 || true)
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  # The log is read once into a variable; a fuzzer that wrote none failed.
+  if [ -r "$log" ]; then
+    text=$(<"$log")
+  else
+    text=""
+    rc=1
+    echo "   FAILED: $target wrote no log ($log)" >&2
+  fi
+  last=$(grep -E '^#[0-9]+' <<<"$text" | tail -n 1 || true)
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' <<<"$text" | tail -n 1 || true)
   echo "   ${last:-no progress line}"
-  if [ $rc -ne 0 ] || grep -qE 'ERROR: (libFuzzer|AddressSanitizer|LeakSanitizer)|runtime error|fuzz property violated' "$log"; then
+  if [ "$rc" -ne 0 ] || grep -qE 'ERROR: (libFuzzer|AddressSanitizer|LeakSanitizer)|runtime error|fuzz property violated' <<<"$text"; then
     status=1
     echo "   FAILED: see $log and $artifacts" >&2
-    grep -E 'ERROR|runtime error|fuzz property violated|Test unit written' "$log" | head -n 5 >&2 || true
+    grep -E 'ERROR|runtime error|fuzz property violated|Test unit written' <<<"$text" | head -n 5 >&2 || true
   fi
   summary+=("$target execs=${execs:-?} $(echo "$last" | grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9/]+[a-zA-Z]*' || true)")
 done
