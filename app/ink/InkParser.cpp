@@ -124,9 +124,8 @@ bool CInkParser::DoParse()
         while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &colour)}) {
             const InkStrokePoint* p = points.get();
             const auto count = static_cast<std::size_t>(std::max(pointCount, 0));
-            // The stroke's records are written where they stay: a record put
-            // together field by field and then copied is read back before its
-            // pieces have reached memory, a stall per sample.
+            // The stroke's records are written field by field where they stay,
+            // never put together elsewhere and copied.
             const std::size_t first = written;
             written += count + 1;
             if (written > records_.size())
