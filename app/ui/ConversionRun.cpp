@@ -1,6 +1,7 @@
 #include "ui/ConversionRun.h"
 
 #include "ink/InkParser.h"
+#include "keyboard/HtmlConversion.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
 #include "platform/CurrentDirectory.h"
@@ -8,7 +9,10 @@
 #include "platform/MessageBox.h"
 #include "ui/MainDialog.h"
 
+#include <cerrno>
 #include <cstddef>
+#include <exception>
+#include <new>
 #include <optional>
 
 namespace {
@@ -66,39 +70,29 @@ void SavePage(IListView& view, int row, CPageStrokes& page, const std::string& i
     }
 }
 
-}  // namespace
-
-bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
+void MarkUnreadable(IListView& view, int row)
 {
-    return page.ConvertToHtml(htmlPath, inkBaseName);
+    SetStatus(view, row, kUnreadable);
+    view.SetItemText(row, CInkFileList::kHtmlColumn, "");
 }
 
-void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
+// Reads, recognises and saves one row, appending its entry to `results`.
+// Whatever fails (running out of memory included) marks the row by the phase
+// it failed in, after a message, and leaves the rest of the run to go on.
+// `source` becomes the row's keyboard once its page is built.
+void ConvertRow(IListView& view, int row, const CKeyboardDef*& source, CQuadMapping* mapping,
+                ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
 {
-    IListView& view = list.View();
-    // Modal dialogs keep the list from changing while the run goes on.
-    const int rowCount = view.RowCount();
-    if (list.HintShown() || rowCount == 0) {
-        ShowMessage(kNothingToConvert);
-        return;
-    }
-
-    results.clear();
-    const CKeyboardDef* source = &keyboard;
-    for (int row = 0; row < rowCount; ++row) {
-        // Rows stay selected, so after the run every processed row is.
-        constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
-        view.SetItemState(row, kCurrent, kCurrent);
-
+    const std::size_t entries = results.size();
+    bool reading = true;
+    try {
         const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
         CInkParser parser;
         parser.SetPath(inkPath);
         if (!parser.DoParse()) {
-            SetStatus(view, row, kUnreadable);
-            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+            MarkUnreadable(view, row);
             results.push_back(nullptr);
-            continue;
+            return;
         }
 
         // Building the page recognises a calibration at its start, which
@@ -108,9 +102,68 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         CPageStrokes& page = *results.back();
         source = &page.Keyboard();
 
+        reading = false;
         SavePage(view, row, page, inkPath, saveDialog, writePage);
+    } catch (const std::exception& error) {
+        const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
+        if (reading) {
+            ShowMessage(CInkParser::kReadFailedMessage, MessageIcon::Exclamation, reason);
+            MarkUnreadable(view, row);
+        } else {
+            ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, reason);
+            SetStatus(view, row, kWriteFailed);
+            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+        }
+        if (results.size() == entries)
+            results.push_back(nullptr);
     }
-    ShowMessage(kRunFinished);
+}
+
+}  // namespace
+
+bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
+{
+    return page.ConvertToHtml(htmlPath, inkBaseName);
+}
+
+void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                   IConversionObserver* observer)
+{
+    IListView& view = list.View();
+    // Modal dialogs keep the list from changing while the run goes on.
+    const int rowCount = view.RowCount();
+    if (list.HintShown() || rowCount == 0) {
+        ShowMessage(kNothingToConvert);
+        return;
+    }
+    // An empty, damaged or cut keyboard file reads as one without keys; every
+    // stroke would become a picture and all text would be lost.
+    if (keyboard.KeyCount() == 0) {
+        ShowMessage(CKeyboardDef::kCannotOpenMessage);
+        return;
+    }
+
+    results.clear();
+    // Entry i for row i: with room for all, a failed row's null entry can
+    // always be appended.
+    results.reserve(static_cast<std::size_t>(rowCount));
+    const CKeyboardDef* source = &keyboard;
+    int pagesWritten = 0;
+    for (int row = 0; row < rowCount; ++row) {
+        // Rows stay selected, so after the run every processed row is.
+        constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
+        view.SetItemState(row, kCurrent, kCurrent);
+        if (observer)
+            observer->RowStarted(row, rowCount);
+        ConvertRow(view, row, source, mapping, saveDialog, writePage, results);
+        if (view.GetItemText(row, CInkFileList::kStatusColumn) == kConverted)
+            ++pagesWritten;
+        if (observer)
+            observer->RowFinished(row);
+    }
+    if (!observer || observer->WantsClosingMessage(pagesWritten))
+        ShowMessage(kRunFinished);
 }
 
 std::string InkBaseName(const std::string& path, char separator)
