@@ -193,22 +193,24 @@ private:
         std::fflush(stderr);
     }
 
+    // Blanks rather than a terminal control sequence clear the line: every
+    // console takes them.
     void DrawProgress()
     {
         if (progress_.empty())
             return;
-        Print(stderr, "\r\033[K" + progress_);
+        Print(stderr, "\r" + progress_);
         std::fflush(stderr);
-        progressShown_ = true;
+        shownWidth_ = progress_.size();
     }
 
     void ClearProgress()
     {
-        if (!progressShown_)
+        if (shownWidth_ == 0)
             return;
-        Print(stderr, "\r\033[K");
+        Print(stderr, "\r" + std::string(shownWidth_, ' ') + "\r");
         std::fflush(stderr);
-        progressShown_ = false;
+        shownWidth_ = 0;
     }
 
     const IListView& list_;
@@ -218,7 +220,8 @@ private:
     std::string currentInk_;
     std::string reasonSubject_;
     std::string progress_;
-    bool progressShown_ = false;
+    // Bytes of the progress line on the screen, 0 when none is.
+    std::size_t shownWidth_ = 0;
     bool allConverted_ = true;
 };
 
