@@ -29,7 +29,11 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #ifndef MAROVI_VERSION
 #define MAROVI_VERSION "unknown"
@@ -76,6 +80,15 @@ std::string NativePath(std::string path)
     if (PathSeparator() != '/')
         std::replace(path.begin(), path.end(), '/', PathSeparator());
     return path;
+}
+
+bool StderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
 }
 
 bool Exists(const std::string& path)
@@ -367,7 +380,7 @@ int Convert(ConvertOptions options)
 
     CInMemoryWindowFrame frame;
     CInMemoryListView list;
-    CRunReport report(list, inkFiles, isatty(fileno(stderr)) != 0);
+    CRunReport report(list, inkFiles, StderrIsTerminal());
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
