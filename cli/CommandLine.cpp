@@ -7,7 +7,7 @@
 
 namespace {
 
-enum class Option { KeyboardDir, Output, OutputDir, Force, Verbose, Help, Version };
+enum class Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Help, Version };
 
 struct OptionName {
     char shortName;  // 0: long form only
@@ -22,6 +22,7 @@ constexpr OptionName kOptions[] = {
     {'d', "output-dir", Option::OutputDir, true},
     {'f', "force", Option::Force, false},
     {'v', "verbose", Option::Verbose, false},
+    {0, "utf8", Option::Utf8, false},
     {'h', "help", Option::Help, false},
     {0, "version", Option::Version, false},
 };
@@ -61,6 +62,9 @@ void Apply(ConvertOptions& options, Option option, const std::string& value)
         break;
     case Option::Verbose:
         options.verbose = true;
+        break;
+    case Option::Utf8:
+        options.utf8 = true;
         break;
     case Option::Help:
         options.help = true;
@@ -152,7 +156,7 @@ std::string HelpText()
 {
     // Shift_JIS like every text of the program; shown as UTF-8.
     return SjisToUtf8(
-        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] INKFILE...\n"
+        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] INKFILE...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
         "files are listed in path order and each page is recognised with the\n"
         "keyboard of softKB.skb, a calibration page carrying over to the pages after it.\n"
@@ -160,26 +164,34 @@ std::string HelpText()
         "  -k, --keyboard-dir DIR  folder of softKB.skb and keydef.skb (default: the\n"
         "                          current directory); the converter works there, so a\n"
         "                          calibration page rewrites DIR/softKB.skb\n"
-        "  -o, --output FILE       write the page to FILE (one ink file only)\n"
+        "  -o, --output FILE       write the page to FILE (one ink file only; its\n"
+        "                          folder must exist)\n"
         "  -d, --output-dir DIR    write each page to DIR/<name>.html, <name> being the\n"
         "                          ink file's name without its extension (default: the\n"
-        "                          current directory)\n"
-        "  -f, --force             overwrite existing HTML files; without it an existing\n"
+        "                          current directory); DIR is made when missing\n"
+        "  -f, --force             overwrite existing HTML files, removing the pictures\n"
+        "                          of their earlier version; without it an existing\n"
         "                          file is left alone and its page counts as cancelled\n"
+        "      --utf8              write the pages in UTF-8 (default: Shift_JIS)\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"
         "\n"
         "Paths are taken relative to the folder the command runs in, whatever -k says.\n"
+        "Two ink files of one name that go to one page: the first is written, the\n"
+        "second is not (cancelled), with or without -f.\n"
         "\n"
-        "stdout: one line per ink file, in list order: the ink file's full path, its\n"
-        "status and the HTML file written, separated by tabs. The status is one of\n"
-        "変換済み (converted), 変換エラー (writing failed), キャンセル (not written)\n"
-        "and 不正ファイル (not an ink file).\n"
-        "stderr: every message Marovi would show in a box, after \"Marovi: \".\n"
+        "stdout: one line per ink file, in list order, as each one finishes: the ink\n"
+        "file's full path, its status and the HTML file written, separated by tabs.\n"
+        "The status is one of 変換済み (converted), 変換エラー (writing failed),\n"
+        "キャンセル (not written) and 不正ファイル (not an ink file, or too large).\n"
+        "stderr: after \"marovi-convert: \", the ink file a message is about, the\n"
+        "message Marovi would show in a box and, in brackets, the system's reason.\n"
+        "On a terminal, a batch shows its progress there too.\n"
         "\n"
         "Exit status: 0 when every page was converted, 1 when any was not, 2 for a\n"
-        "usage error or an unreadable softKB.skb.\n");
+        "usage error, an output folder that cannot be used, or a softKB.skb that\n"
+        "cannot be read or has no keys.\n");
 }
 
 std::string AbsolutePath(const std::string& path, const std::string& base)

@@ -13,6 +13,7 @@ struct ConvertOptions {
     std::optional<std::string> outputDir;   // -d
     bool force = false;
     bool verbose = false;
+    bool utf8 = false;  // pages in UTF-8 instead of Shift_JIS
     bool help = false;
     bool version = false;
     std::vector<std::string> inkFiles;

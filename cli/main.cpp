@@ -13,16 +13,28 @@
 #include "platform/SaveFileDialog.h"
 #include "platform/Shell.h"
 #include "platform/TextEncoding.h"
+#include "keyboard/HtmlConversion.h"
+#include "keyboard/PageStrokes.h"
+#include "ui/InkFileList.h"
 #include "ui/KeyboardSetupDialog.h"
 #include "ui/MainDialog.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #ifndef MAROVI_VERSION
 #define MAROVI_VERSION "unknown"
@@ -30,9 +42,13 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int kAllConverted = 0;
 constexpr int kSomeNotConverted = 1;
 constexpr int kUsageOrSetupError = 2;
+
+constexpr char kProgram[] = "marovi-convert: ";
 
 void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
@@ -47,40 +63,255 @@ std::string PathForDisplay(const std::string& path)
 #endif
 }
 
+// The system's reason for errno `error`, UTF-8.
+std::string Reason(int error)
+{
+#ifdef _WIN32
+    return SjisToUtf8(std::strerror(error));
+#else
+    return std::strerror(error);
+#endif
+}
+
+// Windows takes "/" in paths, but the page writer finds the folder of a
+// picture by the last backslash; every path is written the Windows way before
+// use. A "/" is never the second byte of a Shift_JIS character.
+std::string NativePath(std::string path)
+{
+    if (PathSeparator() != '/')
+        std::replace(path.begin(), path.end(), '/', PathSeparator());
+    return path;
+}
+
+bool StderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 bool Exists(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::exists(std::filesystem::path(path), error);
+    return fs::exists(fs::path(path), error);
 }
 
 bool IsDirectory(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::is_directory(std::filesystem::path(path), error);
+    return fs::is_directory(fs::path(path), error);
 }
 
+// `name` in the folder as the user gave it (nothing: the current directory).
+std::string InFolder(const std::optional<std::string>& folder, const std::string& name)
+{
+    if (!folder || folder->empty())
+        return name;
+    const char last = folder->back();
+    return last == '/' || last == PathSeparator() ? *folder + name : *folder + PathSeparator() + name;
+}
+
+// Where the run stands, for the terminal: which ink file is being converted
+// (messages about it name it as the user gave it), the one-line progress on
+// a terminal, and the status line of each file as it finishes.
+class CRunReport : public IConversionObserver {
+public:
+    CRunReport(const IListView& list, std::vector<std::pair<std::string, std::string>> givenPaths, bool showProgress)
+        : list_(list), givenPaths_(std::move(givenPaths)), showProgress_(showProgress)
+    {
+    }
+
+    // The ink file being converted as the user gave it; empty between files.
+    const std::string& CurrentInk() const { return currentInk_; }
+
+    // Messages shown outside any file take this as the subject of their
+    // reason (the keyboard file while it is read).
+    void SetReasonSubject(std::string subject) { reasonSubject_ = std::move(subject); }
+
+    // A message of the program (Shift_JIS) with the system's reason for
+    // errno `systemError`, if any.
+    void Message(const std::string& sjisText, int systemError)
+    {
+        std::string reason;
+        if (systemError != 0) {
+            if (currentInk_.empty() && !reasonSubject_.empty())
+                reason = PathForDisplay(reasonSubject_) + ": ";
+            reason += Reason(systemError);
+        }
+        Message(sjisText, reason);
+    }
+
+    // The same with a reason of the converter's own, UTF-8.
+    void Message(const std::string& sjisText, const std::string& reason)
+    {
+        std::string line = kProgram;
+        if (!currentInk_.empty())
+            line += PathForDisplay(currentInk_) + ": ";
+        line += SjisToUtf8(sjisText);
+        if (!reason.empty())
+            line += " (" + reason + ")";
+        Say(line);
+    }
+
+    // A line of the program's own, UTF-8, about the current file if any.
+    void Note(const std::string& text)
+    {
+        Say(kProgram + (currentInk_.empty() ? std::string() : PathForDisplay(currentInk_) + ": ") + text);
+    }
+
+    void RowStarted(int row, int rowCount) override
+    {
+        currentInk_ = GivenPath(list_.GetItemText(row, CInkFileList::kPathColumn));
+        if (showProgress_ && rowCount > 1) {
+            progress_ = "[" + std::to_string(row + 1) + "/" + std::to_string(rowCount) + "] " +
+                        PathForDisplay(currentInk_);
+            DrawProgress();
+        }
+    }
+
+    void RowFinished(int row) override
+    {
+        ClearProgress();
+        progress_.clear();
+        currentInk_.clear();
+        const std::string status = list_.GetItemText(row, CInkFileList::kStatusColumn);
+        if (status != CInkFileList::kConverted)
+            allConverted_ = false;
+        Print(stdout, PathForDisplay(list_.GetItemText(row, CInkFileList::kPathColumn)) + "\t" + SjisToUtf8(status) +
+                          "\t" + PathForDisplay(list_.GetItemText(row, CInkFileList::kHtmlColumn)) + "\n");
+        std::fflush(stdout);
+    }
+
+    // A run that wrote nothing has nothing to announce.
+    bool WantsClosingMessage(int pagesWritten) override { return pagesWritten > 0; }
+
+    bool AllConverted() const { return allConverted_; }
+
+private:
+    std::string GivenPath(const std::string& listed) const
+    {
+        for (const auto& [absolute, given] : givenPaths_) {
+            if (absolute == listed)
+                return given;
+        }
+        return listed;
+    }
+
+    void Say(const std::string& line)
+    {
+        ClearProgress();
+        Print(stderr, line + "\n");
+        DrawProgress();
+        std::fflush(stderr);
+    }
+
+    // Blanks rather than a terminal control sequence clear the line: every
+    // console takes them.
+    void DrawProgress()
+    {
+        if (progress_.empty())
+            return;
+        Print(stderr, "\r" + progress_);
+        std::fflush(stderr);
+        shownWidth_ = progress_.size();
+    }
+
+    void ClearProgress()
+    {
+        if (shownWidth_ == 0)
+            return;
+        Print(stderr, "\r" + std::string(shownWidth_, ' ') + "\r");
+        std::fflush(stderr);
+        shownWidth_ = 0;
+    }
+
+    const IListView& list_;
+    // (path as listed, path as given) for every ink file.
+    std::vector<std::pair<std::string, std::string>> givenPaths_;
+    bool showProgress_;
+    std::string currentInk_;
+    std::string reasonSubject_;
+    std::string progress_;
+    // Bytes of the progress line on the screen, 0 when none is.
+    std::size_t shownWidth_ = 0;
+    bool allConverted_ = true;
+};
+
 // Answers as the user would: with the output file, or the suggested name in
-// the output folder. An existing file is declined unless overwriting was
-// asked for, as if the overwrite prompt had been answered no.
+// the output folder. An existing page is declined unless overwriting was
+// asked for, as if the overwrite prompt had been answered no; a page this run
+// has already written is never written again, whatever -f says.
 class CCommandLineSaveDialog : public ISaveFileDialog {
 public:
-    CCommandLineSaveDialog(std::optional<std::string> outputFile, std::string outputDir, bool force)
-        : outputFile_(std::move(outputFile)), outputDir_(std::move(outputDir)), force_(force)
+    CCommandLineSaveDialog(const ConvertOptions& given, std::optional<std::string> outputFile, std::string outputDir,
+                           CRunReport& report)
+        : given_(given), outputFile_(std::move(outputFile)), outputDir_(std::move(outputDir)), report_(report)
     {
     }
 
     std::optional<std::string> Ask(const SaveFileRequest& request) override
     {
         const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(request.suggestedName, outputDir_);
-        if (!force_ && request.overwritePrompt && Exists(path))
-            return std::nullopt;
+        const std::string shown =
+            PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, request.suggestedName));
+        const std::string key = fs::path(path).lexically_normal().string();
+        for (const auto& [page, ink] : written_) {
+            if (page == key) {
+                report_.Note(shown + " is the page of " + PathForDisplay(ink) +
+                             " in this run and is not written again");
+                return std::nullopt;
+            }
+        }
+        if (request.overwritePrompt && Exists(path)) {
+            if (!given_.force) {
+                report_.Note(shown + " exists; -f overwrites it");
+                return std::nullopt;
+            }
+            RemoveOldPictures(path, InkBaseOf(request));
+        }
+        written_.emplace_back(key, report_.CurrentInk());
         return path;
     }
 
 private:
+    static std::string InkBaseOf(const SaveFileRequest& request)
+    {
+        const std::string& name = request.suggestedName;
+        const std::string& extension = request.defaultExtension;
+        const bool suffixed = name.size() >= extension.size() &&
+                              name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+        return suffixed ? name.substr(0, name.size() - extension.size()) : name;
+    }
+
+    // The pictures of an earlier version of the page, "<inkBase>.<n>.JPG" in
+    // its own picture folder: a shorter new version would leave the later
+    // ones behind. Nothing else in the folder is touched.
+    static void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase)
+    {
+        std::error_code error;
+        const std::string prefix = inkBase + ".";
+        const std::string suffix = ".JPG";
+        for (const auto& entry : fs::directory_iterator(fs::path(PictureDirectoryFor(htmlPath)), error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+            if (number.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::error_code ignored;
+            fs::remove(entry.path(), ignored);
+        }
+    }
+
+    const ConvertOptions& given_;
     std::optional<std::string> outputFile_;
     std::string outputDir_;
-    bool force_;
+    CRunReport& report_;
+    // (page path, ink file as given) for each page handed out in this run.
+    std::vector<std::pair<std::string, std::string>> written_;
 };
 
 // Nothing is opened and Keyboard Setup never runs without a window.
@@ -96,40 +327,69 @@ public:
 
 int UsageFailure(const std::string& problem)
 {
-    Print(stderr, "marovi-convert: " + problem +
-                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] INKFILE...\n"
+    Print(stderr, kProgram + problem +
+                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] INKFILE...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
 }
 
-int Convert(const ConvertOptions& options)
+int SetupFailure(const std::string& problem)
 {
+    Print(stderr, kProgram + problem + "\n");
+    return kUsageOrSetupError;
+}
+
+int Convert(ConvertOptions options)
+{
+    for (std::string& file : options.inkFiles)
+        file = NativePath(file);
+    if (options.outputFile)
+        options.outputFile = NativePath(*options.outputFile);
+    if (options.outputDir)
+        options.outputDir = NativePath(*options.outputDir);
+    options.keyboardDir = NativePath(options.keyboardDir);
+
     // Every path of the command line is taken from where the command runs,
     // before the keyboard folder becomes the current directory.
     const std::string startDir = GetCurrentDir();
     if (startDir.empty())
         return UsageFailure("cannot determine the current directory");
-    std::vector<std::string> inkFiles;
+    std::vector<std::pair<std::string, std::string>> inkFiles;
     for (const std::string& file : options.inkFiles)
-        inkFiles.push_back(AbsolutePath(file, startDir));
+        inkFiles.emplace_back(AbsolutePath(file, startDir), file);
     std::optional<std::string> outputFile;
-    if (options.outputFile)
+    if (options.outputFile) {
         outputFile = AbsolutePath(*options.outputFile, startDir);
+        const std::string folder = fs::path(*outputFile).parent_path().string();
+        if (!IsDirectory(folder)) {
+            const std::string givenFolder = fs::path(*options.outputFile).parent_path().string();
+            return SetupFailure(PathForDisplay(givenFolder) + ": no such folder for " +
+                                PathForDisplay(*options.outputFile));
+        }
+    }
     const std::string outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
-    if (!outputFile && !IsDirectory(outputDir))
-        return UsageFailure(PathForDisplay(outputDir) + ": not a directory");
+    if (!outputFile && !IsDirectory(outputDir)) {
+        std::error_code error;
+        fs::create_directories(fs::path(outputDir), error);
+        if (error || !IsDirectory(outputDir)) {
+            const std::string why = error ? Reason(error.value()) : "not a folder";
+            return UsageFailure(PathForDisplay(*options.outputDir) + ": cannot make the output folder: " + why);
+        }
+    }
     if (!options.keyboardDir.empty() && !SetCurrentDir(AbsolutePath(options.keyboardDir, startDir)))
         return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
 
-    const ScopedMessageSink messages([](const std::string& text, MessageIcon) {
-        Print(stderr, "Marovi: " + SjisToUtf8(text) + "\n");
-        std::fflush(stderr);
-    });
-
     CInMemoryWindowFrame frame;
     CInMemoryListView list;
+    CRunReport report(list, inkFiles, StderrIsTerminal());
+    const std::string keyboardFile = InFolder(
+        options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
+    report.SetReasonSubject(keyboardFile);
+    const ScopedMessageSink messages(
+        [&report](const std::string& text, MessageIcon) { report.Message(text, ShownSystemError()); });
+
     CInMemoryButton exit, help, convert, keySetup, remove;
-    CCommandLineSaveDialog saveDialog(outputFile, outputDir, options.force);
+    CCommandLineSaveDialog saveDialog(options, outputFile, outputDir, report);
     CNoShell shell;
     CNoKeyboardSetup keyboardSetup;
     MainDialogControls controls;
@@ -144,25 +404,30 @@ int Convert(const ConvertOptions& options)
     controls.shell = &shell;
     controls.keyboardSetup = &keyboardSetup;
 
-    CMainDialog dialog;
+    const PageEncoding encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
+    CMainDialog dialog([encoding](CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
+        return page.ConvertToHtml(htmlPath, inkBaseName, encoding);
+    });
     dialog.SetTraceStream(options.verbose ? stderr : nullptr);
+    dialog.SetConversionObserver(&report);
     dialog.OnInitDialog(controls);
     if (!dialog.KeyboardLoaded())
         return kUsageOrSetupError;
-
-    dialog.OnDropFiles(inkFiles);
-    dialog.OnConvert();
-
-    int result = kAllConverted;
-    for (int row = 0; row < list.RowCount(); ++row) {
-        const std::string status = list.GetItemText(row, CInkFileList::kStatusColumn);
-        if (status != CInkFileList::kConverted)
-            result = kSomeNotConverted;
-        Print(stdout, PathForDisplay(list.GetItemText(row, CInkFileList::kPathColumn)) + "\t" + SjisToUtf8(status) +
-                          "\t" + PathForDisplay(list.GetItemText(row, CInkFileList::kHtmlColumn)) + "\n");
+    // An empty, damaged or cut softKB.skb reads without keys: every stroke
+    // would become a picture and the text would be lost.
+    if (dialog.Keyboard().KeyCount() == 0) {
+        report.Message(CKeyboardDef::kCannotOpenMessage, "no key could be read from " + PathForDisplay(keyboardFile));
+        return kUsageOrSetupError;
     }
+    report.SetReasonSubject("");
+
+    std::vector<std::string> listed;
+    for (const auto& file : inkFiles)
+        listed.push_back(file.first);
+    dialog.OnDropFiles(listed);
+    dialog.OnConvert();
     dialog.OnDestroy();
-    return result;
+    return report.AllConverted() ? kAllConverted : kSomeNotConverted;
 }
 
 }  // namespace
@@ -171,7 +436,7 @@ int main(int argc, char** argv)
 {
     KeepFreedMemoryForReuse();
     try {
-        const ConvertOptions options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        ConvertOptions options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
             Print(stdout, HelpText());
             return 0;
@@ -180,7 +445,7 @@ int main(int argc, char** argv)
             Print(stdout, std::string("marovi-convert ") + MAROVI_VERSION + "\n");
             return 0;
         }
-        return Convert(options);
+        return Convert(std::move(options));
     } catch (const UsageError& error) {
         return UsageFailure(error.what());
     } catch (const std::exception& error) {

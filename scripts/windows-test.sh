@@ -300,7 +300,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/bin" "$work/pages/keyboard" "$work/linux/keyboard" "$work/wine-convert/keyboard" "$work/run" \
-  "$work/walk"
+  "$work/walk" "$work/wine-slash/keyboard"
 cc -O2 -o "$work/bin/xdnd-drop" tests/platform/win32/xdnd_drop.c -lX11
 
 # The example pages, made once with the Linux inkgen and converted by both
@@ -312,13 +312,14 @@ for script in examples/*.ink.txt; do
     "$work/pages/$(basename "$script" .txt)"
 done
 pages=$(cd "$work/pages" && ls ./*.ink)
-for dir in linux wine-convert; do
+for dir in linux wine-convert wine-slash; do
   cp examples/softKB.skb examples/keydef.skb "$work/$dir/keyboard/"
   cp "$work"/pages/*.ink "$work/$dir/"
 done
 echo "== the example pages converted by the Linux build"
 (cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . $pages)
 cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-convert/"
+cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-slash/"
 cp "$bin/Marovi.exe" "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
 cp examples/softKB.skb examples/keydef.skb "$work"/pages/*.ink "$work/run/"
 
@@ -362,5 +363,22 @@ compare_pages() {
     "$n pictures equal pixel for pixel, $identical of them byte for byte"
 }
 compare_pages "marovi-convert.exe" "$work/wine-convert" "$work/linux"
+
+# Paths given with "/" on Windows: the pages go into a folder that does not
+# exist yet, and every picture link must resolve from the page's folder. The
+# Wine prefix is ready from the run above; a console program needs no screen.
+(cd "$work/wine-slash" && timeout 120 wine marovi-convert.exe --force -k keyboard -d sub/pages/ $pages \
+  >/dev/null 2>"$work/wine-slash.log") || { cat "$work/wine-slash.log"; fail "marovi-convert.exe -d sub/pages/ failed"; }
+slash_pages=0 slash_links=0
+for html in "$work"/wine-slash/sub/pages/*.html; do
+  slash_pages=$((slash_pages + 1))
+  for src in $(grep -ao '<img src="[^"]*"' "$html" | sed -e 's/^<img src="//' -e 's/"$//'); do
+    [ -f "$(dirname "$html")/$src" ] ||
+      fail "marovi-convert.exe -d sub/pages/: $(basename "$html") shows $src, which is not there"
+    slash_links=$((slash_links + 1))
+  done
+done
+[ "$slash_links" -gt 0 ] || fail "marovi-convert.exe -d sub/pages/: no picture links in $slash_pages pages"
+echo "marovi-convert.exe -d sub/pages/: $slash_pages pages, all $slash_links picture links resolve"
 compare_pages "Marovi.exe" "$work/walk" "$work/linux"
 echo "time: windows-test $(elapsed "$started")"

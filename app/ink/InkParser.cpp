@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -16,7 +17,7 @@ using InkSamples = std::vector<InkSample, DefaultInitAllocator<InkSample>>;
 const char kNoPath[] = "内部エラー：DoParse();";
 const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";
 const char kBadHeader[] = "内部エラー(DoParse)：インクファイルのヘッダーが異常です";
-const char kReadFailed[] = "内部エラー(DoParse)：インクファイル読み込み失敗";
+const char* const kReadFailed = CInkParser::kReadFailedMessage;
 
 struct InkFileCloser {
     // The file was only read: a failing close cannot lose anything.
@@ -41,20 +42,24 @@ struct StrokeCursor {
     StrokeCursor& operator=(const StrokeCursor&) = delete;
 };
 
-bool Fail(const char* message)
+bool Fail(const char* message, int systemError = 0)
 {
-    ShowMessage(message, MessageIcon::Exclamation);
+    ShowMessage(message, MessageIcon::Exclamation, systemError);
     return false;
 }
 
 // Reads all samples of the file and turns the page upright. Returns the
-// message for the user, or nullptr. The file is closed on every path before
-// this returns; std::bad_alloc passes through.
-const char* ReadSamples(const std::string& path, InkSamples& samples)
+// message for the user, or nullptr; `openError` is the system's reason when
+// the file could not be opened. The file is closed on every path before this
+// returns; std::bad_alloc passes through.
+const char* ReadSamples(const std::string& path, InkSamples& samples, int& openError)
 {
+    errno = 0;
     InkFile file(ZEL640_Open(path.c_str()));
-    if (!file)
+    if (!file) {
+        openError = errno;
         return kCannotOpen;
+    }
     InkFileHeader header{};
     if (ZEL640_GetHeader(&header, file.get()) != 1)
         return kBadHeader;
@@ -107,8 +112,9 @@ bool CInkParser::DoParse()
 
     try {
         InkSamples samples;
-        if (const char* error = ReadSamples(path_, samples))
-            return Fail(error);
+        int openError = 0;
+        if (const char* error = ReadSamples(path_, samples, openError))
+            return Fail(error, openError);
         const size_t needed = CollapseBreaks(samples);
 
         records_ = {};
@@ -148,7 +154,7 @@ bool CInkParser::DoParse()
         records_.resize(written);
     } catch (const std::bad_alloc&) {
         records_.clear();
-        return Fail(kReadFailed);
+        return Fail(kReadFailed, ENOMEM);
     }
     recordCount_ = static_cast<uint32_t>(records_.size());
     return true;

@@ -17,6 +17,9 @@ class CInkParser {
 public:
     // Records the store holds at least, one per pen sample plus one per stroke.
     static constexpr uint32_t kMinimumCapacity = 300000;
+    // Shown when the samples cannot be read, or the memory to hold them is
+    // not there.
+    static constexpr char kReadFailedMessage[] = "内部エラー(DoParse)：インクファイル読み込み失敗";
 
     CInkParser() = default;
     virtual ~CInkParser() = default;

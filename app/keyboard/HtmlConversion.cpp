@@ -1,6 +1,9 @@
+#include "keyboard/HtmlConversion.h"
+
 #include "keyboard/PageStrokes.h"
 
 #include "platform/MessageBox.h"
+#include "platform/TextEncoding.h"
 #include "platform/TextFileWriter.h"
 
 #include <cerrno>
@@ -24,6 +27,9 @@ constexpr std::string_view kHead =
     "</head>\n"
     "<body bgColor=\"#ffffff\">\n\n";
 
+constexpr std::string_view kShiftJisCharset = "charset=Shift_JIS";
+constexpr std::string_view kUtf8Charset = "charset=UTF-8";
+
 constexpr std::string_view kTail =
     "\n\n"
     "</body>\n"
@@ -38,21 +44,11 @@ constexpr std::string_view kBackSpaceKey = "<BS>";
 constexpr std::string_view kLineBreakKey = "<BR>";
 constexpr std::string_view kReuseKey = "<REUSE>";
 
-std::string PictureDirectoryFor(const std::string& htmlPath)
+std::string Utf8Head()
 {
-    static constexpr std::string_view kPageExtension = ".html";
-    static constexpr std::string_view kDirectoryExtension = ".files";
-    std::string directory;
-    std::size_t done = 0;
-    for (std::size_t found; (found = htmlPath.find(kPageExtension, done)) != std::string::npos;
-         done = found + kPageExtension.size()) {
-        directory.append(htmlPath, done, found - done);
-        directory += kDirectoryExtension;
-    }
-    if (done == 0)
-        return htmlPath + std::string(kDirectoryExtension);
-    directory.append(htmlPath, done, std::string::npos);
-    return directory;
+    std::string head = SjisToUtf8(kHead);
+    head.replace(head.find(kShiftJisCharset), kShiftJisCharset.size(), kUtf8Charset);
+    return head;
 }
 
 // True when the directory exists afterwards, made now or before. A file of
@@ -118,26 +114,47 @@ private:
 
 }  // namespace
 
-bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName)
+std::string PictureDirectoryFor(const std::string& htmlPath)
+{
+    static constexpr std::string_view kPageExtension = ".html";
+    static constexpr std::string_view kDirectoryExtension = ".files";
+    std::string directory;
+    std::size_t done = 0;
+    for (std::size_t found; (found = htmlPath.find(kPageExtension, done)) != std::string::npos;
+         done = found + kPageExtension.size()) {
+        directory.append(htmlPath, done, found - done);
+        directory += kDirectoryExtension;
+    }
+    if (done == 0)
+        return htmlPath + std::string(kDirectoryExtension);
+    directory.append(htmlPath, done, std::string::npos);
+    return directory;
+}
+
+bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding)
 {
     for (const auto& stroke : strokes_) {
         if (stroke->IsActive())
             stroke->SetWritten(false);
     }
 
-    CTextFileWriter html;
-    if (!html.Open(htmlPath)) {
-        ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation);
-        return false;
-    }
-    const std::string pictureDirectory = PictureDirectoryFor(htmlPath);
-    if (!MakeDirectory(pictureDirectory)) {
-        ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation);
-        return false;
-    }
-    const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
-
     try {
+        CTextFileWriter html;
+        errno = 0;
+        if (!html.Open(htmlPath)) {
+            const int error = errno;
+            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error);
+            return false;
+        }
+        const std::string pictureDirectory = PictureDirectoryFor(htmlPath);
+        errno = 0;
+        if (!MakeDirectory(pictureDirectory)) {
+            const int error = errno;
+            ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error);
+            return false;
+        }
+        const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
+
         // What each key stroke hits depends on the stroke alone: found once
         // for both passes, which differ only in the input mode.
         std::vector<CKeyboardDef::KeyHit> hits(strokes_.size());
@@ -146,15 +163,18 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
                 hits[i] = keyboard_->FindKeyHit(*strokes_[i]);
         }
         ApplyBackSpaces(hits);
-        html.Write(kHead);
-        WriteBody(html, picturePrefix, hits);
+        if (encoding == PageEncoding::Utf8)
+            html.Write(Utf8Head());
+        else
+            html.Write(kHead);
+        WriteBody(html, picturePrefix, hits, encoding);
         html.Write(kTail);
         html.Close();
-    } catch (const CFileWriteError&) {
-        ShowMessage("HTMLファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
+    } catch (const CFileWriteError& error) {
+        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error());
         return false;
     } catch (const std::bad_alloc&) {
-        ShowMessage("HTMLファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
+        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM);
         return false;
     }
     return true;
@@ -185,7 +205,7 @@ void CPageStrokes::ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits
 }
 
 void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
-                             const std::vector<CKeyboardDef::KeyHit>& hits)
+                             const std::vector<CKeyboardDef::KeyHit>& hits, PageEncoding encoding)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
@@ -207,7 +227,10 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
                 reusePending = true;
             } else {
                 html.Write(fontTags.For(stroke.PenColor()));
-                html.Write(text);
+                if (encoding == PageEncoding::Utf8)
+                    html.Write(SjisToUtf8(text));
+                else
+                    html.Write(text);
             }
             continue;
         }

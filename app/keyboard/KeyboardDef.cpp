@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -154,12 +155,15 @@ CKeyboardDef::~CKeyboardDef() = default;
 bool CKeyboardDef::Load()
 {
     std::optional<CTextLines> lines;
+    int openError = 0;
     {
         const CFileLock lock(kDefinitionLock, CFileLock::Mode::Shared);
+        errno = 0;
         lines = CTextLines::Open(kDefinitionFile);
+        openError = errno;
     }
     if (!lines) {
-        ShowMessage("ソフトＫＢ定義ファイルがオープンできません", MessageIcon::Exclamation);
+        ShowMessage(kCannotOpenMessage, MessageIcon::Exclamation, openError);
         return false;
     }
 

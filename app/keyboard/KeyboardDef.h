@@ -37,6 +37,10 @@ public:
 
     using Marks = std::array<PenPoint, kMarkCount>;
 
+    // Shown when softKB.skb cannot be read, and by a conversion asked to run
+    // on a keyboard without keys.
+    static constexpr char kCannotOpenMessage[] = "ソフトＫＢ定義ファイルがオープンできません";
+
     CKeyboardDef();
     ~CKeyboardDef() override;
 

@@ -3,7 +3,13 @@
 #include "ink/InkParser.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
+#include "keyboard/HtmlConversion.h"
 #include "platform/CurrentDirectory.h"
+#include "platform/MessageBox.h"
+
+#include <cerrno>
+#include <exception>
+#include <new>
 
 #include <cstddef>
 #include <utility>
@@ -25,21 +31,34 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
 {
     using Outcome = InkFileConversion::Outcome;
     InkFileConversion result;
-    CInkParser parser;
-    parser.SetPath(inkPath);
-    if (!parser.DoParse())
-        return result;
+    // Whatever fails (running out of memory included) ends this page by the
+    // phase it failed in, after a message; the caller goes on with the next.
+    bool reading = true;
+    try {
+        CInkParser parser;
+        parser.SetPath(inkPath);
+        if (!parser.DoParse())
+            return result;
 
-    result.page =
-        std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(), std::move(keyboard), mapping);
-    const std::string baseName = InkBaseName(inkPath);
-    std::optional<std::string> htmlPath = chooseHtmlPath(baseName);
-    if (!htmlPath) {
-        result.outcome = Outcome::Cancelled;
-        return result;
+        result.page = std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(),
+                                                     std::move(keyboard), mapping);
+        reading = false;
+        const std::string baseName = InkBaseName(inkPath);
+        std::optional<std::string> htmlPath = chooseHtmlPath(baseName);
+        if (!htmlPath) {
+            result.outcome = Outcome::Cancelled;
+            return result;
+        }
+        result.htmlPath = std::move(*htmlPath);
+        result.outcome =
+            writePage(*result.page, result.htmlPath, baseName) ? Outcome::Converted : Outcome::WriteFailed;
+    } catch (const std::exception& error) {
+        const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
+        ShowMessage(reading ? CInkParser::kReadFailedMessage : kHtmlWriteFailedMessage, MessageIcon::Exclamation,
+                    reason);
+        result.outcome = reading ? Outcome::Unreadable : Outcome::WriteFailed;
+        result.htmlPath.clear();
     }
-    result.htmlPath = std::move(*htmlPath);
-    result.outcome = writePage(*result.page, result.htmlPath, baseName) ? Outcome::Converted : Outcome::WriteFailed;
     return result;
 }
 

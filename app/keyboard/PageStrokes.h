@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ink/StrokeSample.h"
+#include "keyboard/HtmlConversion.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/Object.h"
 #include "keyboard/Strokes.h"
@@ -56,14 +57,16 @@ public:
     // returns false when the page cannot be created or written, or the
     // directory cannot be made; a picture that cannot be written ends the
     // page early (message, tail still written) and the result stays true.
-    // Back spaces make the strokes they cancel inactive for good.
-    bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName);
+    // Back spaces make the strokes they cancel inactive for good. With
+    // PageEncoding::Utf8 the texts are written in UTF-8 instead.
+    bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName,
+                       PageEncoding encoding = PageEncoding::ShiftJis);
 
 private:
     // hits: what each key stroke hits (none for the other strokes).
     void ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits);
     void WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
-                   const std::vector<CKeyboardDef::KeyHit>& hits);
+                   const std::vector<CKeyboardDef::KeyHit>& hits, PageEncoding encoding);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
     std::size_t FindCalibration();
     void MapSamples();

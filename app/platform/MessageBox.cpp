@@ -22,16 +22,30 @@ void WriteToStderr(const std::string& text, MessageIcon)
     std::fflush(stderr);
 }
 
+int& CurrentSystemError()
+{
+    static int error = 0;
+    return error;
+}
+
 }  // namespace
 
-void ShowMessage(const std::string& text, MessageIcon icon)
+void ShowMessage(const std::string& text, MessageIcon icon) { ShowMessage(text, icon, 0); }
+
+void ShowMessage(const std::string& text, MessageIcon icon, int systemError)
 {
+    // A sink may show a message of its own, which must not inherit this one's
+    // reason.
+    const int outer = std::exchange(CurrentSystemError(), systemError);
     const MessageSink& sink = CurrentSink();
     if (sink)
         sink(text, icon);
     else
         WriteToStderr(text, icon);
+    CurrentSystemError() = outer;
 }
+
+int ShownSystemError() { return CurrentSystemError(); }
 
 MessageSink SetMessageSink(MessageSink sink)
 {

@@ -9,6 +9,12 @@ enum class MessageIcon { None, Exclamation };
 // an OK button on Windows, a line on a terminal, a record in tests. The text is
 // Shift_JIS; the sink converts it for its display.
 void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclamation);
+// The same for a failure of a system call, with the errno value it left (0:
+// the system gave no reason). A window shows the text alone; a terminal adds
+// the system's reason.
+void ShowMessage(const std::string& text, MessageIcon icon, int systemError);
+// While a sink runs: the errno value of the failure it is shown, 0 for none.
+int ShownSystemError();
 
 using MessageSink = std::function<void(const std::string& text, MessageIcon icon)>;
 

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "ui/InkFileList.h"
 
+#include <cstddef>
 #include <optional>
 #include <utility>
 
@@ -36,10 +37,52 @@ private:
 
 void SetStatus(IListView& view, int row, const char* status) { view.SetItemText(row, CInkFileList::kStatusColumn, status); }
 
+// Converts the ink file of `row` and shows the outcome in its row. `source`
+// becomes the row's keyboard once its page is built.
+void ConvertRow(IListView& view, int row, const CKeyboardDef*& source, CQuadMapping* mapping,
+                ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
+{
+    const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
+    InkFileConversion done;
+    {
+        // The save dialog and the page writer may move the current
+        // directory; the next row starts where this one did.
+        const CCurrentDirectoryKeeper keeper;
+        done = ConvertInkFile(
+            inkPath, source->Clone(), mapping,
+            [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
+    }
+    switch (done.outcome) {
+    case InkFileConversion::Outcome::Unreadable:
+        SetStatus(view, row, CInkFileList::kUnreadable);
+        view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+        break;
+    case InkFileConversion::Outcome::Cancelled:
+        // The path of an earlier run stays, but without "変換済み" it no
+        // longer opens.
+        SetStatus(view, row, CInkFileList::kCancelled);
+        break;
+    case InkFileConversion::Outcome::WriteFailed:
+        SetStatus(view, row, CInkFileList::kWriteFailed);
+        view.SetItemText(row, CInkFileList::kHtmlColumn, "");
+        break;
+    case InkFileConversion::Outcome::Converted:
+        SetStatus(view, row, CInkFileList::kConverted);
+        view.SetItemText(row, CInkFileList::kHtmlColumn, done.htmlPath);
+        break;
+    }
+    // Recognising a calibration at the start of a page changes its
+    // keyboard; the next page is cloned from that one.
+    if (done.page)
+        source = &done.page->Keyboard();
+    results.push_back(std::move(done.page));
+}
+
 }  // namespace
 
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                   IConversionObserver* observer)
 {
     IListView& view = list.View();
     // Modal dialogs keep the list from changing while the run goes on.
@@ -48,50 +91,32 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         ShowMessage(kNothingToConvert);
         return;
     }
+    // An empty, damaged or cut keyboard file reads as one without keys; every
+    // stroke would become a picture and all text would be lost.
+    if (keyboard.KeyCount() == 0) {
+        ShowMessage(CKeyboardDef::kCannotOpenMessage);
+        return;
+    }
 
     results.clear();
+    // Entry i is row i's, whatever its row came to.
+    results.reserve(static_cast<std::size_t>(rowCount));
     const CKeyboardDef* source = &keyboard;
+    int pagesWritten = 0;
     for (int row = 0; row < rowCount; ++row) {
         // Rows stay selected, so after the run every processed row is.
         constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
         view.SetItemState(row, kCurrent, kCurrent);
-
-        const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
-        InkFileConversion done;
-        {
-            // The save dialog and the page writer may move the current
-            // directory; the next row starts where this one did.
-            const CCurrentDirectoryKeeper keeper;
-            done = ConvertInkFile(
-                inkPath, source->Clone(), mapping,
-                [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
-        }
-        switch (done.outcome) {
-        case InkFileConversion::Outcome::Unreadable:
-            SetStatus(view, row, CInkFileList::kUnreadable);
-            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-            break;
-        case InkFileConversion::Outcome::Cancelled:
-            // The path of an earlier run stays, but without "変換済み" it no
-            // longer opens.
-            SetStatus(view, row, CInkFileList::kCancelled);
-            break;
-        case InkFileConversion::Outcome::WriteFailed:
-            SetStatus(view, row, CInkFileList::kWriteFailed);
-            view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-            break;
-        case InkFileConversion::Outcome::Converted:
-            SetStatus(view, row, CInkFileList::kConverted);
-            view.SetItemText(row, CInkFileList::kHtmlColumn, done.htmlPath);
-            break;
-        }
-        // Recognising a calibration at the start of a page changes its
-        // keyboard; the next page is cloned from that one.
-        if (done.page)
-            source = &done.page->Keyboard();
-        results.push_back(std::move(done.page));
+        if (observer)
+            observer->RowStarted(row, rowCount);
+        ConvertRow(view, row, source, mapping, saveDialog, writePage, results);
+        if (view.GetItemText(row, CInkFileList::kStatusColumn) == CInkFileList::kConverted)
+            ++pagesWritten;
+        if (observer)
+            observer->RowFinished(row);
     }
-    ShowMessage(kRunFinished);
+    if (!observer || observer->WantsClosingMessage(pagesWritten))
+        ShowMessage(kRunFinished);
 }
 
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName)

@@ -16,14 +16,32 @@ class CQuadMapping;
 // whose ink file could not be read.
 using RunResults = std::vector<std::unique_ptr<CPageStrokes>>;
 
+// Hears of each row of a conversion run as it goes; the command line shows
+// its progress and status lines through it.
+class IConversionObserver {
+public:
+    virtual ~IConversionObserver() = default;
+    // Row `row` of `rowCount` is about to be read.
+    virtual void RowStarted(int row, int rowCount) = 0;
+    // The row has its final status and page path.
+    virtual void RowFinished(int row) = 0;
+    // Whether the run ends with its closing message, given how many pages it
+    // wrote. The window always shows it.
+    virtual bool WantsClosingMessage(int pagesWritten) = 0;
+};
+
 // The conversion command: every row of the list, in list order, is read,
 // recognised with a clone of the keyboard (the clone of the page before, so a
 // calibration found on one page carries over to the next pages of the run),
 // offered for saving and written. Each row ends with its status, selected;
 // `results` is replaced by the run's pages. A list that shows the drop hint,
-// or no row, only gets the drop message.
+// or no row, only gets the drop message; a keyboard without keys gets the
+// keyboard's open message and nothing is converted, since every stroke would
+// become a picture. Any failure of one row (running out of memory included)
+// marks that row, by the phase it failed in, and the run goes on.
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results);
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                   IConversionObserver* observer = nullptr);
 
 // What the save dialog is asked for the page of an ink file.
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName);

@@ -100,5 +100,6 @@ void CMainDialog::OnKeyboardSetup()
 
 void CMainDialog::OnConvert()
 {
-    RunConversion(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_);
+    RunConversion(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_,
+                  conversionObserver_);
 }

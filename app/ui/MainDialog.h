@@ -55,6 +55,9 @@ public:
     // standard output unless set before OnInitDialog; null discards them.
     // The stream is not owned.
     void SetTraceStream(std::FILE* stream) { traceStream_ = stream; }
+    // Told of each row of the conversion runs; null (the default) for none.
+    // Not owned.
+    void SetConversionObserver(IConversionObserver* observer) { conversionObserver_ = observer; }
 
     // Icon, columns, mapping and keyboard, then, when softKB.skb could be
     // read, button pictures, full-row selection, caption and hint rows.
@@ -93,5 +96,6 @@ private:
     std::unique_ptr<CQuadMapping> mapping_;
     RunResults results_;
     std::FILE* traceStream_ = stdout;
+    IConversionObserver* conversionObserver_ = nullptr;
     bool keyboardLoaded_ = false;
 };

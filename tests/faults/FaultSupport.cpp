@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,7 +120,7 @@ void WritePage(const fs::path& path, const std::string& script)
     inkgen::ToInkFile(inkgen::RunScript(script, options)).Save(path.string());
 }
 
-ConvertRun RunConvert(const std::vector<std::string>& args)
+ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressSpace)
 {
     ScratchDir capture;
     const fs::path out = capture / "out";
@@ -139,6 +140,9 @@ ConvertRun RunConvert(const std::vector<std::string>& args)
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = ::open("/dev/null", O_RDONLY);
         if (o < 0 || e < 0 || in < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 || ::dup2(in, 0) < 0)
+            ::_exit(126);
+        const rlimit limit{addressSpace, addressSpace};
+        if (addressSpace != 0 && ::setrlimit(RLIMIT_AS, &limit) != 0)
             ::_exit(126);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);

@@ -53,8 +53,9 @@ struct ConvertRun {
     std::string err;
 };
 
-// Runs marovi-convert with the arguments, in the current directory.
-ConvertRun RunConvert(const std::vector<std::string>& args);
+// Runs marovi-convert with the arguments, in the current directory; a
+// non-zero `addressSpace` limits the memory the process may map, in bytes.
+ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressSpace = 0);
 
 // The status column of the printed row for an ink file: "変換済み" etc. as
 // UTF-8, or an empty text when the file has no row.

@@ -31,6 +31,22 @@ TEST_F(ConversionRunTest, NothingToConvertOnlyTellsHowToStart)
     EXPECT_EQ(window.Column(1), Texts(6, ""));
 }
 
+// A keyboard file from which no key could be read would turn every stroke
+// into a picture: the run says the keyboard cannot be opened and converts
+// nothing.
+TEST_F(ConversionRunTest, KeyboardWithoutKeysConvertsNothing)
+{
+    WriteInkPage("a.ink", u8"type あ\n");
+    std::ofstream("softKB.skb", std::ios::binary | std::ios::trunc) << "\"0\",\"12\",\"10\"\r\n";
+    MainWindow window;
+    ASSERT_TRUE(window.dialog.KeyboardLoaded());
+    window.dialog.OnDropFiles({Here("a.ink")});
+    window.dialog.OnConvert();
+    EXPECT_EQ(messages, Texts{"ソフトＫＢ定義ファイルがオープンできません"});
+    EXPECT_TRUE(window.saveDialog.requests.empty());
+    EXPECT_EQ(window.Column(1), Texts{"未変換"});
+}
+
 TEST_F(ConversionRunTest, EveryRowIsOfferedForSavingUnderItsBaseName)
 {
     fs::create_directories("pages.2024/sub");

@@ -50,9 +50,13 @@ bool Dump(const std::string& path)
     return true;
 }
 
+constexpr char kUsage[] = "usage: inkdump FILE...\n       inkdump --make-example FILE\n"
+                         "Prints the strokes of each ink file as the program loads them, or writes\n"
+                         "a small example page. A file whose name starts with - follows --.\n";
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: inkdump FILE...\n       inkdump --make-example FILE\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -73,8 +77,17 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    int first = 1;
+    if (std::strcmp(argv[1], "--") == 0)
+        ++first;
+    else if (argv[1][0] == '-' && argv[1][1] != '\0')
+        return Usage();
     int status = 0;
-    for (int i = 1; i < argc; ++i)
+    for (int i = first; i < argc; ++i)
         status |= Dump(argv[i]) ? 0 : 1;
     return status;
 }

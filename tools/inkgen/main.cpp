@@ -52,6 +52,10 @@ int Run(int argc, char** argv)
             Usage(std::cout);
             return 0;
         }
+        if (arg == "--version") {
+            std::cout << "inkgen " << MAROVI_VERSION << "\n";
+            return 0;
+        }
         if ((arg == "--keyboard" || arg == "--seed") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--keyboard") {

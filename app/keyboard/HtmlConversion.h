@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// How a page's text is encoded. The program writes Shift_JIS; the command
+// line can ask for UTF-8, for pages read elsewhere: the same markup, with the
+// head saying UTF-8.
+enum class PageEncoding { ShiftJis, Utf8 };
+
+// The folder of a page's pictures: htmlPath with each ".html" replaced by
+// ".files", or htmlPath + ".files" when it has none.
+std::string PictureDirectoryFor(const std::string& htmlPath);
+
+// Shown when writing a page fails part way.
+inline constexpr char kHtmlWriteFailedMessage[] = "HTMLファイルの出力中でエラーが発生しました";
