@@ -34,19 +34,6 @@ constexpr int kAllConverted = 0;
 constexpr int kSomeNotConverted = 1;
 constexpr int kUsageOrSetupError = 2;
 
-void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
-
-// Paths are in the platform's narrow encoding: UTF-8 here, the ANSI code page
-// (Shift_JIS) on Windows.
-std::string PathForDisplay(const std::string& path)
-{
-#ifdef _WIN32
-    return SjisToUtf8(path);
-#else
-    return path;
-#endif
-}
-
 bool Exists(const std::string& path)
 {
     std::error_code error;
@@ -118,7 +105,7 @@ int Convert(const ConvertOptions& options)
     const std::string outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
     if (!outputFile && !IsDirectory(outputDir))
         return UsageFailure(PathForDisplay(outputDir) + ": not a directory");
-    if (!options.keyboardDir.empty() && !SetCurrentDir(AbsolutePath(options.keyboardDir, startDir)))
+    if (!EnterKeyboardDir(options.keyboardDir, startDir))
         return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
 
     const ScopedMessageSink messages([](const std::string& text, MessageIcon) {
