@@ -440,8 +440,8 @@ CSheetCanvas::CSheetCanvas(const CanvasSpec& spec) : impl_(std::make_unique<Impl
         break;
     case CanvasFormat::Png: {
         deviceUnitsPerMm = spec.pixelsPerMm;
-        const double width = std::ceil(spec.widthMm * spec.pixelsPerMm);
-        const double height = std::ceil(spec.heightMm * spec.pixelsPerMm);
+        const double width = std::round(spec.widthMm * spec.pixelsPerMm);
+        const double height = std::round(spec.heightMm * spec.pixelsPerMm);
         if (!(width >= 1 && height >= 1 && width <= 32767 && height <= 32767))
             throw std::runtime_error("a picture of " + std::to_string(width) + " x " + std::to_string(height) +
                                      " pixels is too large");
