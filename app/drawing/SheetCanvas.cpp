@@ -479,7 +479,7 @@ void CSheetCanvas::Impl::DrawKeys(const CKeyboardDef& keyboard)
     }
     for (int i = 0; i < keyboard.KeyCount(); ++i) {
         const Box box = BoxOf(keyboard.GetKey(i).rect);
-        if (box.w > 0 || box.h > 0)
+        if (box.w > 0 && box.h > 0)
             StrokeBox(cr, box, 0.25, kOutline);
     }
 }

@@ -2,6 +2,7 @@
 // example keyboard in kb/; what it printed is read back through poppler-utils
 // (pdfinfo, pdftoppm, pdftotext) as a printer would see it.
 
+#include "ProgramRun.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in && in.peek() != std::ifstream::traits_type::eof())
-        bytes << in.rdbuf();
-    return bytes.str();
-}
 
 struct Rect {
     double left, top, right, bottom;  // pen units
@@ -172,15 +156,15 @@ protected:
         for (const std::string& arg : args)
             command += " " + Quote(arg);
         const int status = std::system((command + " >stdout.txt 2>stderr.txt").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir_ / "stdout.txt"),
-                ReadBytes(dir_ / "stderr.txt")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir_ / "stdout.txt"),
+                ReadText(dir_ / "stderr.txt")};
     }
 
     // What a poppler tool prints for the file.
     std::string Poppler(const std::string& command) const
     {
         EXPECT_EQ(Run(command + " >poppler.out"), 0) << command;
-        return ReadBytes(dir_ / "poppler.out");
+        return ReadText(dir_ / "poppler.out");
     }
 
     // Page width and height in points, as pdfinfo reads them.
@@ -201,7 +185,7 @@ protected:
     CPageRaster Rasterise(const std::string& pdf) const
     {
         Poppler("pdftoppm -r 254 -gray -singlefile " + Quote(pdf) + " page");
-        return CPageRaster(ReadBytes(dir_ / "page.pgm"));
+        return CPageRaster(ReadText(dir_ / "page.pgm"));
     }
 
     fs::path dir_;
@@ -306,7 +290,7 @@ TEST_F(SheetCommandTest, FormatFollowsTheFileName)
 {
     // A PNG's size is in its header: width and height, big-endian, at 16.
     const auto pngSize = [&](const std::string& name) {
-        const std::string png = ReadBytes(dir_ / name);
+        const std::string png = ReadText(dir_ / name);
         const auto at = [&](std::size_t i) {
             return png.size() < 24 ? 0u
                                    : (static_cast<unsigned>(static_cast<unsigned char>(png[i])) << 24 |
@@ -321,7 +305,7 @@ TEST_F(SheetCommandTest, FormatFollowsTheFileName)
     ASSERT_EQ(Sheet({"-k", "kb", "-o", "small.PNG", "--dpi", "100"}).exitCode, 0);
     EXPECT_EQ(pngSize("small.PNG"), std::make_pair(827u, 583u));
     ASSERT_EQ(Sheet({"-k", "kb", "--output=sheet.svg"}).exitCode, 0);
-    const std::string svg = ReadBytes(dir_ / "sheet.svg");
+    const std::string svg = ReadText(dir_ / "sheet.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     EXPECT_NE(svg.find("width=\"595.27"), std::string::npos);
 }
