@@ -7,70 +7,65 @@
 
 namespace {
 
-enum class Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Help, Version };
+enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Help, Version };
 
-struct OptionName {
-    char shortName;  // 0: long form only
-    const char* longName;
-    Option option;
-    bool takesValue;
+const std::vector<OptionName> kOptions = {
+    {'k', "keyboard-dir", KeyboardDir, true},
+    {'o', "output", Output, true},
+    {'d', "output-dir", OutputDir, true},
+    {'f', "force", Force, false},
+    {'v', "verbose", Verbose, false},
+    {0, "utf8", Utf8, false},
+    {'h', "help", Help, false},
+    {0, "version", Version, false},
 };
 
-constexpr OptionName kOptions[] = {
-    {'k', "keyboard-dir", Option::KeyboardDir, true},
-    {'o', "output", Option::Output, true},
-    {'d', "output-dir", Option::OutputDir, true},
-    {'f', "force", Option::Force, false},
-    {'v', "verbose", Option::Verbose, false},
-    {0, "utf8", Option::Utf8, false},
-    {'h', "help", Option::Help, false},
-    {0, "version", Option::Version, false},
-};
-
-const OptionName* FindShort(char name)
+const OptionName* FindShort(const std::vector<OptionName>& names, char name)
 {
-    for (const OptionName& candidate : kOptions) {
+    for (const OptionName& candidate : names) {
         if (candidate.shortName != 0 && candidate.shortName == name)
             return &candidate;
     }
     return nullptr;
 }
 
-const OptionName* FindLong(const std::string& name)
+const OptionName* FindLong(const std::vector<OptionName>& names, const std::string& name)
 {
-    for (const OptionName& candidate : kOptions) {
+    for (const OptionName& candidate : names) {
         if (name == candidate.longName)
             return &candidate;
     }
     return nullptr;
 }
 
-void Apply(ConvertOptions& options, Option option, const std::string& value)
+void Apply(ConvertOptions& options, int option, const std::string& value)
 {
     switch (option) {
-    case Option::KeyboardDir:
+    case KeyboardDir:
         options.keyboardDir = value;
         break;
-    case Option::Output:
+    case Output:
         options.outputFile = value;
         break;
-    case Option::OutputDir:
+    case OutputDir:
         options.outputDir = value;
         break;
-    case Option::Force:
+    case Force:
         options.force = true;
         break;
-    case Option::Verbose:
+    case Verbose:
         options.verbose = true;
         break;
-    case Option::Utf8:
+    case Utf8:
         options.utf8 = true;
         break;
-    case Option::Help:
+    case Help:
         options.help = true;
         break;
-    case Option::Version:
+    case Version:
         options.version = true;
+        break;
+    default:
         break;
     }
 }
@@ -92,9 +87,10 @@ bool IsAbsolute(const std::string& path)
 
 }  // namespace
 
-ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
+void ParseArguments(const std::vector<std::string>& args, const std::vector<OptionName>& names,
+                    const std::function<void(int id, const std::string& value)>& onOption,
+                    const std::function<void(const std::string& operand)>& onOperand)
 {
-    ConvertOptions options;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -105,13 +101,13 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
         };
 
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            options.inkFiles.push_back(arg);
+            onOperand(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg[1] == '-') {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionName* option = FindLong(name);
+            const OptionName* option = FindLong(names, name);
             if (option == nullptr)
                 throw UsageError("unknown option --" + name);
             std::string value;
@@ -121,12 +117,12 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
             } else if (equals != std::string::npos) {
                 throw UsageError("option --" + name + " takes no value");
             }
-            Apply(options, option->option, value);
+            onOption(option->id, value);
         } else {
             // A cluster of short options; one that takes a value takes the
             // rest of the argument or, when that is empty, the next one.
             for (std::size_t k = 1; k < arg.size(); ++k) {
-                const OptionName* option = FindShort(arg[k]);
+                const OptionName* option = FindShort(names, arg[k]);
                 if (option == nullptr)
                     throw UsageError(std::string("unknown option -") + arg[k]);
                 std::string value;
@@ -136,10 +132,18 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
                     RequireValue(value, shownName);
                     k = arg.size();
                 }
-                Apply(options, option->option, value);
+                onOption(option->id, value);
             }
         }
     }
+}
+
+ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
+{
+    ConvertOptions options;
+    ParseArguments(
+        args, kOptions, [&](int id, const std::string& value) { Apply(options, id, value); },
+        [&](const std::string& operand) { options.inkFiles.push_back(operand); });
 
     if (options.help || options.version)
         return options;
@@ -207,4 +211,20 @@ std::string AbsolutePath(const std::string& path, const std::string& base)
     const char last = base.empty() ? '\0' : base.back();
     const bool endsInSeparator = last == '/' || last == PathSeparator();
     return endsInSeparator ? base + relative : base + PathSeparator() + relative;
+}
+
+void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+std::string PathForDisplay(const std::string& path)
+{
+#ifdef _WIN32
+    return SjisToUtf8(path);
+#else
+    return path;
+#endif
+}
+
+bool EnterKeyboardDir(const std::string& keyboardDir, const std::string& startDir)
+{
+    return keyboardDir.empty() || SetCurrentDir(AbsolutePath(keyboardDir, startDir));
 }

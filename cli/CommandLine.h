@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +26,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// One option of a command-line program: its short name (0 for the long form
+// only), its long name, the caller's number for it and whether it takes a
+// value.
+struct OptionName {
+    char shortName;
+    const char* longName;
+    int id;
+    bool takesValue;
+};
+
+// Walks the arguments after the program name. Options go to onOption with
+// their value (empty for one that takes none): clusters of short options,
+// "-k DIR", "-kDIR", "--name VALUE" and "--name=VALUE"; "--" ends the options.
+// Everything else goes to onOperand. Throws UsageError for an unknown option,
+// a missing or empty value, or a value given to an option that takes none.
+void ParseArguments(const std::vector<std::string>& args, const std::vector<OptionName>& names,
+                    const std::function<void(int id, const std::string& value)>& onOption,
+                    const std::function<void(const std::string& operand)>& onOperand);
+
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing value, -o with -d or with several ink files, or
 // no ink file (unless --help or --version was asked for).
@@ -35,3 +56,15 @@ std::string HelpText();
 // `path` made absolute against `base`, an absolute folder; an absolute path
 // is returned as it is. Leading "./" steps are dropped.
 std::string AbsolutePath(const std::string& path, const std::string& base);
+
+// Writes the bytes as they are.
+void Print(std::FILE* stream, const std::string& text);
+
+// A path as a terminal shows it. Paths are in the platform's narrow encoding:
+// UTF-8 here, the ANSI code page (Shift_JIS) on Windows.
+std::string PathForDisplay(const std::string& path);
+
+// Makes the keyboard folder, taken from `startDir`, the current directory, so
+// that softKB.skb is read from there. An empty folder keeps the current one.
+// False when the folder cannot be entered.
+bool EnterKeyboardDir(const std::string& keyboardDir, const std::string& startDir);

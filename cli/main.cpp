@@ -50,19 +50,6 @@ constexpr int kUsageOrSetupError = 2;
 
 constexpr char kProgram[] = "marovi-convert: ";
 
-void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
-
-// Paths are in the platform's narrow encoding: UTF-8 here, the ANSI code page
-// (Shift_JIS) on Windows.
-std::string PathForDisplay(const std::string& path)
-{
-#ifdef _WIN32
-    return SjisToUtf8(path);
-#else
-    return path;
-#endif
-}
-
 // The system's reason for errno `error`, UTF-8.
 std::string Reason(int error)
 {
@@ -376,7 +363,7 @@ int Convert(ConvertOptions options)
             return UsageFailure(PathForDisplay(*options.outputDir) + ": cannot make the output folder: " + why);
         }
     }
-    if (!options.keyboardDir.empty() && !SetCurrentDir(AbsolutePath(options.keyboardDir, startDir)))
+    if (!EnterKeyboardDir(options.keyboardDir, startDir))
         return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
 
     CInMemoryWindowFrame frame;

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Marovi, and converts the example pages into
-# HTML in out/.
+# Installs what is missing, builds Marovi, draws the printed keyboard and
+# converts the example pages into HTML in out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}"
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}"
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
@@ -16,6 +16,10 @@ mkdir -p out
 rm -rf out/keyboard
 mkdir -p out/keyboard
 cp examples/softKB.skb examples/keydef.skb out/keyboard/
+
+# The paper keyboard these pages are written on, to print at 100 %.
+build/bin/marovi-sheet -k out/keyboard -o out/softKB-sheet.pdf
+build/bin/marovi-sheet -k out/keyboard -o out/softKB-sheet.png
 pages=()
 for script in examples/*.ink.txt; do
   page="out/$(basename "$script" .txt)"

@@ -1,6 +1,7 @@
 // marovi-convert as a user runs it: in a fresh folder holding a copy of the
 // example keyboard in kb/ and pages written by inkgen.
 
+#include "ProgramRun.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -27,24 +28,6 @@ const std::string kCancelled = u8"キャンセル";
 const std::string kRunFinished = u8"marovi-convert: HTMLファイルを生成しました\n";
 const std::string kCannotOpenInk = u8"内部エラー(DoParse)：ファイルオープンできません";
 const std::string kKeyboardUnreadable = u8"marovi-convert: ソフトＫＢ定義ファイルがオープンできません";
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// A missing or empty file reads as an empty text.
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in && in.peek() != std::ifstream::traits_type::eof())
-        text << in.rdbuf();
-    return text.str();
-}
 
 struct Outcome {
     int exitCode;

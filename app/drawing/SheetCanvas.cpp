@@ -1,0 +1,756 @@
+#include "drawing/SheetCanvas.h"
+
+#include "drawing/KeyFace.h"
+#include "image/OutputFile.h"
+#include "keyboard/KeyboardDef.h"
+#include "platform/TextEncoding.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+// Text is laid out in hundredths of a millimetre, so that Pango's metrics and
+// glyph positions keep their precision at the size of a key.
+constexpr double kTextUnitsPerMm = 100.0;
+constexpr const char* kFontFamilies = "IPAPGothic,IPAGothic,Noto Sans CJK JP,sans-serif";
+
+constexpr CanvasColour kInk{0.08, 0.08, 0.08};
+constexpr CanvasColour kKatakanaInk{0.0, 0.27, 0.68};
+constexpr CanvasColour kHalfWidthInk{0.70, 0.18, 0.0};
+constexpr CanvasColour kOutline{0.12, 0.12, 0.12};
+constexpr CanvasColour kGuide{0.72, 0.72, 0.72};
+constexpr CanvasColour kArrow{0.40, 0.40, 0.40};
+constexpr CanvasColour kCommandFill{0.92, 0.92, 0.92};
+constexpr CanvasColour kNoteInk{0.25, 0.25, 0.25};
+
+CanvasColour ModeColour(InputMode mode)
+{
+    switch (mode) {
+    case InputMode::Katakana:
+        return kKatakanaInk;
+    case InputMode::HalfWidth:
+        return kHalfWidthInk;
+    case InputMode::Hiragana:
+        break;
+    }
+    return kInk;
+}
+
+void SetColour(cairo_t* cr, const CanvasColour& colour) { cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue); }
+
+// A rectangle in millimetres on the paper.
+struct Box {
+    double x = 0;
+    double y = 0;
+    double w = 0;
+    double h = 0;
+
+    double Right() const { return x + w; }
+    double Bottom() const { return y + h; }
+    bool Overlaps(const Box& other) const
+    {
+        return x < other.Right() && other.x < Right() && y < other.Bottom() && other.y < Bottom();
+    }
+};
+
+enum class Align { Left, Centre };
+
+struct TextStyle {
+    double maxMm = 3;
+    double minMm = 2;
+    CanvasColour colour = kInk;
+    Align align = Align::Centre;
+    bool bold = false;
+};
+
+int TextUnits(double mm) { return static_cast<int>(std::lround(mm * kTextUnitsPerMm * PANGO_SCALE)); }
+
+std::size_t CharacterCount(const std::string& utf8)
+{
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The text split into two lines of nearly equal length, at a character
+// boundary.
+std::string InTwoLines(const std::string& utf8)
+{
+    const std::size_t half = (CharacterCount(utf8) + 1) / 2;
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+            if (seen == half)
+                return utf8.substr(0, i) + "\n" + utf8.substr(i);
+            ++seen;
+        }
+    }
+    return utf8;
+}
+
+// One Pango layout for a text, in the text units of a box's corner. Owns the
+// layout and the saved cairo state.
+class CTextLayout {
+public:
+    CTextLayout(cairo_t* cr, const Box& box, const std::string& utf8, bool bold) : cr_(cr)
+    {
+        cairo_save(cr_);
+        cairo_translate(cr_, box.x, box.y);
+        cairo_scale(cr_, 1 / kTextUnitsPerMm, 1 / kTextUnitsPerMm);
+        layout_ = pango_cairo_create_layout(cr_);
+        PangoContext* context = pango_layout_get_context(layout_);
+        pango_context_set_language(context, pango_language_from_string("ja"));
+        pango_context_set_round_glyph_positions(context, FALSE);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        pango_cairo_context_set_font_options(context, options);
+        cairo_font_options_destroy(options);
+        pango_layout_context_changed(layout_);
+        pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
+        font_ = pango_font_description_new();
+        pango_font_description_set_family(font_, kFontFamilies);
+        pango_font_description_set_weight(font_, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        pango_layout_set_text(layout_, utf8.c_str(), -1);
+    }
+    ~CTextLayout()
+    {
+        pango_font_description_free(font_);
+        g_object_unref(layout_);
+        cairo_restore(cr_);
+    }
+    CTextLayout(const CTextLayout&) = delete;
+    CTextLayout& operator=(const CTextLayout&) = delete;
+
+    void SetSize(double mm)
+    {
+        pango_font_description_set_absolute_size(font_, mm * kTextUnitsPerMm * PANGO_SCALE);
+        pango_layout_set_font_description(layout_, font_);
+    }
+    PangoRectangle Logical() const
+    {
+        PangoRectangle logical{};
+        pango_layout_get_extents(layout_, nullptr, &logical);
+        return logical;
+    }
+    // By the advance of the text across and by its glyphs up and down: the
+    // font's line height has room above and below that a key cannot spare.
+    bool Fits(const Box& box) const
+    {
+        PangoRectangle ink{};
+        PangoRectangle logical{};
+        pango_layout_get_extents(layout_, &ink, &logical);
+        return logical.width <= TextUnits(box.w) && ink.height <= TextUnits(box.h);
+    }
+    // Beyond this width the text is cut short with an ellipsis.
+    void Ellipsize(double widthMm)
+    {
+        pango_layout_set_width(layout_, TextUnits(widthMm));
+        pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
+    }
+    // Shows the text centred on the box's height and placed in its width.
+    void Show(const Box& box, Align align, const CanvasColour& colour)
+    {
+        const PangoRectangle logical = Logical();
+        const double x = align == Align::Left ? -logical.x : (TextUnits(box.w) - logical.width) / 2.0 - logical.x;
+        const double y = (TextUnits(box.h) - logical.height) / 2.0 - logical.y;
+        cairo_move_to(cr_, x / PANGO_SCALE, y / PANGO_SCALE);
+        SetColour(cr_, colour);
+        pango_cairo_show_layout(cr_, layout_);
+    }
+
+private:
+    cairo_t* cr_;
+    PangoLayout* layout_ = nullptr;
+    PangoFontDescription* font_ = nullptr;
+};
+
+// The largest size from the style's maximum down to its minimum at which the
+// text fits the box; at the minimum, what still does not fit is cut short.
+double FittedSize(CTextLayout& layout, const Box& box, const TextStyle& style)
+{
+    double size = style.maxMm;
+    for (;;) {
+        layout.SetSize(size);
+        if (layout.Fits(box) || size <= style.minMm)
+            break;
+        size = std::max(style.minMm, size * 0.94);
+    }
+    return size;
+}
+
+// Draws a Shift_JIS text as large as fits the box within the style's sizes.
+// Returns the size used (0 for an empty text).
+double DrawText(cairo_t* cr, const std::string& sjis, const Box& box, const TextStyle& style)
+{
+    if (sjis.empty())
+        return 0;
+    CTextLayout layout(cr, box, SjisToUtf8(sjis), style.bold);
+    const double size = FittedSize(layout, box, style);
+    if (!layout.Fits(box))
+        layout.Ellipsize(box.w);
+    layout.Show(box, style.align, style.colour);
+    return size;
+}
+
+// A text that may go on two lines when that lets it be much larger, as a
+// command word on a small key does.
+void DrawWord(cairo_t* cr, const std::string& sjis, const Box& box, const TextStyle& style)
+{
+    const std::string utf8 = SjisToUtf8(sjis);
+    double oneLine = 0;
+    {
+        CTextLayout probe(cr, box, utf8, style.bold);
+        oneLine = FittedSize(probe, box, style);
+        if (!probe.Fits(box))
+            oneLine = 0;
+    }
+    if (CharacterCount(utf8) >= 4) {
+        CTextLayout twoLines(cr, box, InTwoLines(utf8), style.bold);
+        const double size = FittedSize(twoLines, box, style);
+        if (twoLines.Fits(box) && size > oneLine * 1.3) {
+            twoLines.Show(box, style.align, style.colour);
+            return;
+        }
+    }
+    DrawText(cr, sjis, box, style);
+}
+
+// A small filled triangle pointing up or down, centred in the box.
+void DrawArrowHead(cairo_t* cr, const Box& box, double widthMm, bool up, const CanvasColour& colour)
+{
+    const double cx = box.x + box.w / 2;
+    const double cy = box.y + box.h / 2;
+    const double half = widthMm / 2;
+    const double tip = up ? -widthMm * 0.55 : widthMm * 0.55;
+    cairo_move_to(cr, cx - half, cy - tip);
+    cairo_line_to(cr, cx + half, cy - tip);
+    cairo_line_to(cr, cx, cy + tip);
+    cairo_close_path(cr);
+    SetColour(cr, colour);
+    cairo_fill(cr);
+}
+
+void StrokeBox(cairo_t* cr, const Box& box, double lineWidth, const CanvasColour& colour)
+{
+    cairo_rectangle(cr, box.x, box.y, box.w, box.h);
+    cairo_set_line_width(cr, lineWidth);
+    SetColour(cr, colour);
+    cairo_stroke(cr);
+}
+
+void FillBox(cairo_t* cr, const Box& box, const CanvasColour& colour)
+{
+    cairo_rectangle(cr, box.x, box.y, box.w, box.h);
+    SetColour(cr, colour);
+    cairo_fill(cr);
+}
+
+// The three modes side by side (hiragana, katakana, half-width) and the three
+// gestures one above the other: a stroke upwards at the top, a tap in the
+// middle, a stroke downwards at the bottom. The hiragana tap, the text most
+// written, is the large one. All sizes scale with the key; at 10 mm the small
+// texts are 2.2 mm or more.
+void DrawGridFace(cairo_t* cr, const KeyFace& face, const Box& key)
+{
+    const double u = std::min(key.w, key.h) / 10;
+    const double pad = 0.3 * u;
+    const double arrowColumn = 0.9 * u;
+    const double columnEdges[4] = {key.x + pad + arrowColumn, key.x + key.w * 0.5, key.x + key.w * 0.745,
+                                   key.Right() - pad};
+    const double rowEdges[4] = {key.y + pad, key.y + key.h * 0.3, key.y + key.h * 0.7, key.Bottom() - pad};
+
+    cairo_set_line_width(cr, 0.1 * u);
+    SetColour(cr, kGuide);
+    for (int divider = 1; divider <= 2; ++divider) {
+        cairo_move_to(cr, columnEdges[divider], rowEdges[0] + 0.4 * u);
+        cairo_line_to(cr, columnEdges[divider], rowEdges[3] - 0.4 * u);
+    }
+    cairo_stroke(cr);
+
+    for (int mode = 0; mode < 3; ++mode) {
+        const auto inputMode = static_cast<InputMode>(mode);
+        for (const Gesture gesture : {Gesture::BottomToTop, Gesture::Tap, Gesture::TopToBottom}) {
+            const std::string& text = face.slots[static_cast<std::size_t>(SlotIndex(inputMode, gesture))];
+            const int row = gesture == Gesture::BottomToTop ? 0 : gesture == Gesture::Tap ? 1 : 2;
+            Box cell{columnEdges[mode], rowEdges[row], columnEdges[mode + 1] - columnEdges[mode],
+                     rowEdges[row + 1] - rowEdges[row]};
+            TextStyle style{2.5 * u, 2.2 * u, ModeColour(inputMode)};
+            if (gesture == Gesture::Tap) {
+                style.maxMm = 2.8 * u;
+                if (inputMode == InputMode::Hiragana) {
+                    // The tap row has no arrow: the large text takes its room.
+                    cell.x = key.x + pad;
+                    cell.w = columnEdges[1] - cell.x;
+                    style.maxMm = 4.2 * u;
+                }
+            }
+            DrawText(cr, text, cell, style);
+        }
+    }
+
+    for (const int row : {0, 2}) {
+        const std::size_t first = row == 0 ? 1 : 2;
+        if (face.slots[first].empty() && face.slots[first + 3].empty() && face.slots[first + 6].empty())
+            continue;
+        const Box arrow{key.x + pad, rowEdges[row], arrowColumn, rowEdges[row + 1] - rowEdges[row]};
+        DrawArrowHead(cr, arrow, 0.75 * u, row == 0, kArrow);
+    }
+}
+
+void DrawKeyFace(cairo_t* cr, const KeyFace& face, const Box& key)
+{
+    const double u = std::min(key.w, key.h) / 10;
+    const Box inner{key.x + 0.6 * u, key.y + 0.6 * u, key.w - 1.2 * u, key.h - 1.2 * u};
+    switch (face.kind) {
+    case KeyFace::Kind::Blank:
+        break;
+    case KeyFace::Kind::Single:
+        DrawWord(cr, face.single, inner, TextStyle{4.4 * u, 2.2 * u, ModeColour(face.singleMode)});
+        break;
+    case KeyFace::Kind::Space: {
+        const Box label{inner.x, inner.y, inner.w, inner.h * 0.55};
+        DrawText(cr, face.single, label, TextStyle{2.6 * u, 2.2 * u, kInk});
+        // The bracket of a space bar under the word.
+        const double half = std::min(inner.w * 0.35, 12 * u);
+        const double cx = key.x + key.w / 2;
+        const double base = inner.y + inner.h * 0.8;
+        cairo_move_to(cr, cx - half, base - 1.4 * u);
+        cairo_line_to(cr, cx - half, base);
+        cairo_line_to(cr, cx + half, base);
+        cairo_line_to(cr, cx + half, base - 1.4 * u);
+        cairo_set_line_width(cr, 0.35 * u);
+        SetColour(cr, kInk);
+        cairo_stroke(cr);
+        break;
+    }
+    case KeyFace::Kind::Grid:
+        DrawGridFace(cr, face, key);
+        break;
+    }
+}
+
+// A calibration mark: a ring with cross hairs through its centre, and its tap
+// number in the label box.
+void DrawMark(cairo_t* cr, double x, double y, int number, const Box& label)
+{
+    constexpr double kRadius = 2.2;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x, y, kRadius, 0, 2 * M_PI);
+    cairo_set_line_width(cr, 0.3);
+    SetColour(cr, kInk);
+    cairo_stroke(cr);
+    cairo_move_to(cr, x - kRadius - 1.2, y);
+    cairo_line_to(cr, x + kRadius + 1.2, y);
+    cairo_move_to(cr, x, y - kRadius - 1.2);
+    cairo_line_to(cr, x, y + kRadius + 1.2);
+    cairo_set_line_width(cr, 0.15);
+    cairo_stroke(cr);
+    cairo_arc(cr, x, y, 0.4, 0, 2 * M_PI);
+    cairo_fill(cr);
+    DrawText(cr, std::to_string(number), label, TextStyle{3.4, 3.4, kInk, Align::Centre, true});
+}
+
+constexpr double kMarkReach = 7.0;  // mm around a mark's centre taken by it and its number
+
+}  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig keeps the font lists it builds for the life of the process and
+// frees them only when told to tear itself down, which Pango, sharing them
+// across font maps, never does. They are not leaks of the drawing code.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
+
+std::optional<CanvasFormat> CanvasFormatOf(const std::string& path)
+{
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "pdf")
+        return CanvasFormat::Pdf;
+    if (extension == "svg")
+        return CanvasFormat::Svg;
+    if (extension == "png")
+        return CanvasFormat::Png;
+    return std::nullopt;
+}
+
+struct CSheetCanvas::Impl {
+    CanvasSpec spec;
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    // What a vector surface has written so far; a raster is encoded into it
+    // when saved.
+    std::string bytes;
+
+    static cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length)
+    {
+        static_cast<Impl*>(closure)->bytes.append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    }
+
+    ~Impl()
+    {
+        if (cr != nullptr)
+            cairo_destroy(cr);
+        if (surface != nullptr)
+            cairo_surface_destroy(surface);
+    }
+
+    double Mm(int32_t penUnits) const { return penUnits * spec.mmPerPenUnit; }
+    Box BoxOf(const PenRect& rect) const
+    {
+        return {Mm(rect.left), Mm(rect.top), Mm(rect.right) - Mm(rect.left), Mm(rect.bottom) - Mm(rect.top)};
+    }
+
+    void DrawKeys(const CKeyboardDef& keyboard);
+    void DrawMarks(const CKeyboardDef& keyboard);
+    std::optional<Box> FindRoom(double w, double h, double anchorX, double anchorY,
+                                const std::vector<Box>& taken) const;
+    void DrawLegend(const Box& at);
+    void DrawInstruction(const Box& at, const std::string& text, double size);
+    void DrawScaleBar(const Box& at, double lengthMm);
+};
+
+CSheetCanvas::CSheetCanvas(const CanvasSpec& spec) : impl_(std::make_unique<Impl>())
+{
+    impl_->spec = spec;
+    Impl& impl = *impl_;
+    double deviceUnitsPerMm = kPointsPerMm;
+    switch (spec.format) {
+    case CanvasFormat::Pdf:
+        impl.surface = cairo_pdf_surface_create_for_stream(&Impl::Append, &impl, spec.widthMm * kPointsPerMm,
+                                                           spec.heightMm * kPointsPerMm);
+        cairo_pdf_surface_set_metadata(impl.surface, CAIRO_PDF_METADATA_TITLE, "Marovi keyboard");
+        cairo_pdf_surface_set_metadata(impl.surface, CAIRO_PDF_METADATA_CREATOR, "marovi-sheet");
+        break;
+    case CanvasFormat::Svg:
+        impl.surface = cairo_svg_surface_create_for_stream(&Impl::Append, &impl, spec.widthMm * kPointsPerMm,
+                                                           spec.heightMm * kPointsPerMm);
+        break;
+    case CanvasFormat::Png: {
+        deviceUnitsPerMm = spec.pixelsPerMm;
+        const double width = std::round(spec.widthMm * spec.pixelsPerMm);
+        const double height = std::round(spec.heightMm * spec.pixelsPerMm);
+        if (!(width >= 1 && height >= 1 && width <= 32767 && height <= 32767))
+            throw std::runtime_error("a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                                     " pixels is too large");
+        impl.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width),
+                                                  static_cast<int>(height));
+        break;
+    }
+    }
+    if (cairo_surface_status(impl.surface) != CAIRO_STATUS_SUCCESS)
+        throw std::runtime_error(cairo_status_to_string(cairo_surface_status(impl.surface)));
+    impl.cr = cairo_create(impl.surface);
+    if (spec.format == CanvasFormat::Png) {
+        cairo_set_source_rgb(impl.cr, 1, 1, 1);
+        cairo_paint(impl.cr);
+    }
+    cairo_scale(impl.cr, deviceUnitsPerMm, deviceUnitsPerMm);
+    cairo_translate(impl.cr, -spec.leftMm, -spec.topMm);
+    cairo_set_line_join(impl.cr, CAIRO_LINE_JOIN_MITER);
+}
+
+CSheetCanvas::~CSheetCanvas() = default;
+
+void CSheetCanvas::Impl::DrawKeys(const CKeyboardDef& keyboard)
+{
+    // Faces first, outlines last, so that no text covers a key's edge.
+    for (int i = 0; i < keyboard.KeyCount(); ++i) {
+        const KeyEntry key = keyboard.GetKey(i);
+        const Box box = BoxOf(key.rect);
+        if (box.w <= 0 || box.h <= 0)
+            continue;
+        const KeyFace face = FaceOf(key);
+        if (face.kind == KeyFace::Kind::Single || face.kind == KeyFace::Kind::Space)
+            FillBox(cr, box, kCommandFill);
+        DrawKeyFace(cr, face, box);
+    }
+    for (int i = 0; i < keyboard.KeyCount(); ++i) {
+        const Box box = BoxOf(keyboard.GetKey(i).rect);
+        if (box.w > 0 && box.h > 0)
+            StrokeBox(cr, box, 0.25, kOutline);
+    }
+}
+
+void CSheetCanvas::Impl::DrawMarks(const CKeyboardDef& keyboard)
+{
+    // The number goes diagonally beside its mark, on the side facing the
+    // middle of the page unless a key lies there.
+    const double middleX = spec.leftMm + spec.widthMm / 2;
+    const double middleY = spec.topMm + spec.heightMm / 2;
+    std::vector<Box> keys;
+    for (int i = 0; i < keyboard.KeyCount(); ++i)
+        keys.push_back(BoxOf(keyboard.GetKey(i).rect));
+    int number = 1;
+    for (const PenPoint& mark : keyboard.ReferenceMarks()) {
+        const double x = Mm(mark.x);
+        const double y = Mm(mark.y);
+        const double dx = middleX >= x ? 1 : -1;
+        const double dy = middleY >= y ? 1 : -1;
+        const double sides[4][2] = {{dx, dy}, {dx, -dy}, {-dx, dy}, {-dx, -dy}};
+        Box label{x + dx * 4.6 - 1.8, y + dy * 4.6 - 1.8, 3.6, 3.6};
+        for (const auto& side : sides) {
+            const Box candidate{x + side[0] * 4.6 - 1.8, y + side[1] * 4.6 - 1.8, 3.6, 3.6};
+            if (std::none_of(keys.begin(), keys.end(), [&](const Box& key) { return key.Overlaps(candidate); })) {
+                label = candidate;
+                break;
+            }
+        }
+        DrawMark(cr, x, y, number++, label);
+    }
+}
+
+void CSheetCanvas::DrawKeyboard(const CKeyboardDef& keyboard, double opacity)
+{
+    cairo_t* cr = impl_->cr;
+    const bool faint = opacity < 1;
+    if (faint)
+        cairo_push_group(cr);
+    impl_->DrawKeys(keyboard);
+    impl_->DrawMarks(keyboard);
+    if (faint) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, std::max(0.0, opacity));
+    }
+}
+
+// The free place for a w x h block nearest to the anchor: inside the page's
+// margins and clear of everything taken.
+std::optional<Box> CSheetCanvas::Impl::FindRoom(double w, double h, double anchorX, double anchorY,
+                                                const std::vector<Box>& taken) const
+{
+    constexpr double kMargin = 6;
+    constexpr double kClearance = 2;
+    constexpr double kStep = 0.5;
+    std::optional<Box> best;
+    double bestDistance = std::numeric_limits<double>::max();
+    const double right = spec.leftMm + spec.widthMm - kMargin - w;
+    const double bottom = spec.topMm + spec.heightMm - kMargin - h;
+    for (double y = spec.topMm + kMargin; y <= bottom; y += kStep) {
+        for (double x = spec.leftMm + kMargin; x <= right; x += kStep) {
+            const Box padded{x - kClearance, y - kClearance, w + 2 * kClearance, h + 2 * kClearance};
+            if (std::any_of(taken.begin(), taken.end(), [&](const Box& t) { return t.Overlaps(padded); }))
+                continue;
+            const double distance = std::hypot(x + w / 2 - anchorX, y + h / 2 - anchorY);
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = Box{x, y, w, h};
+            }
+        }
+    }
+    return best;
+}
+
+namespace {
+
+constexpr double kLegendKey = 20;
+constexpr double kLegendTitle = 5;
+constexpr double kLegendCaptions = 16;
+constexpr double kLegendModes = 4;
+constexpr double kScaleBarLength = 30;
+constexpr double kScaleBarHeight = 7;
+
+}  // namespace
+
+// An enlarged key showing where each mode and gesture puts its text, with
+// the gesture of each row beside it and the colours of the modes below.
+void CSheetCanvas::Impl::DrawLegend(const Box& at)
+{
+    DrawText(cr, "キーの見方", Box{at.x, at.y, at.w, kLegendTitle - 1},
+             TextStyle{3.2, 2.6, kInk, Align::Left, true});
+    KeyFace sample;
+    sample.kind = KeyFace::Kind::Grid;
+    const char* const modeSamples[3] = {"あ", "ア", "a"};
+    for (std::size_t slot = 0; slot < sample.slots.size(); ++slot)
+        sample.slots[slot] = modeSamples[slot / 3];
+    const Box key{at.x, at.y + kLegendTitle, kLegendKey, kLegendKey};
+    DrawKeyFace(cr, sample, key);
+    StrokeBox(cr, key, 0.35, kOutline);
+
+    const double rowEdges[4] = {key.y, key.y + key.h * 0.3, key.y + key.h * 0.7, key.Bottom()};
+    const char* const captions[3] = {"下から上へ", "タップ", "上から下へ"};
+    for (int row = 0; row < 3; ++row) {
+        const Box caption{key.Right() + 1.5, rowEdges[row], kLegendCaptions - 1.5, rowEdges[row + 1] - rowEdges[row]};
+        if (row != 1)
+            DrawArrowHead(cr, Box{caption.x, caption.y, 1.6, caption.h}, 1.3, row == 0, kArrow);
+        DrawText(cr, captions[row], Box{caption.x + 2.2, caption.y, caption.w - 2.2, caption.h},
+                 TextStyle{2.5, 2.0, kNoteInk, Align::Left});
+    }
+
+    const char* const modeNames[3] = {"ひらがな", "カタカナ", "半角"};
+    const double modeWidths[3] = {11, 11, 7};
+    double x = key.x;
+    for (int mode = 0; mode < 3; ++mode) {
+        DrawText(cr, modeNames[mode], Box{x, key.Bottom() + 0.8, modeWidths[mode], kLegendModes - 0.8},
+                 TextStyle{2.5, 2.0, ModeColour(static_cast<InputMode>(mode)), Align::Left});
+        x += modeWidths[mode];
+    }
+}
+
+void CSheetCanvas::Impl::DrawInstruction(const Box& at, const std::string& text, double size)
+{
+    DrawText(cr, text, at, TextStyle{size, size, kNoteInk, Align::Left});
+}
+
+// A bar of a known length, to check that the sheet was printed at full size.
+void CSheetCanvas::Impl::DrawScaleBar(const Box& at, double lengthMm)
+{
+    const double y = at.y + 1;
+    cairo_move_to(cr, at.x, y - 1);
+    cairo_line_to(cr, at.x, y + 1);
+    cairo_move_to(cr, at.x, y);
+    cairo_line_to(cr, at.x + lengthMm, y);
+    cairo_move_to(cr, at.x + lengthMm, y - 1);
+    cairo_line_to(cr, at.x + lengthMm, y + 1);
+    cairo_set_line_width(cr, 0.25);
+    SetColour(cr, kInk);
+    cairo_stroke(cr);
+    const std::string caption = std::to_string(static_cast<int>(lengthMm)) + " mm (100 % で印刷したときの長さ)";
+    DrawText(cr, caption, Box{at.x, y + 1.2, at.w, at.h - 2.2}, TextStyle{2.3, 1.8, kNoteInk, Align::Left});
+}
+
+bool CSheetCanvas::DrawNotes(const CKeyboardDef& keyboard)
+{
+    Impl& impl = *impl_;
+    std::vector<Box> taken;
+    for (int i = 0; i < keyboard.KeyCount(); ++i)
+        taken.push_back(impl.BoxOf(keyboard.GetKey(i).rect));
+    for (const PenPoint& mark : keyboard.ReferenceMarks())
+        taken.push_back(Box{impl.Mm(mark.x) - kMarkReach, impl.Mm(mark.y) - kMarkReach, 2 * kMarkReach, 2 * kMarkReach});
+
+    bool allPlaced = true;
+    const double pageMiddleX = impl.spec.leftMm + impl.spec.widthMm / 2;
+
+    const std::string instruction = "位置合わせ：ページの書き始めに、丸印を 1→2→3→4→5 の順にタップします";
+    constexpr double kInstructionSize = 2.8;
+    const double instructionWidth = [&] {
+        CTextLayout probe(impl.cr, Box{}, SjisToUtf8(instruction), false);
+        probe.SetSize(kInstructionSize);
+        return probe.Logical().width / kTextUnitsPerMm / PANGO_SCALE + 0.5;
+    }();
+    const double instructionHeight = kInstructionSize * 1.3;
+    if (const auto room = impl.FindRoom(instructionWidth, instructionHeight, pageMiddleX,
+                                        impl.spec.topMm, taken)) {
+        impl.DrawInstruction(*room, instruction, kInstructionSize);
+        taken.push_back(*room);
+    } else {
+        allPlaced = false;
+    }
+
+    // Beside the keyboard, on its left where there is room.
+    const PenRect bounds = keyboard.Bounds();
+    const Box keys = impl.BoxOf(bounds);
+    const double legendWidth = std::max(kLegendKey + kLegendCaptions, kScaleBarLength + 2);
+    const double legendHeight = kLegendTitle + kLegendKey + kLegendModes + 3 + kScaleBarHeight;
+    const double anchorX = bounds.IsEmpty() ? pageMiddleX : keys.x - 4 - legendWidth / 2;
+    const double anchorY = bounds.IsEmpty() ? impl.spec.topMm + impl.spec.heightMm / 2 : keys.y + keys.h / 2;
+    if (const auto room = impl.FindRoom(legendWidth, legendHeight, anchorX, anchorY, taken)) {
+        impl.DrawLegend(*room);
+        impl.DrawScaleBar(Box{room->x, room->Bottom() - kScaleBarHeight, room->w, kScaleBarHeight},
+                          kScaleBarLength);
+        taken.push_back(*room);
+    } else {
+        allPlaced = false;
+    }
+    return allPlaced;
+}
+
+void CSheetCanvas::DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour)
+{
+    cairo_t* cr = impl_->cr;
+    cairo_move_to(cr, impl_->Mm(from.x), impl_->Mm(from.y));
+    cairo_line_to(cr, impl_->Mm(to.x), impl_->Mm(to.y));
+    cairo_set_line_width(cr, widthMm);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    SetColour(cr, colour);
+    cairo_stroke(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+}
+
+void CSheetCanvas::DrawDot(PenPoint centre, double radiusMm, CanvasColour colour)
+{
+    cairo_t* cr = impl_->cr;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, impl_->Mm(centre.x), impl_->Mm(centre.y), radiusMm, 0, 2 * M_PI);
+    SetColour(cr, colour);
+    cairo_fill(cr);
+}
+
+void CSheetCanvas::DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour)
+{
+    StrokeBox(impl_->cr, impl_->BoxOf(box), lineWidthMm, colour);
+}
+
+void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour)
+{
+    if (text.empty())
+        return;
+    const std::string utf8 = SjisToUtf8(text);
+    const Box origin{impl_->Mm(at.x), impl_->Mm(at.y), 0, 0};
+    CTextLayout layout(impl_->cr, origin, utf8, false);
+    layout.SetSize(sizeMm);
+    const PangoRectangle logical = layout.Logical();
+    const double toMm = 1 / (kTextUnitsPerMm * PANGO_SCALE);
+    layout.Show(Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, colour);
+}
+
+bool CSheetCanvas::Save(const std::string& path, std::string& error)
+{
+    Impl& impl = *impl_;
+    if (impl.cr == nullptr) {
+        error = "the picture was saved already";
+        return false;
+    }
+    cairo_status_t status = cairo_status(impl.cr);
+    cairo_destroy(impl.cr);
+    impl.cr = nullptr;
+    if (status == CAIRO_STATUS_SUCCESS) {
+        if (impl.spec.format == CanvasFormat::Png) {
+            cairo_surface_flush(impl.surface);
+            status = cairo_surface_write_to_png_stream(impl.surface, &Impl::Append, &impl);
+        } else {
+            cairo_surface_finish(impl.surface);
+            status = cairo_surface_status(impl.surface);
+        }
+    }
+    if (status != CAIRO_STATUS_SUCCESS) {
+        error = std::string("cannot draw the picture: ") + cairo_status_to_string(status);
+        return false;
+    }
+
+    OutputFile file = OpenOutputFile(path);
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    errno = 0;
+    const bool written = std::fwrite(impl.bytes.data(), 1, impl.bytes.size(), file.get()) == impl.bytes.size();
+    const int writeError = errno;
+    const bool closed = CloseOutputFile(std::move(file));
+    if (!written || !closed) {
+        const int reason = writeError != 0 ? writeError : errno;
+        error = std::strerror(reason != 0 ? reason : EIO);
+        RemoveIncompleteOutput(path);
+        return false;
+    }
+    return true;
+}

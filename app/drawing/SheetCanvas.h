@@ -1,0 +1,75 @@
+#pragma once
+
+#include "keyboard/KeyboardTypes.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class CKeyboardDef;
+
+enum class CanvasFormat { Pdf, Svg, Png };
+
+// The format a file name asks for by its extension (.pdf, .svg, .png, any
+// case), or none.
+std::optional<CanvasFormat> CanvasFormatOf(const std::string& path);
+
+// Components from 0 to 1.
+struct CanvasColour {
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+};
+
+// What a canvas shows: `widthMm` by `heightMm` of the sheet, starting
+// (leftMm, topMm) from the paper's top-left corner, which is where the pen's
+// origin lies. Pen units become millimetres by `mmPerPenUnit`. A PDF or SVG
+// page is that size; a PNG has `pixelsPerMm` pixels per millimetre.
+struct CanvasSpec {
+    CanvasFormat format = CanvasFormat::Pdf;
+    double widthMm = 0;
+    double heightMm = 0;
+    double leftMm = 0;
+    double topMm = 0;
+    double mmPerPenUnit = 0.01;
+    double pixelsPerMm = 300 / 25.4;
+};
+
+// One page or picture drawn in pen units: the keyboard, the notes of the
+// printed sheet, and anything to be laid over them. Texts are Shift_JIS.
+// The picture is kept in memory and written out by Save, so a failed write
+// leaves no half-written file.
+class CSheetCanvas {
+public:
+    // Throws std::runtime_error when the picture cannot be made (a raster too
+    // large for memory, say).
+    explicit CSheetCanvas(const CanvasSpec& spec);
+    ~CSheetCanvas();
+    CSheetCanvas(const CSheetCanvas&) = delete;
+    CSheetCanvas& operator=(const CSheetCanvas&) = delete;
+
+    // Every key with its texts and the five calibration marks (reference
+    // positions), numbered in tap order. Below an opacity of 1 they are
+    // drawn faintly, to lie under something drawn later.
+    void DrawKeyboard(const CKeyboardDef& keyboard, double opacity = 1.0);
+
+    // The printed sheet's notes: how to read a key, how to re-calibrate and a
+    // bar to check the print scale, each put in room on the page clear of the
+    // keys and marks. False when some note found no room and was left out.
+    bool DrawNotes(const CKeyboardDef& keyboard);
+
+    void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour);
+    void DrawDot(PenPoint centre, double radiusMm, CanvasColour colour);
+    void DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour);
+    // One line of text with its top-left corner at `at`.
+    void DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour);
+
+    // Finishes the picture and writes it to `path`. On failure the reason
+    // (UTF-8) is in `error` and no file of that name is left behind. Nothing
+    // can be drawn afterwards.
+    bool Save(const std::string& path, std::string& error);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
