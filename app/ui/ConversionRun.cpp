@@ -40,8 +40,6 @@ private:
     std::string saved_;
 };
 
-bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 void SetStatus(IListView& view, int row, const char* status) { view.SetItemText(row, CInkFileList::kStatusColumn, status); }
 
 // Asks where the page of `row` goes and writes it there.
@@ -77,7 +75,6 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
 {
     IListView& view = list.View();
-    // Modal dialogs keep the list from changing while the run goes on.
     const int rowCount = view.RowCount();
     if (list.HintShown() || rowCount == 0) {
         ShowMessage(kNothingToConvert);
@@ -113,14 +110,26 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
     ShowMessage(kRunFinished);
 }
 
-std::string InkBaseName(const std::string& path, char separator)
+void CConversionRun::Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                         ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
 {
-    const bool shiftJis = separator == '\\';
+    if (running_)
+        return;
+    struct Running {
+        explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Running() { flag_ = false; }
+        bool& flag_;
+    } running(running_);
+    RunConversion(list, keyboard, mapping, saveDialog, writePage, results);
+}
+
+std::string InkBaseName(const std::string& path, char separator, bool (*isLeadByte)(unsigned char))
+{
     std::size_t nameStart = 0;
     std::size_t lastDot = std::string::npos;
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto c = static_cast<unsigned char>(path[i]);
-        if (shiftJis && IsShiftJisLeadByte(c)) {
+        if (isLeadByte(c)) {
             ++i;
         } else if (c == '/' || c == static_cast<unsigned char>(separator)) {
             nameStart = i + 1;
@@ -133,7 +142,7 @@ std::string InkBaseName(const std::string& path, char separator)
     return path.substr(nameStart, nameEnd - nameStart);
 }
 
-std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator()); }
+std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator(), &IsPathLeadByte); }
 
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName)
 {

@@ -34,11 +34,32 @@ bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::s
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results);
 
+// The conversion command of one main window. A run shows save dialogs and
+// message boxes from inside the click that started it, so the window's
+// messages keep coming meanwhile. While it goes on, no second run may start
+// (it would empty the results the first one is using) and the list it walks
+// must not change; the window asks Running before it changes the list.
+class CConversionRun {
+public:
+    CConversionRun() = default;
+    CConversionRun(const CConversionRun&) = delete;
+    CConversionRun& operator=(const CConversionRun&) = delete;
+
+    bool Running() const { return running_; }
+    // RunConversion, unless a run is going on already; then nothing happens.
+    void Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping, ISaveFileDialog& saveDialog,
+             const PageWriter& writePage, RunResults& results);
+
+private:
+    bool running_ = false;
+};
+
 // The ink file's name without its folder and without its extension (from the
-// last "." of the name on). Folders end at "/" and at the platform separator;
-// with "\" as separator the path is read as Shift_JIS, whose second bytes may
-// be "\" too.
-std::string InkBaseName(const std::string& path, char separator);
+// last "." of the name on). Folders end at "/" and at `separator`; a byte for
+// which `isLeadByte` holds begins a two-byte character, whose second byte
+// ends nothing (in Shift_JIS it may be "\").
+std::string InkBaseName(const std::string& path, char separator, bool (*isLeadByte)(unsigned char));
+// With the platform's separator and the lead bytes of its path encoding.
 std::string InkBaseName(const std::string& path);
 
 // What the save dialog is asked for the page of an ink file.

@@ -30,11 +30,15 @@ void CInkFileList::InsertColumns()
     view_->InsertColumn(kPathColumn, "ファイル名", 300);
     view_->InsertColumn(kStatusColumn, "処理状況", 90);
     view_->InsertColumn(kHtmlColumn, "", 0);
+    view_->SetCellTexts(kHtmlColumn, IListView::CellTexts::Paths);
 }
 
 void CInkFileList::InsertHintRows()
 {
     m_hintShown = true;
+    // The hint is the program's own text; the dropped paths that replace it
+    // are the system's.
+    view_->SetCellTexts(kPathColumn, IListView::CellTexts::ShiftJis);
     for (int row = 0; row < kEmptyHintRows; ++row)
         view_->InsertRow(row, "");
     view_->InsertRow(kEmptyHintRows, std::string(24, ' ') + "ここへドラッグ＆ドロップしてください。");
@@ -45,6 +49,7 @@ void CInkFileList::AddFiles(const std::vector<std::string>& paths)
     if (m_hintShown) {
         m_hintShown = false;
         view_->DeleteAllRows();
+        view_->SetCellTexts(kPathColumn, IListView::CellTexts::Paths);
     }
     for (const std::string& path : paths) {
         // The list places the row by its path; the index it reports is the
@@ -116,11 +121,17 @@ void CMainDialog::OnDestroy()
 
 void CMainDialog::OnDropFiles(const std::vector<std::string>& paths)
 {
+    if (conversion_.Running())
+        return;
     fileList_.AddFiles(paths);
     controls_.convert->Enable(true);
 }
 
-void CMainDialog::OnRemoveSelected() { fileList_.RemoveSelected(); }
+void CMainDialog::OnRemoveSelected()
+{
+    if (!conversion_.Running())
+        fileList_.RemoveSelected();
+}
 
 void CMainDialog::OnListClick() { controls_.remove->Enable(controls_.fileList->SelectedCount() > 0); }
 
@@ -150,6 +161,8 @@ bool CMainDialog::OnF1(bool shift, bool ctrl, bool alt)
 
 void CMainDialog::OnKeyboardSetup()
 {
+    if (conversion_.Running())
+        return;
     CKeyboardSetupDialog setup;
     if (controls_.keyboardSetup->Run(setup) != DialogResult::Ok)
         return;
@@ -160,5 +173,5 @@ void CMainDialog::OnKeyboardSetup()
 
 void CMainDialog::OnConvert()
 {
-    RunConversion(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_);
+    conversion_.Run(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_);
 }
