@@ -131,6 +131,15 @@ std::wstring ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id
 
 std::wstring Wide(const std::string& sjis) { return SjisToWide(sjis); }
 
+std::wstring AnsiCodePageName()
+{
+    for (const wchar_t* name : {L"Jos\u00e9", L"\u8868"}) {
+        if (AnsiToWide(WideToAnsi(name)) == name)
+            return name;
+    }
+    return L"plain";
+}
+
 void PostClick(HWND dialog, int id)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

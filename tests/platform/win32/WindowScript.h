@@ -50,6 +50,11 @@ std::wstring ItemText(HWND dialog, int id);
 // The Shift_JIS text as the controls show it.
 std::wstring Wide(const std::string& sjis);
 
+// A name beyond ASCII that the ANSI code page can hold, as paths of the
+// system are: "José" on a Western system, "表" on a Japanese one (its second
+// Shift_JIS byte is a backslash).
+std::wstring AnsiCodePageName();
+
 // Posts the button's click to its dialog, as a press of the button would.
 void PostClick(HWND dialog, int id);
 // Posts a left click (or double click) on a row of a list-view control.
