@@ -53,13 +53,17 @@ if [ "${1:-}" = "--on-screen" ]; then
   timeout 30 wineserver -k || true
 
   # Each locale walk in a fresh Wine server, so every process takes the
-  # locale's code page.
+  # locale's code page. The save dialog is to open in the program's folder,
+  # so the folder the last walk saved in is forgotten first.
   for walk in en ja; do
     case $walk in
       en) locale=en_US.UTF-8 name=José folder=dé ;;
       ja) locale=ja_JP.UTF-8 name=表 folder=表 ;;
     esac
     echo "== walk under $locale: $folder/$name.ink"
+    timeout 60 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f \
+      >/dev/null 2>&1 || true
+    timeout 30 wineserver -w || true
     LOCPATH="$work/locales" LC_ALL=$locale bash "$root/scripts/windows-walk.sh" page "$work" "$shots" \
       "$work/walk-$walk" "$work/walk-$walk/$folder/$name.ink" || fail "the walk under $locale failed"
     timeout 30 wineserver -k || true

@@ -466,12 +466,7 @@ TEST_F(Win32MainWindow, EveryControlReachesItsHandler)
             PostMessageW(setup, WM_CLOSE, 0, 0);
             return true;
         },
-        [&] {
-            if (IsWindow(setup))
-                return false;
-            PostClick(window, IDOK);
-            return true;
-        },
+        ClickWhenGone(setup, window, IDOK),
     });
     EXPECT_EQ(dialog_.RunModal(nullptr), IDOK);
     ASSERT_TRUE(script.Done()) << script.Failure();
@@ -596,6 +591,17 @@ TEST_F(Win32MainWindow, BoxesAreOwnedByTheProgramsWindowInFront)
     HWND editor = nullptr;
     HWND box = nullptr;
     int focusAfterBox = 0;
+    // The step that waits for a box, notes how it stands and closes it.
+    const auto noteBox = [&](Box& seen) {
+        return [&seen, &box, &window] {
+            if (!(box = FindThreadWindow(L"Marovi")))
+                return false;
+            seen.owner = GetWindow(box, GW_OWNER);
+            seen.mainEnabled = IsWindowEnabled(window) != FALSE;
+            PostClick(box, IDOK);
+            return true;
+        };
+    };
 
     CWindowScript script({
         [&] { return (window = FindThreadWindow(kMainCaption)) != nullptr; },
@@ -605,20 +611,8 @@ TEST_F(Win32MainWindow, BoxesAreOwnedByTheProgramsWindowInFront)
             PostClick(window, IDC_CONVERT);
             return true;
         },
-        [&] {
-            if (!(box = FindThreadWindow(L"Marovi")))
-                return false;
-            fromMain.owner = GetWindow(box, GW_OWNER);
-            fromMain.mainEnabled = IsWindowEnabled(window) != FALSE;
-            PostClick(box, IDOK);
-            return true;
-        },
-        [&] {
-            if (IsWindow(box))
-                return false;
-            PostClick(window, IDC_KEY_SETUP);
-            return true;
-        },
+        noteBox(fromMain),
+        ClickWhenGone(box, window, IDC_KEY_SETUP),
         [&] { return (setup = FindThreadWindow(kSetupCaption)) != nullptr; },
         [&] {
             PostRowClick(GetDlgItem(setup, IDC_KEY_LIST), 1, true);
@@ -631,14 +625,7 @@ TEST_F(Win32MainWindow, BoxesAreOwnedByTheProgramsWindowInFront)
             PostClick(editor, IDOK);
             return true;
         },
-        [&] {
-            if (!(box = FindThreadWindow(L"Marovi")))
-                return false;
-            fromEditor.owner = GetWindow(box, GW_OWNER);
-            fromEditor.mainEnabled = IsWindowEnabled(window) != FALSE;
-            PostClick(box, IDOK);
-            return true;
-        },
+        noteBox(fromEditor),
         [&] {
             if (IsWindow(box))
                 return false;
@@ -646,18 +633,8 @@ TEST_F(Win32MainWindow, BoxesAreOwnedByTheProgramsWindowInFront)
             PostClick(editor, IDCANCEL);
             return true;
         },
-        [&] {
-            if (IsWindow(editor))
-                return false;
-            PostClick(setup, IDCANCEL);
-            return true;
-        },
-        [&] {
-            if (IsWindow(setup))
-                return false;
-            PostClick(window, IDOK);
-            return true;
-        },
+        ClickWhenGone(editor, setup, IDCANCEL),
+        ClickWhenGone(setup, window, IDOK),
     });
     EXPECT_EQ(dialog_.RunModal(nullptr), IDOK);
     DestroyWindow(other);

@@ -145,6 +145,16 @@ void PostClick(HWND dialog, int id)
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+CWindowScript::Step ClickWhenGone(const HWND& gone, const HWND& dialog, int id)
+{
+    return [&gone, &dialog, id] {
+        if (IsWindow(gone))
+            return false;
+        PostClick(dialog, id);
+        return true;
+    };
+}
+
 void PostRowClick(HWND list, int row, bool doubleClick)
 {
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
