@@ -6,12 +6,15 @@
 #      equal the Linux build's byte for byte, each picture pixel for pixel;
 #   2. test_win32.exe: the adapters and the program's windows against real
 #      controls;
-#   3. a walk through the real program with X input: the main window, moved
-#      by a free spot; Keyboard Setup with the example keyboard's 150 rows; the
-#      key edit window by a double-click on a row, and for a locked key; the
-#      example pages dropped onto the list (XDND, as a file manager drops),
-#      converted through the save dialog and compared with the Linux pages
-#      again; then everything is closed and the process must have ended.
+#   3. the walk through the real program with X input (scripts/windows-walk.sh):
+#      the example pages dropped and converted through the save dialog must
+#      equal the Linux pages again;
+#   4. two short walks under other locales, whose ANSI code page Wine takes
+#      from the locale: a Western one (code page 1252) with a folder and a
+#      page named with "é", and a Japanese one (code page 932) with "表",
+#      whose second Shift_JIS byte is a backslash. Each page, saved under the
+#      name the save dialog suggests, must equal the Linux page of an ink file
+#      of the same name in that code page.
 # Screenshots go to out/windows/. Every Wine call runs under a timeout, and
 # the Wine server is stopped at the end, whatever happened.
 #
@@ -26,92 +29,13 @@ if [ "${1:-}" = "--on-screen" ]; then
   # Second stage, inside xvfb-run: $2 is the work folder, $3 the screenshots.
   work=$2
   shots=$3
+  root=$(cd "$(dirname "$0")/.." && pwd)
   fail() {
     echo "windows-test: $*" >&2
     timeout 30 import -window root "$shots/failure.png" 2>/dev/null || true
     timeout 30 wineserver -k 2>/dev/null || true
     exit 1
   }
-  probe() { timeout 30 wine "$work/run/ui-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-
-  # Waits for a visible window whose title matches, prints its id.
-  wait_window() {
-    local title=$1 id
-    for _ in $(seq 1 60); do
-      id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | tail -n 1 || true)
-      if [ -n "$id" ]; then echo "$id"; return 0; fi
-      sleep 0.5
-    done
-    return 1
-  }
-  wait_gone() {
-    local title=$1
-    for _ in $(seq 1 40); do
-      xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || return 0
-      sleep 0.5
-    done
-    return 1
-  }
-  visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
-  # Waits for a visible window that is not among $1 (a sorted list of ids).
-  wait_new_window() {
-    local before=$1 id
-    for _ in $(seq 1 60); do
-      id=$(comm -13 <(echo "$before") <(visible_windows) | sed -n 1p)
-      if [ -n "$id" ]; then echo "$id"; return 0; fi
-      sleep 0.5
-    done
-    return 1
-  }
-  # Waits until a list of the window titled $1 shows $3 rows.
-  wait_rows() {
-    for _ in $(seq 1 20); do
-      [ "$(probe rows "$1" "$2")" = "$3" ] && return 0
-      sleep 0.5
-    done
-    return 1
-  }
-  # The window alone, cut out of a picture of the whole screen (the window
-  # decorations are Wine's own, so they are part of the screen picture).
-  shoot() {
-    local id=$1 file=$2 X Y WIDTH HEIGHT
-    sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    timeout 30 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$file"
-    echo "screenshot: $shots/$file (${WIDTH}x${HEIGHT})"
-  }
-  press() {
-    local id=$1; shift
-    timeout 5 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    sleep 0.3
-    for key in "$@"; do xdotool key "$key"; sleep 0.3; done
-  }
-  # Left click (count 2: double click) at offset dx, dy inside a control;
-  # negative offsets count from the centre.
-  click_control() {
-    local title=$1 control=$2 dx=${3:--1} dy=${4:--1} count=${5:-1} x y w h
-    read -r x y w h < <(probe rect "$title" "$control") || return 1
-    [ -n "${h:-}" ] || return 1
-    [ "$dx" -ge 0 ] || dx=$((w / 2))
-    [ "$dy" -ge 0 ] || dy=$((h / 2))
-    xdotool mousemove $((x + dx)) $((y + dy))
-    sleep 0.2
-    xdotool click --repeat "$count" --delay 120 1
-    sleep 0.5
-  }
-  # The nine slot texts of key $1 as the example keyboard holds them, one a
-  # line, UTF-8; "<NOKEY>" is an empty slot.
-  key_texts() {
-    grep -av '^#' "$work/run/softKB.skb" | sed -n "$(($1 + 4))p" | iconv -f CP932 -t UTF-8 |
-      tr -d '\r' | sed -e 's/^"//' -e 's/"$//' -e 's/","/\n/g' | tail -n 9 | sed 's/^<NOKEY>$//'
-  }
-  check_fields() {
-    local shown
-    shown=$(for id in 1012 1013 1014 1015 1016 1017 1018 1019 1020; do probe text "編集" "$id"; done)
-    [ "$shown" = "$(key_texts "$1")" ] ||
-      fail "the key edit window shows [$(echo $shown)], not the texts of key $1: [$(echo $(key_texts "$1"))]"
-  }
-
   timeout 180 wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish"
   timeout 60 wine regedit "$work/wine.reg" >/dev/null 2>&1 || fail "regedit failed"
   timeout 60 wineserver -w || true
@@ -125,100 +49,25 @@ if [ "${1:-}" = "--on-screen" ]; then
     { cat "$work/test_win32.log"; fail "test_win32.exe failed"; }
   grep -E '^\[  (PASSED|FAILED) ' "$work/test_win32.log" || true
 
-  echo "== the program"
-  main_title="Veda-Rovodad for Inkora"
-  cd "$work/run"
-  timeout 300 wine Marovi.exe >"$work/marovi.log" 2>&1 &
-  program=$!
+  bash "$root/scripts/windows-walk.sh" full "$work" "$shots" || fail "the walk through the program failed"
+  timeout 30 wineserver -k || true
 
-  main=$(wait_window "^$main_title$") || fail "the main window did not appear"
-  wait_rows "$main_title" 1002 7 || fail "the file list does not show the six empty rows and the hint"
-  shoot "$main" main.png
-
-  # A press on the free spot below the exit button drags the whole window.
-  eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-  before="$X,$Y"
-  xdotool mousemove $((X + WIDTH - 80)) $((Y + HEIGHT - 40)) mousedown 1
-  sleep 0.3
-  xdotool mousemove $((X + WIDTH - 120)) $((Y + HEIGHT - 60))
-  sleep 0.3
-  xdotool mousemove $((X + WIDTH - 140)) $((Y + HEIGHT - 70)) mouseup 1
-  sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y)=')"
-  [ "$X,$Y" != "$before" ] || fail "dragging a free spot did not move the main window"
-  echo "moved: main window from $before to $X,$Y"
-
-  click_control "$main_title" 1001 || fail "no button 1001"
-  setup=$(wait_window "^Keyboard Setup$") || fail "Keyboard Setup did not open"
-  rows=$(probe rows "Keyboard Setup" 1009)
-  [ "$rows" = 150 ] || fail "Keyboard Setup lists $rows rows, not 150"
-  shoot "$setup" keyboard-setup.png
-
-  # A double-click on the first row edits key 0.
-  click_control "Keyboard Setup" 1009 40 6 2 || fail "no key list"
-  edit=$(wait_window "^編集$") || fail "a double-click on a row did not open the key edit window"
-  check_fields 0
-  [ "$(probe enabled "編集" 1012 1013 1014 1015 1016 1017 1018 1019 1020)" = "1 1 1 1 1 1 1 1 1" ] ||
-    fail "fields of key 0, which keydef.skb leaves free, are disabled"
-  shoot "$edit" key-edit.png
-  press "$edit" Escape
-  wait_gone "^編集$" || fail "the key edit window did not close"
-
-  # Key 55 is locked in every slot: down the list from the first row, then Edit.
-  click_control "Keyboard Setup" 1009 40 6 1
-  xdotool key --repeat 55 --delay 30 Down
-  click_control "Keyboard Setup" 1011 || fail "no edit button"
-  edit=$(wait_window "^編集$") || fail "the edit button did not open the key edit window"
-  check_fields 55
-  [ "$(probe enabled "編集" 1012 1013 1014 1015 1016 1017 1018 1019 1020)" = "0 0 0 0 0 0 0 0 0" ] ||
-    fail "the locked fields of key 55 are enabled"
-  shoot "$edit" key-edit-locked.png
-  press "$edit" Escape
-  wait_gone "^編集$" || fail "the key edit window did not close"
-  press "$setup" Escape
-  wait_gone "^Keyboard Setup$" || fail "Keyboard Setup did not close"
-
-  # The example pages dropped onto the list as a file manager drops them.
-  read -r lx ly lw lh < <(probe rect "$main_title" 1002) || fail "no file list"
-  timeout 30 "$work/bin/xdnd-drop" "$main" $((lx + lw / 2)) $((ly + lh / 2)) \
-    "$work/run/calibrated.ink" "$work/run/memo.ink" || fail "the drop onto the list failed"
-  wait_rows "$main_title" 1002 2 || fail "the dropped pages are not listed"
-  shoot "$main" main-dropped.png
-
-  # Each page gets its save dialog; the pages go into walk/.
-  known=$(visible_windows)
-  click_control "$main_title" 1000 || fail "no conversion button"
-  walk="Z:$(echo "$work/walk" | tr / '\\')"
-  first=1
-  for page in calibrated memo; do
-    dialog=$(wait_new_window "$known") || fail "no save dialog for $page"
-    [ $first = 1 ] && shoot "$dialog" save-dialog.png
-    first=0
-    press "$dialog" End shift+Home
-    xdotool type --delay 20 "$walk\\$page.html"
-    sleep 0.3
-    xdotool key Return
-    for _ in $(seq 1 40); do
-      xdotool search --onlyvisible --name '' 2>/dev/null | grep -x "$dialog" >/dev/null || break
-      sleep 0.5
-    done
+  # Each locale walk in a fresh Wine server, so every process takes the
+  # locale's code page. The save dialog is to open in the program's folder,
+  # so the folder the last walk saved in is forgotten first.
+  for walk in en ja; do
+    case $walk in
+      en) locale=en_US.UTF-8 name=José folder=dé ;;
+      ja) locale=ja_JP.UTF-8 name=表 folder=表 ;;
+    esac
+    echo "== walk under $locale: $folder/$name.ink"
+    timeout 60 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f \
+      >/dev/null 2>&1 || true
+    timeout 30 wineserver -w || true
+    LOCPATH="$work/locales" LC_ALL=$locale bash "$root/scripts/windows-walk.sh" page "$work" "$shots" \
+      "$work/walk-$walk" "$work/walk-$walk/$folder/$name.ink" || fail "the walk under $locale failed"
+    timeout 30 wineserver -k || true
   done
-  box=$(wait_window "^Marovi$") || fail "the run did not end with its message"
-  shoot "$box" message.png
-  press "$box" Return
-  wait_gone "^Marovi$" || fail "the message box did not close"
-  shoot "$main" main-converted.png
-
-  press "$main" Escape
-  for _ in $(seq 1 40); do
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.5
-  done
-  if kill -0 "$program" 2>/dev/null; then
-    fail "Marovi.exe is still running after its main window was closed"
-  fi
-  wait "$program" || true
-  echo "windows-test: the program ended with its main window"
   timeout 30 wineserver -k || true
   exit 0
 fi
@@ -229,7 +78,7 @@ source scripts/setup.sh
 # Installed with their recommended packages: Wine draws text through the X
 # render extension libraries and its own fonts, which are recommendations.
 packages=("${MAROVI_BASE_PACKAGES[@]}" g++-mingw-w64-x86-64 googletest wine wine64 fonts-wine xvfb xauth
-  xdotool imagemagick fonts-ipafont-gothic libx11-dev)
+  xdotool imagemagick fonts-ipafont-gothic libx11-dev locales)
 marovi_need_packages --with-recommends "${packages[@]}"
 
 seconds() { date +%s.%N; }
@@ -323,6 +172,31 @@ cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-slash/"
 cp "$bin/Marovi.exe" "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
 cp examples/softKB.skb examples/keydef.skb "$work"/pages/*.ink "$work/run/"
 
+# The locale walks. Their locales are built into the work folder (Wine
+# finds them through LOCPATH), so the system's locales stay as they are. Each
+# walk's folder holds a fresh example keyboard and the memo page under a name
+# beyond ASCII; its Linux page is made from an ink file whose name holds the
+# bytes that name has in the walk's ANSI code page, as the program sees it.
+mkdir -p "$work/locales"
+for locale in en_US ja_JP; do
+  timeout 120 localedef -i "$locale" -f UTF-8 "$work/locales/$locale.UTF-8" 2>/dev/null ||
+    [ -d "$work/locales/$locale.UTF-8" ] || fail "the locale $locale.UTF-8 could not be built"
+done
+for walk in en ja; do
+  case $walk in
+    en) name=José folder=dé codepage=CP1252 ;;
+    ja) name=表 folder=表 codepage=CP932 ;;
+  esac
+  mkdir -p "$work/walk-$walk/$folder" "$work/linux-$walk/keyboard"
+  cp examples/softKB.skb examples/keydef.skb "$work/walk-$walk/"
+  cp "$work/pages/memo.ink" "$work/walk-$walk/$folder/$name.ink"
+  cp examples/softKB.skb examples/keydef.skb "$work/linux-$walk/keyboard/"
+  native=$(printf '%s' "$name" | iconv -f UTF-8 -t "$codepage")
+  cp "$work/pages/memo.ink" "$work/linux-$walk/$native.ink"
+  (cd "$work/linux-$walk" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . "./$native.ink" \
+    >/dev/null 2>&1) || fail "the Linux build did not convert the page of the $walk walk"
+done
+
 # The dialog font has no Windows original here: IPA P Gothic stands in. The
 # file must be UTF-16 (a REGEDIT4 file is read as ANSI and mangles the
 # full-width font name). Wine draws the window frames itself, as there is no
@@ -344,13 +218,26 @@ echo "time: Wine run $(elapsed "$t")"
 
 # Pages equal byte for byte; pictures decoded and compared pixel by pixel, so
 # a libjpeg of another build or version would still pass with the same image.
+# A fourth argument is the code page of the Linux file names, which Wine
+# writes in UTF-8. Names beyond ASCII are linked as they are on Windows and
+# percent-encoded on Linux, so the Linux page is compared with its picture
+# links decoded.
 compare_pages() {
-  local name=$1 got=$2 want=$3 n=0 identical=0
+  local name=$1 got=$2 want=$3 codepage=${4:-} n=0 identical=0
   for html in "$want"/*.html; do
-    cmp -s "$html" "$got/$(basename "$html")" || fail "$name: $(basename "$html") differs from the Linux page"
+    local page
+    if [ -z "$codepage" ]; then
+      page=$(basename "$html")
+      cmp -s "$html" "$got/$page" || fail "$name: $page differs from the Linux page"
+    else
+      page=$(basename "$html" | iconv -f "$codepage" -t UTF-8)
+      perl -pe 's{(src="[^"]*")}{my $l = $1; $l =~ s/%([0-9A-F]{2})/chr hex $1/ge; $l}ge' "$html" |
+        cmp -s - "$got/$page" || fail "$name: $page differs from the Linux page"
+    fi
   done
   for picture in "$want"/*.files/*; do
-    local other=$got/${picture#"$want"/}
+    local other
+    other=$got/$(printf '%s' "${picture#"$want"/}" | iconv -f "${codepage:-UTF-8}" -t UTF-8)
     [ -f "$other" ] || fail "$name: ${picture#"$want"/} is missing"
     local differing
     differing=$(compare -metric AE "$picture" "$other" null: 2>&1) || true
@@ -381,4 +268,6 @@ done
 [ "$slash_links" -gt 0 ] || fail "marovi-convert.exe -d sub/pages/: no picture links in $slash_pages pages"
 echo "marovi-convert.exe -d sub/pages/: $slash_pages pages, all $slash_links picture links resolve"
 compare_pages "Marovi.exe" "$work/walk" "$work/linux"
+compare_pages "Marovi.exe under en_US.UTF-8, dé/José.ink" "$work/walk-en" "$work/linux-en" CP1252
+compare_pages "Marovi.exe under ja_JP.UTF-8, 表/表.ink" "$work/walk-ja" "$work/linux-ja" CP932
 echo "time: windows-test $(elapsed "$started")"

@@ -137,7 +137,94 @@ const std::string& Shown(const std::string& text)
     return text.empty() ? empty : text;
 }
 
+std::array<bool, kSlotCount> SlotsComingBack(const std::array<std::string, kSlotCount>& texts)
+{
+    KeyEntry written;
+    written.texts = texts;
+    // Through the file's own line splitting: a line break inside a text ends
+    // the line there.
+    CTextLines lines = CTextLines::FromText(FormatKeyLine(written) + "\r\n");
+    std::string line;
+    lines.Next(line);
+    KeyEntry read;
+    std::array<bool, kSlotCount> back{};
+    if (ParseKeyLine(line, read)) {
+        for (std::size_t k = 0; k < back.size(); ++k)
+            back[k] = read.texts[k] == texts[k];
+    }
+    return back;
+}
+
+// The reason a text did not come back, told from the text itself; one that
+// looks harmless can only have overrun the line.
+KeyTextFault FaultOf(const std::string& text)
+{
+    if (text.find('\n') != std::string::npos)
+        return KeyTextFault::LineBreak;
+    if (text == kNoKey)
+        return KeyTextFault::NoKeyTag;
+    if (!text.empty() && text.front() == '"')
+        return KeyTextFault::QuoteAtStart;
+    if (text.find('"') != std::string::npos)
+        return KeyTextFault::QuoteInside;
+    return KeyTextFault::TooLong;
+}
+
 }  // namespace
+
+std::string FormatKeyLine(const KeyEntry& key)
+{
+    char rect[64];
+    std::snprintf(rect, sizeof rect, "\"%d\",\"%d\",\"%d\",\"%d\"", key.rect.left, key.rect.top, key.rect.right,
+                  key.rect.bottom);
+    std::string line = rect;
+    for (const std::string& text : key.texts) {
+        line += ",\"";
+        line += text.empty() ? kNoKey : text;
+        line += '"';
+    }
+    return line;
+}
+
+bool ParseKeyLine(const std::string& line, KeyEntry& key)
+{
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    std::array<char, kKeyTextBytes> text{};
+    const int assigned = std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\",\"%d\",%4096c", &left, &top, &right,
+                                     &bottom, text.data());
+    if (assigned < 4)
+        return false;
+    ParseSlotTexts(text.data(), text.size(), key);
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    key.rect = PenRect{left, top, right, bottom};
+    return true;
+}
+
+KeyTextCheck CheckKeyTexts(const std::array<std::string, kSlotCount>& stored,
+                           const std::array<std::string, kSlotCount>& edited)
+{
+    std::array<std::string, kSlotCount> texts = stored;
+    std::array<bool, kSlotCount> back = SlotsComingBack(texts);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        if (edited[k] == stored[k])
+            continue;
+        texts[k] = edited[k];
+        const std::array<bool, kSlotCount> now = SlotsComingBack(texts);
+        bool damaged = !now[k];
+        for (std::size_t other = 0; other < texts.size(); ++other)
+            damaged = damaged || (other != k && back[other] && !now[other]);
+        if (damaged)
+            return {static_cast<int>(k), FaultOf(edited[k])};
+        back = now;
+    }
+    return {};
+}
 
 PenRect UnionRect(const PenRect& a, const PenRect& b)
 {
@@ -189,27 +276,12 @@ bool CKeyboardDef::Load()
     bounds_ = PenRect{};
     int32_t count = 0;
     KeyTable& keys = WritableKeys();
-    std::array<char, kKeyTextBytes> text;
     while (count < kMaxKeys && NextDataLine(*lines, line)) {
-        int32_t left = 0;
-        int32_t top = 0;
-        int32_t right = 0;
-        int32_t bottom = 0;
-        text.fill('\0');
-        const int assigned = std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\",\"%d\",%4096c", &left, &top, &right,
-                                         &bottom, text.data());
+        KeyEntry& entry = keys[static_cast<std::size_t>(count)];
         // A line without a complete rectangle (an empty line included) ends
         // the key list.
-        if (assigned < 4)
+        if (!ParseKeyLine(line, entry))
             break;
-
-        KeyEntry& entry = keys[static_cast<std::size_t>(count)];
-        ParseSlotTexts(text.data(), text.size(), entry);
-        if (left > right)
-            std::swap(left, right);
-        if (top > bottom)
-            std::swap(top, bottom);
-        entry.rect = PenRect{left, top, right, bottom};
         bounds_ = UnionRect(bounds_, entry.rect);
         ++count;
     }
@@ -263,15 +335,8 @@ const char* CKeyboardDef::WriteDefinition() const
     WriteMarks(file.get(), referenceMarks_);
     WriteMarks(file.get(), measuredMarks_);
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const KeyEntry& key = (*keys_)[static_cast<std::size_t>(i)];
-        std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\",\"%d\"", key.rect.left, key.rect.top, key.rect.right,
-                     key.rect.bottom);
-        for (const std::string& text : key.texts) {
-            std::fputs(",\"", file.get());
-            std::fputs(text.empty() ? kNoKey : text.c_str(), file.get());
-            std::fputc('"', file.get());
-        }
-        std::fputs("\r\n", file.get());
+        const std::string line = FormatKeyLine((*keys_)[static_cast<std::size_t>(i)]) + "\r\n";
+        std::fwrite(line.data(), 1, line.size(), file.get());
     }
     const bool written = std::ferror(file.get()) == 0;
     const bool closed = std::fclose(file.release()) == 0;

@@ -22,6 +22,32 @@ struct KeyEntry {
     std::array<std::string, kSlotCount> texts;
 };
 
+// One key line of softKB.skb without its line end: the rectangle, then the
+// nine texts, each between double quotes and "<NOKEY>" for an empty one.
+// Texts are not escaped, so not every text can be stored (CheckKeyTexts).
+std::string FormatKeyLine(const KeyEntry& key);
+// Reads a key line as Load does: the rectangle normalised, the texts taken
+// from at most 4096 bytes after it; slots the line does not reach keep their
+// texts. False, with `key` untouched, when the line does not begin with a
+// rectangle (such a line ends the key list).
+bool ParseKeyLine(const std::string& line, KeyEntry& key);
+
+// Why a key text would not come back from softKB.skb as it was typed.
+enum class KeyTextFault { None, QuoteAtStart, QuoteInside, NoKeyTag, LineBreak, TooLong };
+
+struct KeyTextCheck {
+    int slot = -1;  // the refused text; -1 when the texts can be stored
+    KeyTextFault fault = KeyTextFault::None;
+};
+
+// Whether an edit that turns the texts `stored` of a key into `edited` can be
+// saved: each changed text in turn goes into the key line, which is written
+// and read back the way softKB.skb is. The first changed text after which a
+// slot does not come back as it went in is refused. Unchanged texts are not
+// judged, so a key read from a hand-made file can still be edited.
+KeyTextCheck CheckKeyTexts(const std::array<std::string, kSlotCount>& stored,
+                           const std::array<std::string, kSlotCount>& edited);
+
 // The paper keyboard: key rectangles and texts, the recognition and output
 // settings and the five calibration marks, as kept in softKB.skb in the
 // working directory.

@@ -14,12 +14,6 @@
 #include <cstddef>
 #include <utility>
 
-namespace {
-
-bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-}  // namespace
-
 bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
 {
     return page.ConvertToHtml(htmlPath, inkBaseName);
@@ -69,14 +63,13 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
                           [&htmlPath](const std::string&) { return std::optional<std::string>(htmlPath); });
 }
 
-std::string InkBaseName(const std::string& path, char separator)
+std::string InkBaseName(const std::string& path, char separator, bool (*isLeadByte)(unsigned char))
 {
-    const bool shiftJis = separator == '\\';
     std::size_t nameStart = 0;
     std::size_t lastDot = std::string::npos;
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto c = static_cast<unsigned char>(path[i]);
-        if (shiftJis && IsShiftJisLeadByte(c)) {
+        if (isLeadByte(c)) {
             ++i;
         } else if (c == '/' || c == static_cast<unsigned char>(separator)) {
             nameStart = i + 1;
@@ -89,4 +82,4 @@ std::string InkBaseName(const std::string& path, char separator)
     return path.substr(nameStart, nameEnd - nameStart);
 }
 
-std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator()); }
+std::string InkBaseName(const std::string& path) { return InkBaseName(path, PathSeparator(), &IsPathLeadByte); }

@@ -47,8 +47,9 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
                                  CQuadMapping* mapping, const std::string& htmlPath);
 
 // The ink file's name without its folder and without its extension (from the
-// last "." of the name on). Folders end at "/" and at the platform separator;
-// with "\" as separator the path is read as Shift_JIS, whose second bytes may
-// be "\" too.
-std::string InkBaseName(const std::string& path, char separator);
+// last "." of the name on). Folders end at "/" and at `separator`; a byte for
+// which `isLeadByte` holds begins a two-byte character, whose second byte
+// ends nothing (in Shift_JIS it may be "\").
+std::string InkBaseName(const std::string& path, char separator, bool (*isLeadByte)(unsigned char));
+// With the platform's separator and the lead bytes of its path encoding.
 std::string InkBaseName(const std::string& path);

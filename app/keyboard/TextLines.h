@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 
 // A small text file read whole and handed out line by line. A line ends at a
 // LF; a CR right before it is dropped, so files written with CR LF and with
@@ -12,6 +13,8 @@ class CTextLines {
 public:
     // Nothing when the file cannot be opened or read.
     static std::optional<CTextLines> Open(const char* path);
+    // Text already in memory, split the same way.
+    static CTextLines FromText(std::string text) { return CTextLines(std::move(text)); }
 
     // The next line without its line end; false at the end of the file.
     bool Next(std::string& line);

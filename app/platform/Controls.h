@@ -22,6 +22,9 @@ public:
     virtual void SetText(const std::string& text) = 0;
     virtual void Enable(bool enabled) = 0;
     virtual bool IsEnabled() const = 0;
+    // Takes the focus with the whole text selected, so what the user types
+    // next replaces it.
+    virtual void Select() = 0;
 };
 
 class IPicture {

@@ -20,3 +20,5 @@ std::string GetCurrentDir()
 bool SetCurrentDir(const std::string& path) { return chdir(path.c_str()) == 0; }
 
 char PathSeparator() { return '/'; }
+
+bool IsPathLeadByte(unsigned char) { return false; }

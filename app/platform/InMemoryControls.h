@@ -24,10 +24,13 @@ public:
     void SetText(const std::string& text) override { text_ = text; }
     void Enable(bool enabled) override { enabled_ = enabled; }
     bool IsEnabled() const override { return enabled_; }
+    void Select() override { ++selections_; }
+    int Selections() const { return selections_; }
 
 private:
     std::string text_;
     bool enabled_ = true;
+    int selections_ = 0;
 };
 
 class CInMemoryPicture : public IPicture {

@@ -16,7 +16,15 @@ public:
 
     virtual ~IListView() = default;
 
+    // What the texts of a column's cells are: Shift_JIS like every text of
+    // the program, or paths in the platform's narrow path encoding (on
+    // Windows the ANSI code page, which is Shift_JIS only on a Japanese
+    // system). A column holds Shift_JIS until it is told otherwise; the
+    // setting applies to texts set and read from then on.
+    enum class CellTexts { ShiftJis, Paths };
+
     virtual void InsertColumn(int index, const std::string& title, int width) = 0;
+    virtual void SetCellTexts(int column, CellTexts texts) = 0;
 
     // Inserts a row whose label is `label` and whose other columns are empty,
     // and returns the index it received, or -1. A sorted list places the row

@@ -8,3 +8,7 @@
 // text is still shown rather than lost.
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
+
+// Whether `c` is the first byte of a two-byte Shift_JIS character; the second
+// byte may be any byte from 0x40 on, '\\' included.
+inline bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

@@ -85,7 +85,6 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
                    IConversionObserver* observer)
 {
     IListView& view = list.View();
-    // Modal dialogs keep the list from changing while the run goes on.
     const int rowCount = view.RowCount();
     if (list.HintShown() || rowCount == 0) {
         ShowMessage(kNothingToConvert);
@@ -117,6 +116,20 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
     }
     if (!observer || observer->WantsClosingMessage(pagesWritten))
         ShowMessage(kRunFinished);
+}
+
+void CConversionRun::Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                         ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                         IConversionObserver* observer)
+{
+    if (running_)
+        return;
+    struct Running {
+        explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Running() { flag_ = false; }
+        bool& flag_;
+    } running(running_);
+    RunConversion(list, keyboard, mapping, saveDialog, writePage, results, observer);
 }
 
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName)

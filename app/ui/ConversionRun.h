@@ -43,5 +43,26 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
                    IConversionObserver* observer = nullptr);
 
+// The conversion command of one main window. A run shows save dialogs and
+// message boxes from inside the click that started it, so the window's
+// messages keep coming meanwhile. While it goes on, no second run may start
+// (it would empty the results the first one is using) and the list it walks
+// must not change; the window asks Running before it changes the list.
+class CConversionRun {
+public:
+    CConversionRun() = default;
+    CConversionRun(const CConversionRun&) = delete;
+    CConversionRun& operator=(const CConversionRun&) = delete;
+
+    bool Running() const { return running_; }
+    // RunConversion, unless a run is going on already; then nothing happens.
+    void Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping, ISaveFileDialog& saveDialog,
+             const PageWriter& writePage, RunResults& results, IConversionObserver* observer = nullptr);
+
+private:
+    bool running_ = false;
+};
+
+
 // What the save dialog is asked for the page of an ink file.
 SaveFileRequest HtmlSaveRequest(const std::string& inkBaseName);

@@ -19,11 +19,15 @@ void CInkFileList::InsertColumns()
     view_->InsertColumn(kPathColumn, "ファイル名", 300);
     view_->InsertColumn(kStatusColumn, "処理状況", 90);
     view_->InsertColumn(kHtmlColumn, "", 0);
+    view_->SetCellTexts(kHtmlColumn, IListView::CellTexts::Paths);
 }
 
 void CInkFileList::InsertHintRows()
 {
     hintShown_ = true;
+    // The hint is the program's own text; the dropped paths that replace it
+    // are the system's.
+    view_->SetCellTexts(kPathColumn, IListView::CellTexts::ShiftJis);
     for (int row = 0; row < kEmptyHintRows; ++row)
         view_->InsertRow(row, "");
     view_->InsertRow(kEmptyHintRows, std::string(24, ' ') + "ここへドラッグ＆ドロップしてください。");
@@ -34,6 +38,7 @@ void CInkFileList::AddFiles(const std::vector<std::string>& paths)
     if (hintShown_) {
         hintShown_ = false;
         view_->DeleteAllRows();
+        view_->SetCellTexts(kPathColumn, IListView::CellTexts::Paths);
     }
     for (const std::string& path : paths) {
         // The list places the row by its path; the index it reports is the

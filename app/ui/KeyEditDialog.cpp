@@ -3,7 +3,57 @@
 #include "platform/Controls.h"
 #include "ui/ResourceIds.h"
 
+#include "keyboard/KeyboardDef.h"
+#include "platform/MessageBox.h"
+#include "platform/TextEncoding.h"
+
 #include <cstddef>
+
+namespace {
+
+// The field of slot k by its place in the grid: input mode, then gesture.
+const char* const kSlotNames[kSlotCount] = {
+    "ひらがな・タップ", "ひらがな・下から上", "ひらがな・上から下",
+    "カタカナ・タップ", "カタカナ・下から上", "カタカナ・上から下",
+    "半角・タップ",     "半角・下から上",     "半角・上から下",
+};
+
+const char* Reason(KeyTextFault fault)
+{
+    switch (fault) {
+    case KeyTextFault::QuoteAtStart:
+        return "先頭のダブルクォート（\"）は、キーボードファイルから正しく読み戻せません。";
+    case KeyTextFault::QuoteInside:
+        return "途中のダブルクォート（\"）は、キーボードファイルから正しく読み戻せません。"
+               "ダブルクォート１文字だけなら使えます。";
+    case KeyTextFault::NoKeyTag:
+        return "<NOKEY>はキーボードファイルで空欄を表すため、文字としては使えません。";
+    case KeyTextFault::LineBreak:
+        return "改行は、キーボードファイルの１行に収まりません。";
+    case KeyTextFault::TooLong:
+    case KeyTextFault::None:
+        break;
+    }
+    return "文字が長すぎて、キーボードファイルの１行に収まりません。";
+}
+
+// The beginning of a long text, cut between two characters.
+std::string Excerpt(const std::string& text)
+{
+    constexpr std::size_t kShown = 40;
+    if (text.size() <= kShown)
+        return text;
+    std::size_t end = 0;
+    while (end < kShown) {
+        const std::size_t next = end + (IsShiftJisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
+        if (next > kShown)
+            break;
+        end = next;
+    }
+    return text.substr(0, end) + "…";
+}
+
+}  // namespace
 
 CKeyEditDialog::CKeyEditDialog()
 {
@@ -33,10 +83,20 @@ void CKeyEditDialog::OnInitDialog(const KeyEditControls& controls)
 
 DialogResult CKeyEditDialog::OnOk()
 {
-    // Nothing is trimmed or checked: how a text is stored is the keyboard
-    // file's business.
-    for (std::size_t k = 0; k < texts_.size(); ++k)
-        texts_[k] = controls_.slotFields[k]->GetText();
+    // Nothing is trimmed; a changed text is only refused when softKB.skb
+    // could not give it back, because the next save would damage the key.
+    SlotTexts typed;
+    for (std::size_t k = 0; k < typed.size(); ++k)
+        typed[k] = controls_.slotFields[k]->GetText();
+    const KeyTextCheck check = CheckKeyTexts(texts_, typed);
+    if (check.slot >= 0) {
+        const auto slot = static_cast<std::size_t>(check.slot);
+        ShowMessage(std::string(kSlotNames[slot]) + "の「" + Excerpt(typed[slot]) + "」は保存できません。\n" +
+                    Reason(check.fault));
+        controls_.slotFields[slot]->Select();
+        return DialogResult::None;
+    }
+    texts_ = typed;
     return DialogResult::Ok;
 }
 

@@ -44,7 +44,9 @@ public:
     // and disables the fields of the locked slots.
     void OnInitDialog(const KeyEditControls& controls);
     // Takes all nine fields, locked ones included (they still hold the text
-    // they were given), and ends the run with OK.
+    // they were given), and ends the run with OK. A changed text that
+    // softKB.skb cannot store is refused instead: a message says which and
+    // why, its field is selected and the run goes on (None).
     DialogResult OnOk();
     // Ends the run with Cancel; the texts stay as the caller set them.
     DialogResult OnCancel();

@@ -3,6 +3,7 @@
 #include "keyboard/KeyboardDef.h"
 #include "platform/Controls.h"
 #include "platform/ListView.h"
+#include "platform/MessageBox.h"
 #include "ui/KeyEditDialog.h"
 #include "ui/ResourceIds.h"
 
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr int kColumnWidth = 68;
+
+constexpr char kNotLoaded[] = "ソフトＫＢ定義ファイルが読み込めなかったため、キーボードを保存できません。";
 
 // Column k shows slot k: the gesture, then the input mode in brackets. The
 // list hides its header, so the pictures above it are what the user reads.
@@ -39,7 +42,7 @@ void CKeyboardSetupDialog::OnInitDialog(const KeyboardSetupControls& controls, I
 
     // The window opens whatever the files hold: a file that cannot be read
     // has shown its message, and the list then shows empty keys, unlocked.
-    static_cast<void>(keyboard_.Load());
+    keyboardLoaded_ = keyboard_.Load();
     static_cast<void>(keyboard_.LoadLockFlags());
 
     // Rows are refreshed in place by index, which a sorted list would break.
@@ -85,6 +88,10 @@ DialogResult CKeyboardSetupDialog::OnEdit()
 
 DialogResult CKeyboardSetupDialog::OnResetCalibration()
 {
+    if (!keyboardLoaded_) {
+        ShowMessage(kNotLoaded);
+        return DialogResult::None;
+    }
     keyboard_.SetMeasuredMarks(keyboard_.ReferenceMarks());
     keyboard_.SetModified();
     // The whole working copy is written, key edits included. A failed write
@@ -95,6 +102,12 @@ DialogResult CKeyboardSetupDialog::OnResetCalibration()
 
 DialogResult CKeyboardSetupDialog::OnSave()
 {
+    if (!keyboardLoaded_) {
+        // Nothing was saved, so the main window has nothing to read again.
+        if (keyboard_.IsModified())
+            ShowMessage(kNotLoaded);
+        return DialogResult::Cancel;
+    }
     // A failed write has shown its message; the main window then reloads the
     // file as it still is.
     static_cast<void>(keyboard_.SaveIfModified());

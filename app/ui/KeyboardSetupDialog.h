@@ -45,10 +45,17 @@ public:
     // its row is shown again, unselected.
     DialogResult OnEdit();
     DialogResult OnListDoubleClick() { return OnEdit(); }
+
+    // When softKB.skb could not be read at opening, the working copy holds no
+    // keyboard, and writing it would put an empty one in the place of the
+    // user's file (and then of its backup): Reset and Save then say that the
+    // file could not be read and write nothing.
+    //
     // Measured marks := reference marks, written at once; the window stays.
     DialogResult OnResetCalibration();
     // Writes softKB.skb when anything was changed, then ends with OK, even
-    // when the write failed (its message has been shown).
+    // when the write failed (its message has been shown). After a failed
+    // load it ends with Cancel: nothing was saved for the main window to read.
     DialogResult OnSave();
     // Ends with Cancel and writes nothing; a reset already written stays.
     DialogResult OnCancel();
@@ -59,6 +66,7 @@ private:
     int FirstSelectedRow() const;
 
     CEditableKeyboardDef keyboard_;
+    bool keyboardLoaded_ = false;
     KeyboardSetupControls controls_;
     IKeyEditRunner* keyEditor_ = nullptr;
 };

@@ -56,11 +56,17 @@ void CMainDialog::OnDestroy()
 
 void CMainDialog::OnDropFiles(const std::vector<std::string>& paths)
 {
+    if (conversion_.Running())
+        return;
     fileList_.AddFiles(paths);
     controls_.convert->Enable(true);
 }
 
-void CMainDialog::OnRemoveSelected() { fileList_.RemoveSelected(); }
+void CMainDialog::OnRemoveSelected()
+{
+    if (!conversion_.Running())
+        fileList_.RemoveSelected();
+}
 
 void CMainDialog::OnListClick() { controls_.remove->Enable(controls_.fileList->SelectedCount() > 0); }
 
@@ -90,6 +96,8 @@ bool CMainDialog::OnF1(bool shift, bool ctrl, bool alt)
 
 void CMainDialog::OnKeyboardSetup()
 {
+    if (conversion_.Running())
+        return;
     CKeyboardSetupDialog setup;
     if (controls_.keyboardSetup->Run(setup) != DialogResult::Ok)
         return;
@@ -100,6 +108,6 @@ void CMainDialog::OnKeyboardSetup()
 
 void CMainDialog::OnConvert()
 {
-    RunConversion(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_,
-                  conversionObserver_);
+    conversion_.Run(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_,
+                    conversionObserver_);
 }

@@ -65,6 +65,8 @@ public:
     bool OnInitDialog(const MainDialogControls& controls);
     void OnDestroy();
 
+    // While a conversion run goes on, the list stays as it is: drops and
+    // removals are ignored, and so are a second run and Keyboard Setup.
     void OnDropFiles(const std::vector<std::string>& paths);
     void OnRemoveSelected();
     void OnListClick();
@@ -95,6 +97,7 @@ private:
     // hold it without owning it.
     std::unique_ptr<CQuadMapping> mapping_;
     RunResults results_;
+    CConversionRun conversion_;
     std::FILE* traceStream_ = stdout;
     IConversionObserver* conversionObserver_ = nullptr;
     bool keyboardLoaded_ = false;

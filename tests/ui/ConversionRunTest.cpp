@@ -2,6 +2,7 @@
 
 #include "keyboard/PageStrokes.h"
 #include "platform/ListView.h"
+#include "platform/TextEncoding.h"
 #include "ui/ConversionRun.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,40 @@ TEST_F(ConversionRunTest, OutcomeOfARowConvertedBefore)
     }
 }
 
+TEST_F(ConversionRunTest, NothingStartsAnotherRunOrChangesTheListDuringARun)
+{
+    WriteInkPage("a.ink", u8"type あ\n");
+    WriteInkPage("b.ink", u8"type い\n");
+    MainWindow window;
+    window.dialog.OnDropFiles({Here("a.ink"), Here("b.ink")});
+    bool setupOpened = false;
+    window.setupRunner.during = [&] { setupOpened = true; };
+    window.saveDialog.during = [&] {
+        // What the window's messages could bring while a save dialog is open.
+        window.dialog.OnConvert();
+        window.dialog.OnDropFiles({Here("c.ink")});
+        window.Select(0);
+        window.dialog.OnRemoveSelected();
+        window.dialog.OnKeyboardSetup();
+    };
+    window.saveDialog.answers = {Here("a.html"), Here("b.html")};
+    window.dialog.OnConvert();
+
+    EXPECT_EQ(window.saveDialog.requests.size(), 2u);
+    EXPECT_EQ(window.Column(0), (Texts{Here("a.ink"), Here("b.ink")}));
+    EXPECT_EQ(window.Column(1), Texts(2, "変換済み"));
+    EXPECT_EQ(window.dialog.Results().size(), 2u);
+    EXPECT_FALSE(setupOpened);
+    EXPECT_EQ(messages, Texts{kRunFinished});
+
+    // Once the run is over, the window answers again.
+    window.saveDialog.during = nullptr;
+    window.dialog.OnDropFiles({Here("c.ink")});
+    window.dialog.OnKeyboardSetup();
+    EXPECT_EQ(window.list.RowCount(), 3);
+    EXPECT_TRUE(setupOpened);
+}
+
 TEST_F(ConversionRunTest, CurrentDirectoryIsRestoredAfterEveryRow)
 {
     WriteInkPage("a.ink", u8"type あ\n");
@@ -176,29 +211,36 @@ TEST_F(ConversionRunTest, PagesAreWrittenWhereTheDialogSays)
     EXPECT_TRUE(fs::is_directory("a.files"));
 }
 
+bool NoLeadBytes(unsigned char) { return false; }
+
 TEST(InkBaseNameTest, CutsFolderAndExtension)
 {
     const std::string hyo = "表";  // Shift_JIS 95 5C: its second byte is a backslash
     ASSERT_EQ(hyo, "\x95\\");
+    const std::string e = "\xE9";  // é in code page 1252, a lead byte in Shift_JIS
+    const auto shiftJis = &IsShiftJisLeadByte;
     const struct {
         std::string path;
         char separator;
+        bool (*leadByte)(unsigned char);
         std::string base;
     } cases[] = {
-        {"/ink/memo.ink", '/', "memo"},
-        {"/ink/a.b.c", '/', "a.b"},
-        {"/ink.d/plain", '/', "plain"},
-        {"/ink.d/", '/', ""},
-        {"/ink/.hidden", '/', ""},
-        {"memo.ink", '/', "memo"},
-        {"dir\\memo.ink", '/', "dir\\memo"},
-        {"C:\\ink.d\\memo.ink", '\\', "memo"},
-        {"C:\\ink/a.b.c", '\\', "a.b"},
-        {"C:\\" + hyo + "\\" + hyo + ".ink", '\\', hyo},
-        {"C:\\ink\\" + hyo, '\\', hyo},
+        {"/ink/memo.ink", '/', NoLeadBytes, "memo"},
+        {"/ink/a.b.c", '/', NoLeadBytes, "a.b"},
+        {"/ink.d/plain", '/', NoLeadBytes, "plain"},
+        {"/ink.d/", '/', NoLeadBytes, ""},
+        {"/ink/.hidden", '/', NoLeadBytes, ""},
+        {"memo.ink", '/', NoLeadBytes, "memo"},
+        {"dir\\memo.ink", '/', NoLeadBytes, "dir\\memo"},
+        {"C:\\ink.d\\memo.ink", '\\', shiftJis, "memo"},
+        {"C:\\ink/a.b.c", '\\', shiftJis, "a.b"},
+        {"C:\\" + hyo + "\\" + hyo + ".ink", '\\', shiftJis, hyo},
+        {"C:\\ink\\" + hyo, '\\', shiftJis, hyo},
+        {"C:\\d" + e + "\\Jos" + e + ".ink", '\\', NoLeadBytes, "Jos" + e},
+        {"C:\\d" + e + "\\memo.ink", '\\', NoLeadBytes, "memo"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(InkBaseName(c.path, c.separator), c.base) << c.path;
+        EXPECT_EQ(InkBaseName(c.path, c.separator, c.leadByte), c.base) << c.path;
 }
 
 }  // namespace

@@ -214,7 +214,7 @@ TEST(KeyboardSetupDialog, EditOkTakesTheTextsAndSaveWritesThem)
     SlotTexts emptied = GeneratedTexts(1);
     emptied[0] = "";
     SlotTexts quoted = GeneratedTexts(1);
-    quoted[3] = "a,\"b\"";
+    quoted[3] = "a,b\"";
     quoted[8] = "\"";
     const struct {
         const char* name;
@@ -319,4 +319,28 @@ TEST(KeyboardSetupDialog, FailedWritesLeaveTheFileAndTheDialogGoing)
     EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
     EXPECT_EQ(w.messages.Messages(), (std::vector<std::string>{kWriteOpenFailed, kWriteOpenFailed}));
     EXPECT_EQ(ReadBytes("softKB.skb"), original);
+}
+
+TEST(KeyboardSetupDialog, AfterAFailedLoadNothingIsWritten)
+{
+    ScopedWorkDir dir;
+    // softKB.skb cannot be read; the user's keyboard is in the backup.
+    fs::create_directory("softKB.skb");
+    WriteBytes("softKB.skb/inside", "kept");
+    const std::string backup = KeyboardFile(3);
+    WriteBytes("softKB.skb.bak", backup);
+    SetupWindow w;
+    w.Open();
+    ASSERT_EQ(w.messages.Messages(), (std::vector<std::string>{kOpenFailed, kLockOpenFailed}));
+
+    const std::string notRead = "ソフトＫＢ定義ファイルが読み込めなかったため、キーボードを保存できません。";
+    EXPECT_EQ(w.Edit(0, GeneratedTexts(0)), DialogResult::None);
+    EXPECT_EQ(w.dialog.OnResetCalibration(), DialogResult::None);
+    EXPECT_EQ(w.dialog.OnSave(), DialogResult::Cancel);
+    EXPECT_EQ(w.messages.Messages(), (std::vector<std::string>{kOpenFailed, kLockOpenFailed, notRead, notRead}));
+
+    EXPECT_TRUE(fs::is_directory("softKB.skb"));
+    EXPECT_EQ(ReadBytes("softKB.skb/inside"), "kept");
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), backup);
+    EXPECT_FALSE(fs::exists("new.skb"));
 }

@@ -105,8 +105,15 @@ def light_blue_button(w, h, text):
     return finish(img)
 
 
-def plain(w, h, colour):
-    return finish(canvas(w, h, colour))
+# Keyboard Setup's Cancel keeps its plain blue face, lettered like the other
+# blue buttons. Its button is as narrow as those of the 87-pixel pictures
+# beside it and shows the middle of the picture, so the lettering keeps to
+# that middle.
+def plain_blue_button(w, h, text, shown=87):
+    img = canvas(w, h, PLAIN_BLUE)
+    px = fitting_size(text, 18, shown - 14)
+    text_centred(img, text, px, YELLOW, shadow=(0, 24, 80))
+    return finish(img)
 
 
 def framed_light(w, h):
@@ -250,7 +257,7 @@ def main():
         "btn_convert.bmp": blue_button(140, 34, "HTML変換"),
         "btn_remove.bmp": blue_button(140, 34, "リストから除く"),
         "btn_edit.bmp": light_blue_button(87, 34, "編集"),
-        "btn_blank.bmp": plain(140, 34, PLAIN_BLUE),
+        "btn_setup_cancel.bmp": plain_blue_button(140, 34, "キャンセル"),
         "btn_save.bmp": light_blue_button(87, 34, "保存・終了"),
         "btn_confirm.bmp": light_blue_button(87, 34, "変更確定"),
         "btn_cancel.bmp": light_blue_button(87, 34, "キャンセル"),

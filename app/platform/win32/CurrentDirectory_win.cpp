@@ -18,3 +18,5 @@ std::string GetCurrentDir()
 bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != FALSE; }
 
 char PathSeparator() { return '\\'; }
+
+bool IsPathLeadByte(unsigned char c) { return IsDBCSLeadByteEx(CP_ACP, c) != FALSE; }

@@ -77,6 +77,18 @@ void CWin32EditField::Enable(bool enabled) { EnableWindow(edit_, enabled ? TRUE 
 
 bool CWin32EditField::IsEnabled() const { return IsWindowEnabled(edit_) != FALSE; }
 
+void CWin32EditField::Select()
+{
+    // Through the dialog, which keeps its own record of the focused control
+    // (and selects an edit field's text as it moves the focus there).
+    HWND dialog = GetParent(edit_);
+    if (dialog)
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit_), TRUE);
+    else
+        SetFocus(edit_);
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
+}
+
 void CWin32Picture::SetImage(int bitmapId)
 {
     BitmapHandle image = LoadBitmapResource(bitmapId);
@@ -122,9 +134,35 @@ void CWin32ListView::InsertColumn(int index, const std::string& title, int width
     SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+void CWin32ListView::SetCellTexts(int column, CellTexts texts)
+{
+    if (column < 0)
+        return;
+    const auto index = static_cast<std::size_t>(column);
+    if (index >= pathColumns_.size())
+        pathColumns_.resize(index + 1, false);
+    pathColumns_[index] = texts == CellTexts::Paths;
+}
+
+bool CWin32ListView::HoldsPaths(int column) const
+{
+    const auto index = static_cast<std::size_t>(column);
+    return column >= 0 && index < pathColumns_.size() && pathColumns_[index];
+}
+
+std::wstring CWin32ListView::ToCell(int column, const std::string& text) const
+{
+    return HoldsPaths(column) ? AnsiToWide(text) : SjisToWide(text);
+}
+
+std::string CWin32ListView::FromCell(int column, std::wstring_view text) const
+{
+    return HoldsPaths(column) ? WideToAnsi(text) : WideToSjis(text);
+}
+
 int CWin32ListView::InsertRow(int position, const std::string& label)
 {
-    std::wstring text = SjisToWide(label);
+    std::wstring text = ToCell(0, label);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = position < 0 ? 0 : position;
@@ -170,7 +208,7 @@ std::string CWin32ListView::GetItemText(int row, int column) const
         const auto copied = static_cast<std::size_t>(
             SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
         if (copied + 1 < buffer.size())
-            return WideToSjis(std::wstring_view(buffer.data(), copied));
+            return FromCell(column, std::wstring_view(buffer.data(), copied));
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -179,7 +217,7 @@ void CWin32ListView::SetItemText(int row, int column, const std::string& text)
 {
     if (!HasCell(row, column))
         return;
-    std::wstring wide = SjisToWide(text);
+    std::wstring wide = ToCell(column, text);
     LVITEMW item{};
     item.iSubItem = column;
     item.pszText = MutableText(wide);

@@ -8,7 +8,9 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 // The platform interfaces bound to real Windows controls. Each adapter holds
 // the window handle of a control that its dialog owns; the adapter must not
@@ -45,6 +47,7 @@ public:
     void SetText(const std::string& text) override;
     void Enable(bool enabled) override;
     bool IsEnabled() const override;
+    void Select() override;
 
 private:
     HWND edit_;
@@ -77,6 +80,7 @@ public:
     explicit CWin32ListView(HWND list) : list_(list) {}
 
     void InsertColumn(int index, const std::string& title, int width) override;
+    void SetCellTexts(int column, CellTexts texts) override;
     int InsertRow(int position, const std::string& label) override;
     bool DeleteRow(int row) override;
     void DeleteAllRows() override;
@@ -101,8 +105,12 @@ private:
     bool HasCell(int row, int column) const;
     int ColumnCount() const;
     void SetStyleBit(LONG_PTR bit, bool on);
+    bool HoldsPaths(int column) const;
+    std::wstring ToCell(int column, const std::string& text) const;
+    std::string FromCell(int column, std::wstring_view text) const;
 
     HWND list_;
+    std::vector<bool> pathColumns_;  // by column; columns past its end hold Shift_JIS
 };
 
 // Paths are in the system's ANSI code page, as the narrow file functions

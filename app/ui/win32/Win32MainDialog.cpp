@@ -4,6 +4,7 @@
 #include "resource.h"
 
 #include "platform/win32/Win32Controls.h"
+#include "platform/win32/Win32MessageBox.h"
 #include "platform/win32/Win32SaveFileDialog.h"
 
 #include <commctrl.h>
@@ -18,6 +19,13 @@ constexpr UINT_PTR kFileListSubclass = 1;
 bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 }  // namespace
+
+MessageSink ProgramMessageBoxes(const CWin32Dialog& main)
+{
+    return [&main](const std::string& text, MessageIcon icon) {
+        ShowWin32MessageBox(ProgramWindowInFront(main.Handle()), text, icon);
+    };
+}
 
 std::vector<std::string> DroppedPaths(HDROP drop)
 {

@@ -2,6 +2,7 @@
 
 #include "Win32Dialog.h"
 
+#include "platform/MessageBox.h"
 #include "ui/MainDialog.h"
 
 #include <windows.h>
@@ -55,6 +56,12 @@ private:
     // the buttons show bitmaps the adapters own.
     std::unique_ptr<Controls> controls_;
 };
+
+// The program's message boxes, for ScopedMessageSink: each is owned by the
+// program's window in front (the main window, or the dialog or box that runs
+// over it), so the main window takes no input while a box is open, whichever
+// window of the desktop is active. `main` must outlive the sink.
+MessageSink ProgramMessageBoxes(const CWin32Dialog& main);
 
 // The paths of a drop in the order the shell gives them, in the system's ANSI
 // code page, each as long as it is.

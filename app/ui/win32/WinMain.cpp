@@ -1,7 +1,6 @@
 #include "Win32MainDialog.h"
 
 #include "platform/MessageBox.h"
-#include "platform/win32/Win32MessageBox.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,9 +11,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    const ScopedMessageSink messages(&ShowWin32MessageBox);
-
     CWin32MainDialog dialog;
+    const ScopedMessageSink messages(ProgramMessageBoxes(dialog));
     static_cast<void>(dialog.RunModal(nullptr));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Controls.h"
 
+#include "WindowScript.h"
+
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -97,6 +99,30 @@ TEST_F(Win32ListViewTest, TextsOfEveryLengthComeBackUnchanged)
         EXPECT_EQ(list_.GetItemText(row, 1), text);
         EXPECT_EQ(list_.GetItemText(row, 2), text);
     }
+}
+
+TEST_F(Win32ListViewTest, PathCellsGoThroughTheAnsiCodePage)
+{
+    // The path as the system hands it out, and the same bytes as a Shift_JIS
+    // text would show on a Western system.
+    const std::wstring name = L"C:\\d\\" + AnsiCodePageName() + L".ink";
+    const std::string path = WideToAnsi(name);
+    list_.SetCellTexts(0, IListView::CellTexts::Paths);
+    list_.SetCellTexts(2, IListView::CellTexts::Paths);
+    const int row = list_.InsertRow(0, path);
+    list_.SetItemText(row, 1, "変換済み");
+    list_.SetItemText(row, 2, path);
+    EXPECT_EQ(ListText(host_.Control(), row, 0), name);
+    EXPECT_EQ(ListText(host_.Control(), row, 1), L"変換済み");
+    EXPECT_EQ(ListText(host_.Control(), row, 2), name);
+    EXPECT_EQ(list_.GetItemText(row, 0), path);
+    EXPECT_EQ(list_.GetItemText(row, 2), path);
+
+    // Told back, the column holds the program's Shift_JIS texts again.
+    list_.SetCellTexts(0, IListView::CellTexts::ShiftJis);
+    const int hint = list_.InsertRow(1, "ここへドラッグ");
+    EXPECT_EQ(ListText(host_.Control(), hint, 0), L"ここへドラッグ");
+    EXPECT_EQ(list_.GetItemText(hint, 0), "ここへドラッグ");
 }
 
 TEST_F(Win32ListViewTest, MissingRowsAndColumnsChangeNothing)

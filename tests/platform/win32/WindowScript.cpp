@@ -131,9 +131,28 @@ std::wstring ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id
 
 std::wstring Wide(const std::string& sjis) { return SjisToWide(sjis); }
 
+std::wstring AnsiCodePageName()
+{
+    for (const wchar_t* name : {L"Jos\u00e9", L"\u8868"}) {
+        if (AnsiToWide(WideToAnsi(name)) == name)
+            return name;
+    }
+    return L"plain";
+}
+
 void PostClick(HWND dialog, int id)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+CWindowScript::Step ClickWhenGone(const HWND& gone, const HWND& dialog, int id)
+{
+    return [&gone, &dialog, id] {
+        if (IsWindow(gone))
+            return false;
+        PostClick(dialog, id);
+        return true;
+    };
 }
 
 void PostRowClick(HWND list, int row, bool doubleClick)

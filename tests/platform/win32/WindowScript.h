@@ -50,8 +50,16 @@ std::wstring ItemText(HWND dialog, int id);
 // The Shift_JIS text as the controls show it.
 std::wstring Wide(const std::string& sjis);
 
+// A name beyond ASCII that the ANSI code page can hold, as paths of the
+// system are: "José" on a Western system, "表" on a Japanese one (its second
+// Shift_JIS byte is a backslash).
+std::wstring AnsiCodePageName();
+
 // Posts the button's click to its dialog, as a press of the button would.
 void PostClick(HWND dialog, int id);
+// A step that waits until `gone` is no longer a window, then posts the click
+// of button `id` to `dialog`. Both handles are read when the step runs.
+CWindowScript::Step ClickWhenGone(const HWND& gone, const HWND& dialog, int id);
 // Posts a left click (or double click) on a row of a list-view control.
 void PostRowClick(HWND list, int row, bool doubleClick);
 // Posts a left click on the list's empty space below its last row.
