@@ -61,16 +61,16 @@ bool CImageImpl::CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t n
     return pixels != nullptr && Allocate(newWidth, newHeight, newBitsPerPixel, -1, pixels);
 }
 
-bool CImageImpl::AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows)
+bool CImageImpl::AdoptPixels(int32_t newWidth, int32_t newHeight, PixelBlock& pixelRows)
 {
     return Allocate(newWidth, newHeight, 24, -1, nullptr, &pixelRows);
 }
 
 bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                          const uint8_t* pixels, std::vector<uint8_t>* adopted)
+                          const uint8_t* pixels, PixelBlock* adopted)
 {
     std::vector<uint8_t>().swap(dib);
-    std::vector<uint8_t>().swap(rows);
+    PixelBlock().swap(rows);
     bits = nullptr;
     width = height = bitsPerPixel = bytesPerRow = colorType = 0;
     transparentIndex = -1;
@@ -96,7 +96,7 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
             rows.assign(static_cast<std::size_t>(imageSize), 0);
     } catch (const std::bad_alloc&) {
         std::vector<uint8_t>().swap(dib);
-        std::vector<uint8_t>().swap(rows);
+        PixelBlock().swap(rows);
         return false;
     }
 
@@ -220,7 +220,7 @@ void CImageImpl::TakeImageFrom(CImageImpl& other)
     colorType = std::exchange(other.colorType, 0);
     bytesPerRow = std::exchange(other.bytesPerRow, 0);
     std::vector<uint8_t>().swap(other.dib);
-    std::vector<uint8_t>().swap(other.rows);
+    PixelBlock().swap(other.rows);
     other.imagePalette.reset();
 }
 

@@ -53,7 +53,7 @@ public:
     // copying them; pixelRows must hold exactly bytesPerRow * height bytes.
     // On failure (bad size, memory short) the image is empty and pixelRows is
     // left as it was.
-    bool AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows);
+    bool AdoptPixels(int32_t newWidth, int32_t newHeight, PixelBlock& pixelRows);
     // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
     virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
     // Colour of a pixel of any depth (shallow images through the colour table,
@@ -79,7 +79,7 @@ public:
     const uint8_t* GetBits() const { return bits; }
     uint8_t* GetBits() { return bits; }
     const std::vector<uint8_t>& GetDib() const { return dib; }
-    const std::vector<uint8_t>& GetRows() const { return rows; }
+    const PixelBlock& GetRows() const { return rows; }
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
     int32_t GetBitsPerPixel() const { return bitsPerPixel; }
@@ -111,7 +111,7 @@ protected:
     int32_t colorType = 0;
     int32_t bytesPerRow = 0;
     std::vector<uint8_t> dib;
-    std::vector<uint8_t> rows;
+    PixelBlock rows;
     int32_t transparentIndex = -1;
     std::optional<ImagePalette> imagePalette;
     std::string fileName;
@@ -120,5 +120,5 @@ private:
     // pixels: copied in when given; adopted: taken over instead (24 bits
     // only); neither: zeroed rows.
     bool Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                  const uint8_t* pixels, std::vector<uint8_t>* adopted = nullptr);
+                  const uint8_t* pixels, PixelBlock* adopted = nullptr);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,6 +27,9 @@ struct RgbColor {
 constexpr RgbColor kRgbBlack{0, 0, 0};
 constexpr RgbColor kRgbWhite{255, 255, 255};
 
+// The pixel rows of a picture, see LargeBlockAllocator.
+using PixelBlock = std::vector<uint8_t, LargeBlockAllocator<uint8_t>>;
+
 // The pixels of a 24-bit bitmap, laid out exactly as Windows keeps a bottom-up
 // device-independent bitmap, so they can be handed to a DIB consumer as they are:
 //   - bytesPerRow = ((3 * width + 3) / 4) * 4: every row is padded to a multiple
@@ -38,7 +43,7 @@ struct RasterImage {
     int32_t width = 0;
     int32_t height = 0;
     int32_t bytesPerRow = 0;
-    std::vector<uint8_t> bits;
+    PixelBlock bits;
 
     static int64_t StrideFor(int64_t width) { return (3 * width + 3) / 4 * 4; }
 
