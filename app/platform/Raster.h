@@ -197,6 +197,8 @@ private:
 
     CRasterDc(std::unique_ptr<CRasterBitmap> defaultBitmap, std::unique_ptr<CRasterPen> defaultPen);
     void Deselect(CRasterObject& object);
+    // Pixels left <= x < right, top <= y < bottom of the bitmap, clipped to it.
+    void FillDeviceRect(int64_t left, int64_t top, int64_t right, int64_t bottom, RgbColor color);
     void Stamp(int64_t x, int64_t y, int32_t size, RgbColor color);
     void DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
