@@ -11,7 +11,7 @@
 namespace {
 
 // Sized, then written whole by the library.
-using InkSamples = std::vector<InkSample, DefaultInitAllocator<InkSample>>;
+using InkSamples = std::vector<InkSample>;
 
 const char kNoPath[] = "内部エラー：DoParse();";
 const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";
