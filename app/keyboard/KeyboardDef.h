@@ -94,19 +94,9 @@ public:
     // first point, or a quarter or half of the way to the last point.
     PenPoint HitPoint(const CStrokeBase& stroke) const;
     // The text a key stroke produces in the current input mode; empty when it
-    // hits no key or an empty slot. Mode tags switch the input mode and
-    // produce no text; other tags are returned as they are.
-    std::string LookupKeyText(const CStrokeBase& stroke);
-
-    // LookupKeyText in two steps, for a caller that looks strokes up more
-    // than once: what a stroke hits depends on the stroke alone, its text on
-    // the input mode at the time. The view stays valid until a key changes.
-    struct KeyHit {
-        int32_t key = -1;  // none
-        Gesture gesture = Gesture::None;
-    };
-    KeyHit FindKeyHit(const CStrokeBase& stroke) const;
-    std::string_view KeyTextOf(const KeyHit& hit);
+    // hits no key or an empty slot. A mode tag switches the input mode and
+    // produces no text; other tags are returned as they are.
+    std::string LookupKeyTextAndSwitchMode(const CStrokeBase& stroke);
 
 protected:
     CKeyboardDef(const CKeyboardDef&) = default;

@@ -60,10 +60,8 @@ public:
     bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName);
 
 private:
-    // hits: what each key stroke hits (none for the other strokes).
-    void ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits);
-    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
-                   const std::vector<CKeyboardDef::KeyHit>& hits);
+    void ApplyBackSpaces();
+    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
     std::size_t FindCalibration();
     void MapSamples();

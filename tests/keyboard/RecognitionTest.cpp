@@ -282,23 +282,8 @@ TEST(KeyRecognition, LookupFollowsKeysGesturesAndModeTags)
     };
     for (const auto& step : steps) {
         TestStroke t(step.stroke);
-        EXPECT_EQ(keyboard->LookupKeyText(t.stroke), step.text) << step.name;
+        EXPECT_EQ(keyboard->LookupKeyTextAndSwitchMode(t.stroke), step.text) << step.name;
         EXPECT_EQ(keyboard->GetInputMode(), step.modeAfter) << step.name;
-    }
-
-    // A hit found once reads as the lookup would in whatever mode is current,
-    // mode tags switching the mode as they do there.
-    for (const auto& step : steps) {
-        TestStroke t(step.stroke);
-        const CKeyboardDef::KeyHit hit = keyboard->FindKeyHit(t.stroke);
-        for (int mode : {0, 1, 2}) {
-            keyboard->SetInputMode(mode);
-            const std::string viaHit(keyboard->KeyTextOf(hit));
-            const InputMode modeViaHit = keyboard->GetInputMode();
-            keyboard->SetInputMode(mode);
-            EXPECT_EQ(viaHit, keyboard->LookupKeyText(t.stroke)) << step.name << ", mode " << mode;
-            EXPECT_EQ(modeViaHit, keyboard->GetInputMode()) << step.name << ", mode " << mode;
-        }
     }
 }
 
@@ -341,7 +326,7 @@ TEST(PageStrokes, FiveTapsInOrderRecalibrate)
     EXPECT_NEAR(tap.FirstPoint().x, 2500, 1);
     EXPECT_NEAR(tap.FirstPoint().y, 2500, 1);
     EXPECT_EQ(&tap.Sample(0), &page.Samples()[records.size() - 2]);
-    EXPECT_EQ(page.Keyboard().LookupKeyText(tap), "あ");
+    EXPECT_EQ(page.Keyboard().LookupKeyTextAndSwitchMode(tap), "あ");
 }
 
 TEST(PageStrokes, NoCalibrationRecognisesFromTheFirstSample)
@@ -411,8 +396,8 @@ TEST(PageStrokes, KeyStrokesAndInkGroupsInPageOrder)
     for (std::size_t i = 0; i < strokes.size(); ++i)
         EXPECT_STREQ(strokes[i]->GetRuntimeClassName(), kinds[i]) << i;
 
-    EXPECT_EQ(page.Keyboard().LookupKeyText(*strokes[0]), "あ");
-    EXPECT_EQ(page.Keyboard().LookupKeyText(*strokes[1]), "");
+    EXPECT_EQ(page.Keyboard().LookupKeyTextAndSwitchMode(*strokes[0]), "あ");
+    EXPECT_EQ(page.Keyboard().LookupKeyTextAndSwitchMode(*strokes[1]), "");
     EXPECT_EQ(&strokes[1]->Sample(0), &page.Samples()[2]);
 
     const auto& group = dynamic_cast<const CInkStrokes&>(*strokes[2]);
@@ -482,5 +467,5 @@ TEST(PageStrokes, StrayAndUnfinishedRecords)
     EXPECT_STREQ(page.Strokes()[0]->GetRuntimeClassName(), "CKbStrokes");
     EXPECT_STREQ(page.Strokes()[1]->GetRuntimeClassName(), "CInkStrokes");
     EXPECT_EQ(page.Strokes()[2]->SampleCount(), 1u);
-    EXPECT_EQ(page.Keyboard().LookupKeyText(*page.Strokes()[2]), "あ");
+    EXPECT_EQ(page.Keyboard().LookupKeyTextAndSwitchMode(*page.Strokes()[2]), "あ");
 }

@@ -169,7 +169,7 @@ Reading ReadPage(const GeneratedPage& generated, const KeyboardDir& dir, const C
 
     keys.SetInputMode(0);
     for (size_t i = 0; i < list.size(); ++i) {
-        if (!keyStroke(i) || !list[i]->IsActive() || keys.LookupKeyText(*list[i]) != "<BS>")
+        if (!keyStroke(i) || !list[i]->IsActive() || keys.LookupKeyTextAndSwitchMode(*list[i]) != "<BS>")
             continue;
         list[i]->SetActive(false);
         for (size_t j = i; j-- > 0;) {
@@ -190,7 +190,7 @@ Reading ReadPage(const GeneratedPage& generated, const KeyboardDir& dir, const C
             reuse = false;
             continue;
         }
-        const std::string text = keys.LookupKeyText(*list[i]);
+        const std::string text = keys.LookupKeyTextAndSwitchMode(*list[i]);
         reuse = text == "<REUSE>";
         if (text == "<BR>")
             reading.text += "\n";
