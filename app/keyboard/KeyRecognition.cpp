@@ -91,7 +91,7 @@ std::string CKeyboardDef::LookupKeyTextAndSwitchMode(const CStrokeBase& stroke)
     if (gesture == Gesture::None)
         return {};
     const std::string& text =
-        (*keys_)[static_cast<std::size_t>(key)].texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
+        keys_[static_cast<std::size_t>(key)].texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
 
     if (text == kHiraganaKey)
         inputMode_ = InputMode::Hiragana;

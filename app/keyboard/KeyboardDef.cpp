@@ -184,7 +184,6 @@ bool CKeyboardDef::Load()
 
     bounds_ = PenRect{};
     int32_t count = 0;
-    KeyTable& keys = WritableKeys();
     std::array<char, kKeyTextBytes> text;
     while (count < kMaxKeys && NextDataLine(*lines, line)) {
         int32_t left = 0;
@@ -199,7 +198,7 @@ bool CKeyboardDef::Load()
         if (assigned < 4)
             break;
 
-        KeyEntry& entry = keys[static_cast<std::size_t>(count)];
+        KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
         ParseSlotTexts(text.data(), text.size(), entry);
         if (left > right)
             std::swap(left, right);
@@ -214,19 +213,12 @@ bool CKeyboardDef::Load()
     return true;
 }
 
-CKeyboardDef::KeyTable& CKeyboardDef::WritableKeys()
-{
-    if (keys_.use_count() > 1)
-        keys_ = std::make_shared<KeyTable>(*keys_);
-    return *keys_;
-}
-
 void CKeyboardDef::IndexKeys()
 {
     std::vector<PenRect> rects;
     rects.reserve(static_cast<std::size_t>(keyCount_));
     for (int32_t i = 0; i < keyCount_; ++i)
-        rects.push_back((*keys_)[static_cast<std::size_t>(i)].rect);
+        rects.push_back(keys_[static_cast<std::size_t>(i)].rect);
     keyGrid_ = CKeyGrid::Build(std::move(rects));
 }
 
@@ -259,7 +251,7 @@ const char* CKeyboardDef::WriteDefinition() const
     WriteMarks(file.get(), referenceMarks_);
     WriteMarks(file.get(), measuredMarks_);
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const KeyEntry& key = (*keys_)[static_cast<std::size_t>(i)];
+        const KeyEntry& key = keys_[static_cast<std::size_t>(i)];
         std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\",\"%d\"", key.rect.left, key.rect.top, key.rect.right,
                      key.rect.bottom);
         for (const std::string& text : key.texts) {
@@ -295,14 +287,14 @@ KeyEntry CKeyboardDef::GetKey(int index) const
 {
     if (index < 0 || index >= kMaxKeys)
         return {};
-    return (*keys_)[static_cast<std::size_t>(index)];
+    return keys_[static_cast<std::size_t>(index)];
 }
 
 void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
 {
     if (index < 0 || index >= kMaxKeys)
         return;
-    WritableKeys()[static_cast<std::size_t>(index)] = entry;
+    keys_[static_cast<std::size_t>(index)] = entry;
     if (index < keyCount_)
         IndexKeys();
 }
@@ -324,7 +316,7 @@ void CKeyboardDef::RefreshKeyRow(IListView& list, int row) const
 
 void CKeyboardDef::InsertKeyRow(IListView& list, int row) const
 {
-    const KeyEntry& key = (*keys_)[static_cast<std::size_t>(row)];
+    const KeyEntry& key = keys_[static_cast<std::size_t>(row)];
     const int at = list.InsertRow(row, Shown(key.texts[0]));
     if (at < 0)
         return;

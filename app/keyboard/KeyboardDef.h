@@ -107,8 +107,6 @@ private:
 
     void InsertKeyRow(IListView& list, int row) const;
     void IndexKeys();
-    // The table, made this keyboard's own first if a clone shares it.
-    KeyTable& WritableKeys();
     // Writes new.skb and puts it in the place of softKB.skb; the message for
     // the user on failure, else nullptr.
     const char* WriteDefinition() const;
@@ -117,10 +115,7 @@ private:
     int32_t hitPointRule_ = 0;
     int32_t fontSize_ = 0;
     int32_t pictureScale_ = 10;
-    // Shared by clones until one of them changes a key, which it does only
-    // through WritableKeys: every page is converted with a clone, and the
-    // table holds 1,800 texts. Never null.
-    std::shared_ptr<KeyTable> keys_ = std::make_shared<KeyTable>();
+    KeyTable keys_{};
     // The rectangles of keys 0 to keyCount_ - 1, for the key search; made
     // anew whenever one of them may change, shared by clones.
     std::shared_ptr<const CKeyGrid> keyGrid_;
