@@ -102,6 +102,23 @@ std::string TypicalScript(uint32_t seed)
     return s.str();
 }
 
+// A stroke starting above the keyboard and turning `corners` times, each
+// segment at most `reach` along each axis, kept within 300..right, 300..bottom.
+std::string RandomPolyline(Numbers& n, int corners, int reach, int right, int bottom)
+{
+    int x = n.Between(600, 20400);
+    int y = n.Between(600, 7400);
+    std::ostringstream s;
+    s << "polyline " << x << " " << y;
+    for (int corner = 0; corner < corners; ++corner) {
+        x = std::clamp(x + n.Between(-reach, reach), 300, right);
+        y = std::clamp(y + n.Between(-reach, reach), 300, bottom);
+        s << " " << x << " " << y;
+    }
+    s << "\n";
+    return s.str();
+}
+
 // About 2,000 strokes of about 150 samples: ten large sketches over the free
 // part of the sheet, each begun by a key tap so that each is a picture.
 std::string WorstScript()
@@ -112,17 +129,8 @@ std::string WorstScript()
     for (int group = 0; group < 10; ++group) {
         s << "tap " << group << "\n";
         s << "color " << (group % 3 == 0 ? "black" : group % 3 == 1 ? "blue" : "red") << "\n";
-        for (int stroke = 0; stroke < 199; ++stroke) {
-            int x = n.Between(600, 20400);
-            int y = n.Between(600, 7400);
-            s << "polyline " << x << " " << y;
-            for (int corner = 0; corner < 4; ++corner) {
-                x = std::clamp(x + n.Between(-1500, 1500), 300, 20700);
-                y = std::clamp(y + n.Between(-1500, 1500), 300, 7700);
-                s << " " << x << " " << y;
-            }
-            s << "\n";
-        }
+        for (int stroke = 0; stroke < 199; ++stroke)
+            s << RandomPolyline(n, 4, 1500, 20700, 7700);
     }
     return s.str();
 }
@@ -135,17 +143,8 @@ std::string DenseScript()
     std::ostringstream s;
     s << "seed 1\ntap 0\ncolor black\n";
     s << "polyline 300 300 20500 300 20500 14400 300 14400 300 300\n";
-    for (int stroke = 0; stroke < 222; ++stroke) {
-        int x = n.Between(600, 20400);
-        int y = n.Between(600, 7400);
-        s << "polyline " << x << " " << y;
-        for (int corner = 0; corner < 6; ++corner) {
-            x = std::clamp(x + n.Between(-2500, 2500), 300, 20500);
-            y = std::clamp(y + n.Between(-2500, 2500), 300, 14400);
-            s << " " << x << " " << y;
-        }
-        s << "\n";
-    }
+    for (int stroke = 0; stroke < 222; ++stroke)
+        s << RandomPolyline(n, 6, 2500, 20500, 14400);
     return s.str();
 }
 
