@@ -572,6 +572,7 @@ bool CompareWholeProcess(Launcher& launcher, const std::string& convert, const f
 {
     const fs::path ink = work / (std::string(kind) + ".ink");
     const fs::path out = work / "process-out";
+    fs::create_directories(out);
     const std::vector<std::string> program{convert, "-k", (work / "kb").string(), "-d", out.string(), "-f",
                                            ink.string()};
     const ChildRun first = launcher.Run(program);
