@@ -2,18 +2,20 @@
 # Builds the optimised program with the benchmark (build-bench/) and runs it:
 # conversion time per page kind against the floor (reading the ink bytes and
 # encoding the same pictures with libjpeg), the ratio of the two, peak memory
-# of marovi-convert per page, and a batch of typical pages through
-# marovi-convert. Exits 1 when a target is missed.
+# of marovi-convert per page, a batch of typical pages through
+# marovi-convert, and one page as a whole process against cjpeg encoding its
+# picture. Exits 1 when a target is missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}"
+# cjpeg and djpeg for the whole-process comparison.
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" libjpeg-turbo-progs
 
 build=build-bench
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAROVI_BENCH=ON -DMAROVI_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target marovi-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j 2 --target marovi-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
   { tail -n 40 "$build/bench-build.log" >&2; exit 1; }
 
 # On the memory file system when there is one: the disk's write-back would

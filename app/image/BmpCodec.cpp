@@ -27,22 +27,22 @@ bool CBmpCodec::ReadFile(const std::string&)
 bool CBmpCodec::WriteFile(const std::string& name)
 {
     if (!name.empty())
-        fileName = name;
-    if (bits == nullptr)
+        fileName_ = name;
+    if (bits_ == nullptr)
         return false;
 
     uint8_t header[kFileHeaderSize] = {'B', 'M'};
-    PutLe32(header + 2, kFileHeaderSize + dib.size() + rows.size());
-    PutLe32(header + 10, kFileHeaderSize + dib.size());
+    PutLe32(header + 2, kFileHeaderSize + dib_.size() + rows_.size());
+    PutLe32(header + 10, kFileHeaderSize + dib_.size());
 
-    OutputFile file = OpenOutputFile(fileName);
+    OutputFile file = OpenOutputFile(fileName_);
     if (!file)
         return false;
     const bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
-                         std::fwrite(dib.data(), 1, dib.size(), file.get()) == dib.size() &&
-                         std::fwrite(rows.data(), 1, rows.size(), file.get()) == rows.size();
+                         std::fwrite(dib_.data(), 1, dib_.size(), file.get()) == dib_.size() &&
+                         std::fwrite(rows_.data(), 1, rows_.size(), file.get()) == rows_.size();
     const bool complete = CloseOutputFile(std::move(file)) && written;
     if (!complete)
-        RemoveIncompleteOutput(fileName);
+        RemoveIncompleteOutput(fileName_);
     return complete;
 }

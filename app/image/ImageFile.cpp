@@ -45,19 +45,19 @@ int CompareIgnoringCase(std::string_view a, std::string_view b)
 }  // namespace
 
 CImageFile::CImageFile(const CRasterBitmap& bitmap)
-    : typeCode(ImageType::Bmp), impl(std::make_unique<CBmpCodec>(std::string()))
+    : typeCode_(ImageType::Bmp), impl_(std::make_unique<CBmpCodec>(std::string()))
 {
     const RasterImage& source = bitmap.Image();
     // Both sides keep 24-bit rows bottom-up, padded to 4 bytes: one block copy.
     // An image that cannot be made stays empty, and saving it fails.
     static_cast<void>(
-        impl->CreateFromPixels(source.width, source.height, CRasterBitmap::GetBitsPerPixel(), source.bits.data()));
+        impl_->CreateFromPixels(source.width, source.height, CRasterBitmap::GetBitsPerPixel(), source.bits.data()));
 }
 
 CImageFile::CImageFile(RasterImage&& pixels)
-    : typeCode(ImageType::Bmp), impl(std::make_unique<CBmpCodec>(std::string()))
+    : typeCode_(ImageType::Bmp), impl_(std::make_unique<CBmpCodec>(std::string()))
 {
-    static_cast<void>(impl->AdoptPixels(pixels.width, pixels.height, pixels.bits));
+    static_cast<void>(impl_->AdoptPixels(pixels.width, pixels.height, pixels.bits));
 }
 
 CImageFile::~CImageFile() = default;
@@ -88,26 +88,26 @@ int32_t CImageFile::GetTypeFromFileName(const std::string& name)
 
 bool CImageFile::Create(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colorType)
 {
-    if (!impl && !CreateImplForType(typeCode))
+    if (!impl_ && !CreateImplForType(typeCode_))
         return false;
-    return impl->Create(width, height, bitsPerPixel, colorType);
+    return impl_->Create(width, height, bitsPerPixel, colorType);
 }
 
 bool CImageFile::CreateImplForType(int32_t type)
 {
-    impl.reset();
+    impl_.reset();
     switch (type) {
     case ImageType::Bmp:
-        impl = std::make_unique<CBmpCodec>(fileName);
+        impl_ = std::make_unique<CBmpCodec>(fileName_);
         return true;
     case ImageType::Jpeg:
-        impl = std::make_unique<CJpegCodec>(fileName);
+        impl_ = std::make_unique<CJpegCodec>(fileName_);
         return true;
     case ImageType::Gif:
-        impl = std::make_unique<CGifCodec>(fileName);
+        impl_ = std::make_unique<CGifCodec>(fileName_);
         return true;
     case ImageType::Png:
-        impl = std::make_unique<CPngCodec>(fileName);
+        impl_ = std::make_unique<CPngCodec>(fileName_);
         return true;
     default:
         return false;
@@ -116,22 +116,22 @@ bool CImageFile::CreateImplForType(int32_t type)
 
 bool CImageFile::Save(const std::string& name, int32_t type)
 {
-    if (!impl)
+    if (!impl_)
         return false;
-    fileName = name;
+    fileName_ = name;
     if (type == ImageType::FromName)
         type = GetTypeFromFileName(name);
-    if (type != typeCode) {
-        std::unique_ptr<CImageImpl> previous = std::move(impl);
+    if (type != typeCode_) {
+        std::unique_ptr<CImageImpl> previous = std::move(impl_);
         if (!CreateImplForType(type)) {
-            impl = std::move(previous);
+            impl_ = std::move(previous);
             return false;
         }
-        impl->TakeImageFrom(*previous);
+        impl_->TakeImageFrom(*previous);
         // Only now: a type without a format class must not become the current
         // one while the old implementation stays, or the next save under that
         // type would skip the swap and write the old format.
-        typeCode = type;
+        typeCode_ = type;
     }
-    return impl->WriteFile(name);
+    return impl_->WriteFile(name);
 }

@@ -22,7 +22,7 @@ struct ImageType {
 // into an implementation of the new type.
 class CImageFile {
 public:
-    // No implementation yet; typeCode Bmp. Create makes one of typeCode.
+    // No implementation yet; typeCode_ Bmp. Create makes one of typeCode_.
     CImageFile() = default;
     // Type Bmp, holding a copy of the bitmap's pixels: 24 bits per pixel,
     // colorType 2, no palette. When memory is short the image is left without
@@ -41,41 +41,41 @@ public:
     // in "." or the text is not in the table.
     static int32_t GetTypeFromFileName(const std::string& name);
 
-    int32_t GetBytesPerRow() const { return impl ? impl->GetBytesPerRow() : 0; }
-    int32_t GetWidth() const { return impl ? impl->GetWidth() : 0; }
-    int32_t GetHeight() const { return impl ? impl->GetHeight() : 0; }
-    int32_t GetBitsPerPixel() const { return impl ? impl->GetBitsPerPixel() : 0; }
-    int32_t GetColorType() const { return impl ? impl->GetColorType() : 0; }
-    bool IsInside(int32_t x, int32_t y) const { return impl && impl->IsInside(x, y); }
+    int32_t GetBytesPerRow() const { return impl_ ? impl_->GetBytesPerRow() : 0; }
+    int32_t GetWidth() const { return impl_ ? impl_->GetWidth() : 0; }
+    int32_t GetHeight() const { return impl_ ? impl_->GetHeight() : 0; }
+    int32_t GetBitsPerPixel() const { return impl_ ? impl_->GetBitsPerPixel() : 0; }
+    int32_t GetColorType() const { return impl_ ? impl_->GetColorType() : 0; }
+    bool IsInside(int32_t x, int32_t y) const { return impl_ && impl_->IsInside(x, y); }
     // See CImageImpl::Create.
     bool Create(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colorType = -1);
     // Replaces the implementation (and drops its image) by an empty one of the
     // format class of type. False, leaving no implementation, for Xpm or a code
     // outside the table.
     bool CreateImplForType(int32_t type);
-    uint8_t GetPixelIndex(int32_t x, int32_t y) const { return impl ? impl->GetPixelIndex(x, y) : 0; }
-    RgbColor GetPixelColor(int32_t x, int32_t y) const { return impl ? impl->GetPixelColor(x, y) : kRgbBlack; }
-    bool SetPixelIndex(int32_t x, int32_t y, uint8_t index) { return impl && impl->SetPixelIndex(x, y, index); }
+    uint8_t GetPixelIndex(int32_t x, int32_t y) const { return impl_ ? impl_->GetPixelIndex(x, y) : 0; }
+    RgbColor GetPixelColor(int32_t x, int32_t y) const { return impl_ ? impl_->GetPixelColor(x, y) : kRgbBlack; }
+    bool SetPixelIndex(int32_t x, int32_t y, uint8_t index) { return impl_ && impl_->SetPixelIndex(x, y, index); }
     bool SetPixelColor(int32_t x, int32_t y, uint8_t red, uint8_t green, uint8_t blue)
     {
-        return impl && impl->SetPixelColor(x, y, red, green, blue);
+        return impl_ && impl_->SetPixelColor(x, y, red, green, blue);
     }
-    bool SetPalette(const ImagePalette& palette) { return impl && impl->SetPalette(palette); }
-    const ImagePalette* GetPalette() const { return impl ? impl->GetPalette() : nullptr; }
-    bool IsValid() const { return impl && impl->IsValid(); }
+    bool SetPalette(const ImagePalette& palette) { return impl_ && impl_->SetPalette(palette); }
+    const ImagePalette* GetPalette() const { return impl_ ? impl_->GetPalette() : nullptr; }
+    bool IsValid() const { return impl_ && impl_->IsValid(); }
 
     // Writes the image as a file of type (FromName: by the name's extension).
     // False when there is no implementation, when the type has no format class
-    // (the image, its implementation and typeCode then stay as they were) or
+    // (the image, its implementation and typeCode_ then stay as they were) or
     // when the writer fails.
     bool Save(const std::string& name, int32_t type = ImageType::FromName);
 
-    int32_t GetTypeCode() const { return typeCode; }
-    const std::string& GetFileName() const { return fileName; }
-    const CImageImpl* GetImpl() const { return impl.get(); }
+    int32_t GetTypeCode() const { return typeCode_; }
+    const std::string& GetFileName() const { return fileName_; }
+    const CImageImpl* GetImpl() const { return impl_.get(); }
 
 private:
-    int32_t typeCode = ImageType::Bmp;
-    std::string fileName;
-    std::unique_ptr<CImageImpl> impl;
+    int32_t typeCode_ = ImageType::Bmp;
+    std::string fileName_;
+    std::unique_ptr<CImageImpl> impl_;
 };

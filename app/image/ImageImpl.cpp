@@ -44,11 +44,11 @@ uint8_t Expand5(uint32_t value)
 
 }  // namespace
 
-CImageImpl::CImageImpl(std::string name) : fileName(std::move(name)) {}
+CImageImpl::CImageImpl(std::string name) : fileName_(std::move(name)) {}
 
 bool CImageImpl::IsInside(int32_t x, int32_t y) const
 {
-    return x >= 0 && x < width && y >= 0 && y < height;
+    return x >= 0 && x < width_ && y >= 0 && y < height_;
 }
 
 bool CImageImpl::Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType)
@@ -61,20 +61,20 @@ bool CImageImpl::CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t n
     return pixels != nullptr && Allocate(newWidth, newHeight, newBitsPerPixel, -1, pixels);
 }
 
-bool CImageImpl::AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows)
+bool CImageImpl::AdoptPixels(int32_t newWidth, int32_t newHeight, PixelBlock& pixelRows)
 {
     return Allocate(newWidth, newHeight, 24, -1, nullptr, &pixelRows);
 }
 
 bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                          const uint8_t* pixels, std::vector<uint8_t>* adopted)
+                          const uint8_t* pixels, PixelBlock* adopted)
 {
-    std::vector<uint8_t>().swap(dib);
-    std::vector<uint8_t>().swap(rows);
-    bits = nullptr;
-    width = height = bitsPerPixel = bytesPerRow = colorType = 0;
-    transparentIndex = -1;
-    imagePalette.reset();
+    std::vector<uint8_t>().swap(dib_);
+    PixelBlock().swap(rows_);
+    bits_ = nullptr;
+    width_ = height_ = bitsPerPixel_ = bytesPerRow_ = colorType_ = 0;
+    transparentIndex_ = -1;
+    imagePalette_.reset();
 
     if (newWidth <= 0 || newHeight <= 0 || !IsSupportedDepth(newBitsPerPixel))
         return false;
@@ -87,20 +87,20 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
     const int32_t entries = newBitsPerPixel <= 8 ? 1 << newBitsPerPixel : 0;
     const std::size_t tableSize = 4 * static_cast<std::size_t>(entries);
     try {
-        dib.assign(kInfoHeaderSize + tableSize, 0);
+        dib_.assign(kInfoHeaderSize + tableSize, 0);
         if (adopted != nullptr)
-            rows.swap(*adopted);
+            rows_.swap(*adopted);
         else if (pixels != nullptr)
-            rows.assign(pixels, pixels + imageSize);
+            rows_.assign(pixels, pixels + imageSize);
         else
-            rows.assign(static_cast<std::size_t>(imageSize), 0);
+            rows_.assign(static_cast<std::size_t>(imageSize), 0);
     } catch (const std::bad_alloc&) {
-        std::vector<uint8_t>().swap(dib);
-        std::vector<uint8_t>().swap(rows);
+        std::vector<uint8_t>().swap(dib_);
+        PixelBlock().swap(rows_);
         return false;
     }
 
-    uint8_t* header = dib.data();
+    uint8_t* header = dib_.data();
     PutLe32(header, kInfoHeaderSize);
     PutLe32(header + 4, static_cast<uint32_t>(newWidth));
     PutLe32(header + 8, static_cast<uint32_t>(newHeight));
@@ -110,27 +110,27 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
     // Compression (uncompressed), resolution and the colour counts stay zero:
     // zero colours used means a full table.
 
-    width = newWidth;
-    height = newHeight;
-    bitsPerPixel = newBitsPerPixel;
-    bytesPerRow = static_cast<int32_t>(stride);
-    colorType = newColorType >= 0 ? newColorType : (newBitsPerPixel <= 8 ? 0 : 2);
+    width_ = newWidth;
+    height_ = newHeight;
+    bitsPerPixel_ = newBitsPerPixel;
+    bytesPerRow_ = static_cast<int32_t>(stride);
+    colorType_ = newColorType >= 0 ? newColorType : (newBitsPerPixel <= 8 ? 0 : 2);
     for (int32_t i = 0; i < entries; ++i) {
         const auto grey = static_cast<uint8_t>(i * 255 / (entries - 1));
         uint8_t* entry = ColorTable() + 4 * i;
         entry[0] = entry[1] = entry[2] = grey;
     }
-    bits = rows.data();
+    bits_ = rows_.data();
     return true;
 }
 
 uint8_t CImageImpl::GetPixelIndex(int32_t x, int32_t y) const
 {
-    if (!IsInside(x, y) || bitsPerPixel > 8)
+    if (!IsInside(x, y) || bitsPerPixel_ > 8)
         return 0;
-    const auto bit = static_cast<std::size_t>(x) * static_cast<std::size_t>(bitsPerPixel);
-    const int shift = 8 - bitsPerPixel - static_cast<int>(bit % 8);
-    const auto mask = static_cast<unsigned>((1 << bitsPerPixel) - 1);
+    const auto bit = static_cast<std::size_t>(x) * static_cast<std::size_t>(bitsPerPixel_);
+    const int shift = 8 - bitsPerPixel_ - static_cast<int>(bit % 8);
+    const auto mask = static_cast<unsigned>((1 << bitsPerPixel_) - 1);
     return static_cast<uint8_t>((static_cast<unsigned>(RowFromTop(y)[bit / 8]) >> shift) & mask);
 }
 
@@ -140,7 +140,7 @@ RgbColor CImageImpl::GetPixelColor(int32_t x, int32_t y) const
         return kRgbBlack;
     const uint8_t* row = RowFromTop(y);
     const auto column = static_cast<std::size_t>(x);
-    switch (bitsPerPixel) {
+    switch (bitsPerPixel_) {
     case 16: {
         const uint32_t value = row[2 * column] | static_cast<uint32_t>(row[2 * column + 1]) << 8;
         return RgbColor{Expand5((value >> 10) & 31), Expand5((value >> 5) & 31), Expand5(value & 31)};
@@ -158,11 +158,11 @@ RgbColor CImageImpl::GetPixelColor(int32_t x, int32_t y) const
 
 bool CImageImpl::SetPixelIndex(int32_t x, int32_t y, uint8_t index)
 {
-    if (!IsInside(x, y) || bitsPerPixel > 8 || index >= ColorTableEntries())
+    if (!IsInside(x, y) || bitsPerPixel_ > 8 || index >= ColorTableEntries())
         return false;
-    const auto bit = static_cast<std::size_t>(x) * static_cast<std::size_t>(bitsPerPixel);
-    const int shift = 8 - bitsPerPixel - static_cast<int>(bit % 8);
-    const auto mask = static_cast<unsigned>(((1 << bitsPerPixel) - 1) << shift);
+    const auto bit = static_cast<std::size_t>(x) * static_cast<std::size_t>(bitsPerPixel_);
+    const int shift = 8 - bitsPerPixel_ - static_cast<int>(bit % 8);
+    const auto mask = static_cast<unsigned>(((1 << bitsPerPixel_) - 1) << shift);
     uint8_t& byte = WritableRowFromTop(y)[bit / 8];
     byte = static_cast<uint8_t>((byte & ~mask) | (static_cast<unsigned>(index) << shift));
     return true;
@@ -170,11 +170,11 @@ bool CImageImpl::SetPixelIndex(int32_t x, int32_t y, uint8_t index)
 
 bool CImageImpl::SetPixelColor(int32_t x, int32_t y, uint8_t red, uint8_t green, uint8_t blue)
 {
-    if (!IsInside(x, y) || bitsPerPixel <= 8)
+    if (!IsInside(x, y) || bitsPerPixel_ <= 8)
         return false;
     uint8_t* row = WritableRowFromTop(y);
     const auto column = static_cast<std::size_t>(x);
-    switch (bitsPerPixel) {
+    switch (bitsPerPixel_) {
     case 16: {
         const uint32_t value = static_cast<uint32_t>(red >> 3) << 10 | static_cast<uint32_t>(green >> 3) << 5 |
                                static_cast<uint32_t>(blue >> 3);
@@ -183,7 +183,7 @@ bool CImageImpl::SetPixelColor(int32_t x, int32_t y, uint8_t red, uint8_t green,
     }
     case 24:
     case 32: {
-        uint8_t* pixel = row + column * static_cast<std::size_t>(bitsPerPixel / 8);
+        uint8_t* pixel = row + column * static_cast<std::size_t>(bitsPerPixel_ / 8);
         pixel[0] = blue;
         pixel[1] = green;
         pixel[2] = red;
@@ -209,28 +209,28 @@ void CImageImpl::TakeImageFrom(CImageImpl& other)
     if (&other == this)
         return;
     // Moving the vectors keeps their buffers, so other's pixel pointer stays valid here.
-    dib = std::move(other.dib);
-    rows = std::move(other.rows);
-    bits = std::exchange(other.bits, nullptr);
-    imagePalette = std::move(other.imagePalette);
-    transparentIndex = std::exchange(other.transparentIndex, -1);
-    width = std::exchange(other.width, 0);
-    height = std::exchange(other.height, 0);
-    bitsPerPixel = std::exchange(other.bitsPerPixel, 0);
-    colorType = std::exchange(other.colorType, 0);
-    bytesPerRow = std::exchange(other.bytesPerRow, 0);
-    std::vector<uint8_t>().swap(other.dib);
-    std::vector<uint8_t>().swap(other.rows);
-    other.imagePalette.reset();
+    dib_ = std::move(other.dib_);
+    rows_ = std::move(other.rows_);
+    bits_ = std::exchange(other.bits_, nullptr);
+    imagePalette_ = std::move(other.imagePalette_);
+    transparentIndex_ = std::exchange(other.transparentIndex_, -1);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    bitsPerPixel_ = std::exchange(other.bitsPerPixel_, 0);
+    colorType_ = std::exchange(other.colorType_, 0);
+    bytesPerRow_ = std::exchange(other.bytesPerRow_, 0);
+    std::vector<uint8_t>().swap(other.dib_);
+    PixelBlock().swap(other.rows_);
+    other.imagePalette_.reset();
 }
 
 bool CImageImpl::SetPalette(const ImagePalette& palette)
 {
-    if (imagePalette) {
+    if (imagePalette_) {
         ShowMessage("CImageImpl::imagePalette already exists!", MessageIcon::None);
         return false;
     }
-    if (bits == nullptr || bitsPerPixel > 8)
+    if (bits_ == nullptr || bitsPerPixel_ > 8)
         return false;
     const std::size_t count = std::min(palette.size(), static_cast<std::size_t>(ColorTableEntries()));
     for (std::size_t i = 0; i < count; ++i) {
@@ -239,6 +239,6 @@ bool CImageImpl::SetPalette(const ImagePalette& palette)
         entry[1] = palette[i].green;
         entry[2] = palette[i].red;
     }
-    imagePalette = palette;
+    imagePalette_ = palette;
     return true;
 }

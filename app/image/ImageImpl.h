@@ -21,12 +21,12 @@ using ImagePalette = std::vector<PaletteEntry>;
 // An image held as a Windows device-independent bitmap, and the base of the
 // file format classes.
 //
-// dib holds the 40-byte bitmap information header (little-endian,
+// dib_ holds the 40-byte bitmap information header (little-endian,
 // uncompressed, positive height), then for 8 bits per pixel or less a colour
 // table of 2^bitsPerPixel entries of 4 bytes (blue, green, red, 0). The pixel
-// rows follow it in a file but are kept in a block of their own, rows, so
+// rows follow it in a file but are kept in a block of their own, rows_, so
 // that a drawn picture can be handed over without a copy: bottom-up, each
-// bytesPerRow bytes. bits points at the first row; it is null while the image
+// bytesPerRow bytes. bits_ points at the first row; it is null while the image
 // has no pixels. Pixel coordinates count from the top-left corner; 24-bit
 // pixels are stored blue, green, red.
 class CImageImpl {
@@ -53,7 +53,7 @@ public:
     // copying them; pixelRows must hold exactly bytesPerRow * height bytes.
     // On failure (bad size, memory short) the image is empty and pixelRows is
     // left as it was.
-    bool AdoptPixels(int32_t newWidth, int32_t newHeight, std::vector<uint8_t>& pixelRows);
+    bool AdoptPixels(int32_t newWidth, int32_t newHeight, PixelBlock& pixelRows);
     // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
     virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
     // Colour of a pixel of any depth (shallow images through the colour table,
@@ -73,52 +73,52 @@ public:
     // into the colour table. An image keeps its first palette: setting another
     // is refused with a message.
     bool SetPalette(const ImagePalette& palette);
-    const ImagePalette* GetPalette() const { return imagePalette ? &*imagePalette : nullptr; }
+    const ImagePalette* GetPalette() const { return imagePalette_ ? &*imagePalette_ : nullptr; }
 
-    bool IsValid() const { return bits != nullptr; }
-    const uint8_t* GetBits() const { return bits; }
-    uint8_t* GetBits() { return bits; }
-    const std::vector<uint8_t>& GetDib() const { return dib; }
-    const std::vector<uint8_t>& GetRows() const { return rows; }
-    int32_t GetWidth() const { return width; }
-    int32_t GetHeight() const { return height; }
-    int32_t GetBitsPerPixel() const { return bitsPerPixel; }
-    int32_t GetColorType() const { return colorType; }
-    int32_t GetBytesPerRow() const { return bytesPerRow; }
-    int32_t GetTransparentIndex() const { return transparentIndex; }
-    void SetTransparentIndex(int32_t index) { transparentIndex = index; }
-    const std::string& GetFileName() const { return fileName; }
+    bool IsValid() const { return bits_ != nullptr; }
+    const uint8_t* GetBits() const { return bits_; }
+    uint8_t* GetBits() { return bits_; }
+    const std::vector<uint8_t>& GetDib() const { return dib_; }
+    const PixelBlock& GetRows() const { return rows_; }
+    int32_t GetWidth() const { return width_; }
+    int32_t GetHeight() const { return height_; }
+    int32_t GetBitsPerPixel() const { return bitsPerPixel_; }
+    int32_t GetColorType() const { return colorType_; }
+    int32_t GetBytesPerRow() const { return bytesPerRow_; }
+    int32_t GetTransparentIndex() const { return transparentIndex_; }
+    void SetTransparentIndex(int32_t index) { transparentIndex_ = index; }
+    const std::string& GetFileName() const { return fileName_; }
 
     // Picture row y (from the top) inside the memory block.
     const uint8_t* RowFromTop(int32_t y) const
     {
-        return bits + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(bytesPerRow);
+        return bits_ + static_cast<std::size_t>(height_ - 1 - y) * static_cast<std::size_t>(bytesPerRow_);
     }
 
 protected:
     uint8_t* WritableRowFromTop(int32_t y)
     {
-        return bits + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(bytesPerRow);
+        return bits_ + static_cast<std::size_t>(height_ - 1 - y) * static_cast<std::size_t>(bytesPerRow_);
     }
-    int32_t ColorTableEntries() const { return bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0; }
-    uint8_t* ColorTable() { return dib.data() + kInfoHeaderSize; }
-    const uint8_t* ColorTable() const { return dib.data() + kInfoHeaderSize; }
+    int32_t ColorTableEntries() const { return bitsPerPixel_ <= 8 ? 1 << bitsPerPixel_ : 0; }
+    uint8_t* ColorTable() { return dib_.data() + kInfoHeaderSize; }
+    const uint8_t* ColorTable() const { return dib_.data() + kInfoHeaderSize; }
 
-    uint8_t* bits = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t bitsPerPixel = 0;
-    int32_t colorType = 0;
-    int32_t bytesPerRow = 0;
-    std::vector<uint8_t> dib;
-    std::vector<uint8_t> rows;
-    int32_t transparentIndex = -1;
-    std::optional<ImagePalette> imagePalette;
-    std::string fileName;
+    uint8_t* bits_ = nullptr;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int32_t bitsPerPixel_ = 0;
+    int32_t colorType_ = 0;
+    int32_t bytesPerRow_ = 0;
+    std::vector<uint8_t> dib_;
+    PixelBlock rows_;
+    int32_t transparentIndex_ = -1;
+    std::optional<ImagePalette> imagePalette_;
+    std::string fileName_;
 
 private:
     // pixels: copied in when given; adopted: taken over instead (24 bits
     // only); neither: zeroed rows.
     bool Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType,
-                  const uint8_t* pixels, std::vector<uint8_t>* adopted = nullptr);
+                  const uint8_t* pixels, PixelBlock* adopted = nullptr);
 };

@@ -133,22 +133,22 @@ bool CJpegCodec::ReadFile(const std::string&)
 bool CJpegCodec::WriteFile(const std::string& name)
 {
     if (!name.empty())
-        fileName = name;
-    if (bits == nullptr)
+        fileName_ = name;
+    if (bits_ == nullptr)
         return false;
 
     // A picture reaches the system in one write or a few rather than one per
     // 4 KiB. Declared ahead of the file, which must not outlive it.
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kFileBufferSize]);
-    OutputFile file = OpenOutputFile(fileName);
+    OutputFile file = OpenOutputFile(fileName_);
     if (!file)
         return false;
     if (buffer)
         static_cast<void>(std::setvbuf(file.get(), buffer.get(), _IOFBF, kFileBufferSize));
     JpegCompressor compressor{};
-    const bool compressed = Compress(&compressor, this, quality, file.get());
+    const bool compressed = Compress(&compressor, this, quality_, file.get());
     const bool written = CloseOutputFile(std::move(file)) && compressed;
     if (!written)
-        RemoveIncompleteOutput(fileName);
+        RemoveIncompleteOutput(fileName_);
     return written;
 }

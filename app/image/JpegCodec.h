@@ -16,12 +16,12 @@ public:
     // False when there are no pixels, when the file cannot be created, when
     // libjpeg reports an error (the image too large for JPEG, a failed write)
     // or when the file cannot be flushed and closed. The file is closed on every
-    // path; a failed write may leave a partial file behind.
+    // path, and a failed write removes it: no partial picture is left behind.
     bool WriteFile(const std::string& name) override;
 
-    int32_t GetQuality() const { return quality; }
-    void SetQuality(int32_t value) { quality = value; }
+    int32_t GetQuality() const { return quality_; }
+    void SetQuality(int32_t value) { quality_ = value; }
 
 private:
-    int32_t quality = 75;
+    int32_t quality_ = 75;
 };

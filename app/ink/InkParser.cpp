@@ -12,7 +12,7 @@
 namespace {
 
 // Sized, then written whole by the library.
-using InkSamples = std::vector<InkSample, DefaultInitAllocator<InkSample>>;
+using InkSamples = std::vector<InkSample>;
 
 const char kNoPath[] = "内部エラー：DoParse();";
 const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";
@@ -42,6 +42,10 @@ struct StrokeCursor {
     StrokeCursor& operator=(const StrokeCursor&) = delete;
 };
 
+// The system's reason behind the library's last failure: only running out of
+// memory has one.
+int LibraryReason() { return ZEL640_GetLastError() == ZEL640_ERR_MEMORY ? ENOMEM : 0; }
+
 bool Fail(const char* message, int systemError = 0)
 {
     ShowMessage(message, MessageIcon::Exclamation, systemError);
@@ -49,15 +53,15 @@ bool Fail(const char* message, int systemError = 0)
 }
 
 // Reads all samples of the file and turns the page upright. Returns the
-// message for the user, or nullptr; `openError` is the system's reason when
-// the file could not be opened. The file is closed on every path before this
+// message for the user, or nullptr; `systemError` is the system's reason for
+// a failure that has one. The file is closed on every path before this
 // returns; std::bad_alloc passes through.
-const char* ReadSamples(const std::string& path, InkSamples& samples, int& openError)
+const char* ReadSamples(const std::string& path, InkSamples& samples, int& systemError)
 {
     errno = 0;
     InkFile file(ZEL640_Open(path.c_str()));
     if (!file) {
-        openError = errno;
+        systemError = errno;
         return kCannotOpen;
     }
     InkFileHeader header{};
@@ -67,8 +71,10 @@ const char* ReadSamples(const std::string& path, InkSamples& samples, int& openE
     if (ZEL640_GetStrokeSize(&count, &header, file.get()) != 1)
         return kReadFailed;
     samples.resize(static_cast<size_t>(count));
-    if (ZEL640_GetStrokes(samples.data(), &header, count, file.get()) != 1)
+    if (ZEL640_GetStrokes(samples.data(), &header, count, file.get()) != 1) {
+        systemError = LibraryReason();
         return kReadFailed;
+    }
 
     // The library knows three turned positions; a page claiming any other is
     // kept as stored rather than filled with unwritten samples.
@@ -112,9 +118,9 @@ bool CInkParser::DoParse()
 
     try {
         InkSamples samples;
-        int openError = 0;
-        if (const char* error = ReadSamples(path_, samples, openError))
-            return Fail(error, openError);
+        int systemError = 0;
+        if (const char* error = ReadSamples(path_, samples, systemError))
+            return Fail(error, systemError);
         const size_t needed = CollapseBreaks(samples);
 
         records_ = {};
@@ -148,8 +154,9 @@ bool CInkParser::DoParse()
         // With the breaks collapsed the enumeration ends only at the end of the
         // samples; any other reason (the library out of memory) would drop ink.
         if (ZEL640_GetLastError() != ZEL640_ERR_NO_STROKE) {
+            const int reason = LibraryReason();
             records_.clear();
-            return Fail(kReadFailed);
+            return Fail(kReadFailed, reason);
         }
         records_.resize(written);
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ink/DefaultInitAllocator.h"
 #include "ink/StrokeSample.h"
 
 #include <cstdint>
@@ -39,6 +38,6 @@ private:
     std::string path_;
     // Reserved once per DoParse for every record the file can need, so
     // appending never reallocates and never drops ink.
-    std::vector<StrokeSample, DefaultInitAllocator<StrokeSample>> records_;
+    std::vector<StrokeSample> records_;
     uint32_t recordCount_ = 0;
 };

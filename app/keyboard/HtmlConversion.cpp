@@ -155,19 +155,12 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
         }
         const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
 
-        // What each key stroke hits depends on the stroke alone: found once
-        // for both passes, which differ only in the input mode.
-        std::vector<CKeyboardDef::KeyHit> hits(strokes_.size());
-        for (std::size_t i = 0; i < strokes_.size(); ++i) {
-            if (strokes_[i]->IsActive() && strokes_[i]->GetKind() == CStrokeBase::Kind::KeyStroke)
-                hits[i] = keyboard_->FindKeyHit(*strokes_[i]);
-        }
-        ApplyBackSpaces(hits);
+        ApplyBackSpaces();
         if (encoding == PageEncoding::Utf8)
             html.Write(Utf8Head());
         else
             html.Write(kHead);
-        WriteBody(html, picturePrefix, hits, encoding);
+        WriteBody(html, picturePrefix, encoding);
         html.Write(kTail);
         html.Close();
     } catch (const CFileWriteError& error) {
@@ -184,14 +177,14 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
 // whatever that stroke's text; ink groups are never cancelled. The texts are
 // looked up in page order so that mode keys switch the mode as they would
 // when the page is written.
-void CPageStrokes::ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits)
+void CPageStrokes::ApplyBackSpaces()
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
             continue;
-        if (keyboard_->KeyTextOf(hits[i]) != kBackSpaceKey)
+        if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
@@ -204,8 +197,7 @@ void CPageStrokes::ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits
     }
 }
 
-void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
-                             const std::vector<CKeyboardDef::KeyHit>& hits, PageEncoding encoding)
+void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
@@ -220,7 +212,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
 
         if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
             reusePending = false;
-            const std::string_view text = keyboard_->KeyTextOf(hits[i]);
+            const std::string text = keyboard_->LookupKeyText(stroke);
             if (text == kLineBreakKey) {
                 html.Write("<BR>\n");
             } else if (text == kReuseKey) {

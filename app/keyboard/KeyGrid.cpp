@@ -15,15 +15,6 @@ int64_t CeilDiv(int64_t a, int64_t b)
     return (a + b - 1) / b;
 }
 
-// The smallest shift whose power of two is at least value (value >= 1).
-int ShiftFor(int64_t value)
-{
-    int shift = 0;
-    while ((int64_t{1} << shift) < value)
-        ++shift;
-    return shift;
-}
-
 }  // namespace
 
 std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
@@ -44,10 +35,10 @@ std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
     const int64_t height = int64_t{e.bottom} - e.top;
     const auto side = std::clamp<int64_t>(static_cast<int64_t>(std::ceil(std::sqrt(double(count)))) * 2, 1,
                                           kMaxCellsPerSide);
-    grid->cellShiftX_ = ShiftFor(CeilDiv(width, side));
-    grid->cellShiftY_ = ShiftFor(CeilDiv(height, side));
-    grid->columns_ = CeilDiv(width, int64_t{1} << grid->cellShiftX_);
-    grid->rows_ = CeilDiv(height, int64_t{1} << grid->cellShiftY_);
+    grid->cellWidth_ = CeilDiv(width, side);
+    grid->cellHeight_ = CeilDiv(height, side);
+    grid->columns_ = CeilDiv(width, grid->cellWidth_);
+    grid->rows_ = CeilDiv(height, grid->cellHeight_);
 
     // Calls visit(cell, key) for every cell each key reaches, keys in order.
     const auto forEachCellOfEachKey = [&](const auto& visit) {
@@ -55,10 +46,10 @@ std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
             const PenRect& r = keys[static_cast<std::size_t>(k)];
             if (r.IsEmpty())
                 continue;
-            const int64_t c0 = (int64_t{r.left} - e.left) >> grid->cellShiftX_;
-            const int64_t c1 = (int64_t{r.right} - 1 - e.left) >> grid->cellShiftX_;
-            const int64_t r0 = (int64_t{r.top} - e.top) >> grid->cellShiftY_;
-            const int64_t r1 = (int64_t{r.bottom} - 1 - e.top) >> grid->cellShiftY_;
+            const int64_t c0 = (int64_t{r.left} - e.left) / grid->cellWidth_;
+            const int64_t c1 = (int64_t{r.right} - 1 - e.left) / grid->cellWidth_;
+            const int64_t r0 = (int64_t{r.top} - e.top) / grid->cellHeight_;
+            const int64_t r1 = (int64_t{r.bottom} - 1 - e.top) / grid->cellHeight_;
             for (int64_t row = r0; row <= r1; ++row) {
                 for (int64_t column = c0; column <= c1; ++column)
                     visit(static_cast<std::size_t>(row * grid->columns_ + column), k);
@@ -82,8 +73,8 @@ int32_t CKeyGrid::FindKey(int32_t x, int32_t y) const
 {
     if (!extent_.Contains(x, y))
         return -1;
-    const int64_t column = (int64_t{x} - extent_.left) >> cellShiftX_;
-    const int64_t row = (int64_t{y} - extent_.top) >> cellShiftY_;
+    const int64_t column = (int64_t{x} - extent_.left) / cellWidth_;
+    const int64_t row = (int64_t{y} - extent_.top) / cellHeight_;
     const auto cell = static_cast<std::size_t>(row * columns_ + column);
     for (uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
         const int32_t k = keys_[i];

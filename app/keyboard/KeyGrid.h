@@ -27,10 +27,8 @@ private:
 
     std::vector<PenRect> rects_;
     PenRect extent_;
-    // Cells are 2^shift pen units on a side: a point finds its cell by
-    // shifting, not dividing.
-    int cellShiftX_ = 0;
-    int cellShiftY_ = 0;
+    int64_t cellWidth_ = 1;
+    int64_t cellHeight_ = 1;
     int64_t columns_ = 0;
     int64_t rows_ = 0;
     // The keys of cell c are keys_[cellStart_[c] .. cellStart_[c + 1] - 1].

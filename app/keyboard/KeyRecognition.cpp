@@ -81,27 +81,17 @@ PenPoint CKeyboardDef::HitPoint(const CStrokeBase& stroke) const
 
 std::string CKeyboardDef::LookupKeyText(const CStrokeBase& stroke)
 {
-    return std::string(KeyTextOf(FindKeyHit(stroke)));
-}
-
-CKeyboardDef::KeyHit CKeyboardDef::FindKeyHit(const CStrokeBase& stroke) const
-{
-    KeyHit hit;
     if (!keyGrid_)
-        return hit;
+        return {};
     const PenPoint point = HitPoint(stroke);
-    hit.key = keyGrid_->FindKey(point.x, point.y);
-    if (hit.key >= 0)
-        hit.gesture = stroke.GetGesture();
-    return hit;
-}
-
-std::string_view CKeyboardDef::KeyTextOf(const KeyHit& hit)
-{
-    if (hit.key < 0 || hit.key >= keyCount_ || hit.gesture == Gesture::None)
+    const int32_t key = keyGrid_->FindKey(point.x, point.y);
+    if (key < 0 || key >= keyCount_)
+        return {};
+    const Gesture gesture = stroke.GetGesture();
+    if (gesture == Gesture::None)
         return {};
     const std::string& text =
-        (*keys_)[static_cast<std::size_t>(hit.key)].texts[static_cast<std::size_t>(SlotIndex(inputMode_, hit.gesture))];
+        keys_[static_cast<std::size_t>(key)].texts[static_cast<std::size_t>(SlotIndex(inputMode_, gesture))];
 
     if (text == kHiraganaKey)
         inputMode_ = InputMode::Hiragana;

@@ -275,9 +275,8 @@ bool CKeyboardDef::Load()
 
     bounds_ = PenRect{};
     int32_t count = 0;
-    KeyTable& keys = WritableKeys();
     while (count < kMaxKeys && NextDataLine(*lines, line)) {
-        KeyEntry& entry = keys[static_cast<std::size_t>(count)];
+        KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
         // A line without a complete rectangle (an empty line included) ends
         // the key list.
         if (!ParseKeyLine(line, entry))
@@ -290,19 +289,12 @@ bool CKeyboardDef::Load()
     return true;
 }
 
-CKeyboardDef::KeyTable& CKeyboardDef::WritableKeys()
-{
-    if (keys_.use_count() > 1)
-        keys_ = std::make_shared<KeyTable>(*keys_);
-    return *keys_;
-}
-
 void CKeyboardDef::IndexKeys()
 {
     std::vector<PenRect> rects;
     rects.reserve(static_cast<std::size_t>(keyCount_));
     for (int32_t i = 0; i < keyCount_; ++i)
-        rects.push_back((*keys_)[static_cast<std::size_t>(i)].rect);
+        rects.push_back(keys_[static_cast<std::size_t>(i)].rect);
     keyGrid_ = CKeyGrid::Build(std::move(rects));
 }
 
@@ -335,7 +327,7 @@ const char* CKeyboardDef::WriteDefinition() const
     WriteMarks(file.get(), referenceMarks_);
     WriteMarks(file.get(), measuredMarks_);
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const std::string line = FormatKeyLine((*keys_)[static_cast<std::size_t>(i)]) + "\r\n";
+        const std::string line = FormatKeyLine(keys_[static_cast<std::size_t>(i)]) + "\r\n";
         std::fwrite(line.data(), 1, line.size(), file.get());
     }
     const bool written = std::ferror(file.get()) == 0;
@@ -364,14 +356,14 @@ KeyEntry CKeyboardDef::GetKey(int index) const
 {
     if (index < 0 || index >= kMaxKeys)
         return {};
-    return (*keys_)[static_cast<std::size_t>(index)];
+    return keys_[static_cast<std::size_t>(index)];
 }
 
 void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
 {
     if (index < 0 || index >= kMaxKeys)
         return;
-    WritableKeys()[static_cast<std::size_t>(index)] = entry;
+    keys_[static_cast<std::size_t>(index)] = entry;
     if (index < keyCount_)
         IndexKeys();
 }
@@ -393,7 +385,7 @@ void CKeyboardDef::RefreshKeyRow(IListView& list, int row) const
 
 void CKeyboardDef::InsertKeyRow(IListView& list, int row) const
 {
-    const KeyEntry& key = (*keys_)[static_cast<std::size_t>(row)];
+    const KeyEntry& key = keys_[static_cast<std::size_t>(row)];
     const int at = list.InsertRow(row, Shown(key.texts[0]));
     if (at < 0)
         return;

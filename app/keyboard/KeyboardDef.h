@@ -124,19 +124,10 @@ public:
     // first point, or a quarter or half of the way to the last point.
     PenPoint HitPoint(const CStrokeBase& stroke) const;
     // The text a key stroke produces in the current input mode; empty when it
-    // hits no key or an empty slot. Mode tags switch the input mode and
-    // produce no text; other tags are returned as they are.
+    // hits no key or an empty slot. Not a pure query: a mode tag switches the
+    // keyboard's input mode and produces no text; other tags are returned as
+    // they are.
     std::string LookupKeyText(const CStrokeBase& stroke);
-
-    // LookupKeyText in two steps, for a caller that looks strokes up more
-    // than once: what a stroke hits depends on the stroke alone, its text on
-    // the input mode at the time. The view stays valid until a key changes.
-    struct KeyHit {
-        int32_t key = -1;  // none
-        Gesture gesture = Gesture::None;
-    };
-    KeyHit FindKeyHit(const CStrokeBase& stroke) const;
-    std::string_view KeyTextOf(const KeyHit& hit);
 
 protected:
     CKeyboardDef(const CKeyboardDef&) = default;
@@ -147,8 +138,6 @@ private:
 
     void InsertKeyRow(IListView& list, int row) const;
     void IndexKeys();
-    // The table, made this keyboard's own first if a clone shares it.
-    KeyTable& WritableKeys();
     // Writes new.skb and puts it in the place of softKB.skb; the message for
     // the user on failure, else nullptr.
     const char* WriteDefinition() const;
@@ -157,10 +146,7 @@ private:
     int32_t hitPointRule_ = 0;
     int32_t fontSize_ = 0;
     int32_t pictureScale_ = 10;
-    // Shared by clones until one of them changes a key, which it does only
-    // through WritableKeys: every page is converted with a clone, and the
-    // table holds 1,800 texts. Never null.
-    std::shared_ptr<KeyTable> keys_ = std::make_shared<KeyTable>();
+    KeyTable keys_{};
     // The rectangles of keys 0 to keyCount_ - 1, for the key search; made
     // anew whenever one of them may change, shared by clones.
     std::shared_ptr<const CKeyGrid> keyGrid_;

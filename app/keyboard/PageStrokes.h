@@ -63,10 +63,8 @@ public:
                        PageEncoding encoding = PageEncoding::ShiftJis);
 
 private:
-    // hits: what each key stroke hits (none for the other strokes).
-    void ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits);
-    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix,
-                   const std::vector<CKeyboardDef::KeyHit>& hits, PageEncoding encoding);
+    void ApplyBackSpaces();
+    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
     std::size_t FindCalibration();
     void MapSamples();

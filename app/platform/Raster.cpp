@@ -47,28 +47,19 @@ std::unique_ptr<CRasterBitmap> CRasterBitmap::CreateDibSection(int32_t width, in
         image.height = height;
         image.bytesPerRow = static_cast<int32_t>(stride);
         const auto size = static_cast<std::size_t>(stride * height);
-        if (background.red == background.green && background.green == background.blue) {
-            // White and black, the backgrounds in use, are one byte repeated:
-            // one fill of the whole block, then the row padding cleared.
-            image.bits.assign(size, background.red);
-            const auto used = 3 * static_cast<std::size_t>(width);
-            if (background.red != 0 && used < static_cast<std::size_t>(stride)) {
-                for (std::size_t at = used; at < size; at += static_cast<std::size_t>(stride))
-                    std::memset(image.bits.data() + at, 0, static_cast<std::size_t>(stride) - used);
-            }
-            return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));
-        }
-        // One row is made, the others are copies of it: the block is written
-        // once, not cleared first.
-        std::vector<uint8_t> row(static_cast<std::size_t>(stride), 0);
+        // One row is made pixel by pixel, the others are copies of it: the
+        // block (left uninitialised by its allocator) is written once.
+        image.bits.resize(size);
+        const auto rowBytes = static_cast<std::size_t>(stride);
+        uint8_t* const first = image.bits.data();
         for (int32_t x = 0; x < width; ++x) {
-            row[3 * static_cast<std::size_t>(x)] = background.blue;
-            row[3 * static_cast<std::size_t>(x) + 1] = background.green;
-            row[3 * static_cast<std::size_t>(x) + 2] = background.red;
+            first[3 * static_cast<std::size_t>(x)] = background.blue;
+            first[3 * static_cast<std::size_t>(x) + 1] = background.green;
+            first[3 * static_cast<std::size_t>(x) + 2] = background.red;
         }
-        image.bits.reserve(size);
-        for (int32_t y = 0; y < height; ++y)
-            image.bits.insert(image.bits.end(), row.begin(), row.end());
+        std::memset(first + 3 * static_cast<std::size_t>(width), 0, rowBytes - 3 * static_cast<std::size_t>(width));
+        for (std::size_t at = rowBytes; at < size; at += rowBytes)
+            std::memcpy(first + at, first, rowBytes);
         return std::unique_ptr<CRasterBitmap>(new CRasterBitmap(std::move(image)));
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -152,21 +143,27 @@ void CRasterDc::Deselect(CRasterObject& object)
 
 void CRasterDc::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, RgbColor color)
 {
+    FillDeviceRect(int64_t{left} - originX_, int64_t{top} - originY_, int64_t{right} - originX_,
+                   int64_t{bottom} - originY_, color);
+}
+
+void CRasterDc::FillDeviceRect(int64_t left, int64_t top, int64_t right, int64_t bottom, RgbColor color)
+{
     RasterImage& image = bitmap_->Image();
-    const int64_t x0 = std::max<int64_t>(int64_t{left} - originX_, 0);
-    const int64_t y0 = std::max<int64_t>(int64_t{top} - originY_, 0);
-    const int64_t x1 = std::min<int64_t>(int64_t{right} - originX_, image.width);
-    const int64_t y1 = std::min<int64_t>(int64_t{bottom} - originY_, image.height);
+    const int64_t x0 = std::max<int64_t>(left, 0);
+    const int64_t y0 = std::max<int64_t>(top, 0);
+    const int64_t x1 = std::min<int64_t>(right, image.width);
+    const int64_t y1 = std::min<int64_t>(bottom, image.height);
     if (x0 >= x1 || y0 >= y1)
         return;
-    // Every picture starts with a fill of its whole surface: the first row of
-    // the span is set pixel by pixel, the others are copies of it.
-    const auto span = static_cast<std::size_t>(3 * (x1 - x0));
-    uint8_t* first = image.bits.data() + image.OffsetOf(static_cast<int32_t>(x0), static_cast<int32_t>(y0));
-    for (int64_t x = x0; x < x1; ++x)
-        image.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y0), color);
-    for (int64_t y = y0 + 1; y < y1; ++y)
-        std::memcpy(image.bits.data() + image.OffsetOf(static_cast<int32_t>(x0), static_cast<int32_t>(y)), first, span);
+    for (int64_t y = y0; y < y1; ++y) {
+        uint8_t* p = image.bits.data() + image.OffsetOf(static_cast<int32_t>(x0), static_cast<int32_t>(y));
+        for (int64_t x = x0; x < x1; ++x, p += 3) {
+            p[0] = color.blue;
+            p[1] = color.green;
+            p[2] = color.red;
+        }
+    }
 }
 
 void CRasterDc::SetWindowOrigin(int32_t x, int32_t y)
@@ -183,24 +180,8 @@ void CRasterDc::MoveTo(int32_t x, int32_t y)
 
 void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
 {
-    RasterImage& image = bitmap_->Image();
     const int64_t back = size / 2;
-    const int64_t left = std::max<int64_t>(x - back, 0);
-    const int64_t top = std::max<int64_t>(y - back, 0);
-    const int64_t right = std::min<int64_t>(x - back + size, image.width);
-    const int64_t bottom = std::min<int64_t>(y - back + size, image.height);
-    if (left >= right)
-        return;
-    // A pen's square is a few bytes per row: written in place, no pixel
-    // addressing per pixel.
-    for (int64_t py = top; py < bottom; ++py) {
-        uint8_t* p = image.bits.data() + image.OffsetOf(static_cast<int32_t>(left), static_cast<int32_t>(py));
-        for (int64_t px = left; px < right; ++px, p += 3) {
-            p[0] = color.blue;
-            p[1] = color.green;
-            p[2] = color.red;
-        }
-    }
+    FillDeviceRect(x - back, y - back, x - back + size, y - back + size, color);
 }
 
 // Walks the line as LineTo does, every square inside the bitmap, by moving a

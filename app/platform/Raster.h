@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,6 +27,9 @@ struct RgbColor {
 constexpr RgbColor kRgbBlack{0, 0, 0};
 constexpr RgbColor kRgbWhite{255, 255, 255};
 
+// The pixel rows of a picture, see LargeBlockAllocator.
+using PixelBlock = std::vector<uint8_t, LargeBlockAllocator<uint8_t>>;
+
 // The pixels of a 24-bit bitmap, laid out exactly as Windows keeps a bottom-up
 // device-independent bitmap, so they can be handed to a DIB consumer as they are:
 //   - bytesPerRow = ((3 * width + 3) / 4) * 4: every row is padded to a multiple
@@ -38,7 +43,7 @@ struct RasterImage {
     int32_t width = 0;
     int32_t height = 0;
     int32_t bytesPerRow = 0;
-    std::vector<uint8_t> bits;
+    PixelBlock bits;
 
     static int64_t StrideFor(int64_t width) { return (3 * width + 3) / 4 * 4; }
 
@@ -192,6 +197,8 @@ private:
 
     CRasterDc(std::unique_ptr<CRasterBitmap> defaultBitmap, std::unique_ptr<CRasterPen> defaultPen);
     void Deselect(CRasterObject& object);
+    // Pixels left <= x < right, top <= y < bottom of the bitmap, clipped to it.
+    void FillDeviceRect(int64_t left, int64_t top, int64_t right, int64_t bottom, RgbColor color);
     void Stamp(int64_t x, int64_t y, int32_t size, RgbColor color);
     void DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 

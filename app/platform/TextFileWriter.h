@@ -20,16 +20,18 @@ private:
     int error_;
 };
 
-// A text file written with CR LF line ends on every platform. Any write that
-// does not reach the file raises CFileWriteError, so a caller writing many
-// pieces checks once, around all of them. The file is opened in binary mode
-// and every "\n" of the text becomes "\r\n".
+// A text file written with CR LF line ends on every platform. The text is
+// gathered in memory and reaches the file in writes of 64 KiB and at Close,
+// every one checked: Write or Close raises CFileWriteError when text does
+// not reach the file, so a caller writing many pieces checks once, around all
+// of them. The file is opened in binary mode and every "\n" of the text
+// becomes "\r\n".
 class CTextFileWriter {
 public:
     CTextFileWriter() = default;
-    // Writes what is pending and closes the file without a check; call Close
-    // to learn whether the end of it was written.
-    ~CTextFileWriter();
+    // Closes the file; gathered text that has not been written is dropped,
+    // never written without its errors checked.
+    ~CTextFileWriter() = default;
     CTextFileWriter(const CTextFileWriter&) = delete;
     CTextFileWriter& operator=(const CTextFileWriter&) = delete;
 
@@ -37,26 +39,21 @@ public:
     bool Open(const std::string& path);
     bool IsOpen() const { return file_ != nullptr; }
 
-    // Throws CFileWriteError; the file must be open.
+    // Throws CFileWriteError (or std::bad_alloc); the file must be open.
     void Write(std::string_view text);
-    // Flushes and closes the file; throws CFileWriteError when either fails.
-    // The file is closed in any case.
+    // Writes the text, flushes and closes the file; throws CFileWriteError
+    // when any of it fails. The file is closed in any case.
     void Close();
 
 private:
-    void WriteBytes(const char* bytes, std::size_t size);
-    // Hands the pending bytes to the stream; throws CFileWriteError.
-    void Flush();
+    // Hands the gathered text to the stream; throws CFileWriteError.
+    void WriteGathered();
 
     struct Closer {
         void operator()(std::FILE* file) const noexcept { std::fclose(file); }
     };
 
-    // The page is gathered here and reaches the stream (unbuffered itself) in
-    // a few large writes: a page is thousands of small pieces, and every call
-    // into the stream costs a lock.
-    std::unique_ptr<char[]> buffer_;
-    std::size_t pending_ = 0;
+    std::string text_;
     std::unique_ptr<std::FILE, Closer> file_;
     std::string path_;
 };

@@ -204,7 +204,7 @@ TEST(ImageFile, BmpFilesAreTheFileHeaderAndTheMemoryBlock)
 
         const std::vector<uint8_t> bytes = ReadFileBytes(name);
         const std::vector<uint8_t>& dib = image.GetImpl()->GetDib();
-        const std::vector<uint8_t>& rows = image.GetImpl()->GetRows();
+        const PixelBlock& rows = image.GetImpl()->GetRows();
         ASSERT_EQ(bytes.size(), 14 + dib.size() + rows.size());
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
         EXPECT_EQ(Le32(bytes, 2), bytes.size());

@@ -237,21 +237,6 @@ TEST(KeyRecognition, LookupFollowsKeysGesturesAndModeTags)
         EXPECT_EQ(keyboard->LookupKeyText(t.stroke), step.text) << step.name;
         EXPECT_EQ(keyboard->GetInputMode(), step.modeAfter) << step.name;
     }
-
-    // A hit found once reads as the lookup would in whatever mode is current,
-    // mode tags switching the mode as they do there.
-    for (const auto& step : steps) {
-        TestStroke t(step.stroke);
-        const CKeyboardDef::KeyHit hit = keyboard->FindKeyHit(t.stroke);
-        for (int mode : {0, 1, 2}) {
-            keyboard->SetInputMode(mode);
-            const std::string viaHit(keyboard->KeyTextOf(hit));
-            const InputMode modeViaHit = keyboard->GetInputMode();
-            keyboard->SetInputMode(mode);
-            EXPECT_EQ(viaHit, keyboard->LookupKeyText(t.stroke)) << step.name << ", mode " << mode;
-            EXPECT_EQ(modeViaHit, keyboard->GetInputMode()) << step.name << ", mode " << mode;
-        }
-    }
 }
 
 TEST(PageStrokes, FiveTapsInOrderRecalibrate)

@@ -69,7 +69,7 @@ TEST(Raster, DibLayoutIsBottomUpBlueGreenRedWithRowsPaddedToFourBytes)
         ASSERT_TRUE(bitmap);
         RasterImage& image = bitmap->Image();
         EXPECT_EQ(image.bytesPerRow, stride);
-        EXPECT_EQ(std::vector<uint8_t>(static_cast<std::size_t>(3 * stride), 0), image.bits) << "fresh: black";
+        EXPECT_EQ(PixelBlock(static_cast<std::size_t>(3 * stride), 0), image.bits) << "fresh: black";
 
         image.SetPixel(width - 1, 0, RgbColor{1, 2, 3});
         const auto topRowLastPixel = static_cast<std::size_t>(2 * stride + 3 * (width - 1));
@@ -86,7 +86,7 @@ TEST(Raster, DibLayoutIsBottomUpBlueGreenRedWithRowsPaddedToFourBytes)
                 row[3 * static_cast<std::size_t>(x) + 1] = background.green;
                 row[3 * static_cast<std::size_t>(x) + 2] = background.red;
             }
-            std::vector<uint8_t> expected;
+            PixelBlock expected;
             for (int y = 0; y < 3; ++y)
                 expected.insert(expected.end(), row.begin(), row.end());
             EXPECT_EQ(filled->Image().bits, expected);
