@@ -112,6 +112,19 @@ private:
     std::string red_;
 };
 
+// Points the page's reading sink at the caller's readings for one
+// conversion, however it ends.
+class CReadingSink {
+public:
+    CReadingSink(PageReadings*& sink, PageReadings* readings) : sink_(sink) { sink_ = readings; }
+    ~CReadingSink() { sink_ = nullptr; }
+    CReadingSink(const CReadingSink&) = delete;
+    CReadingSink& operator=(const CReadingSink&) = delete;
+
+private:
+    PageReadings*& sink_;
+};
+
 }  // namespace
 
 std::string PictureDirectoryFor(const std::string& htmlPath)
@@ -131,8 +144,10 @@ std::string PictureDirectoryFor(const std::string& htmlPath)
     return directory;
 }
 
-bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding)
+bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding,
+                                 PageReadings* readings)
 {
+    const CReadingSink sink(readings_, readings);
     for (const auto& stroke : strokes_) {
         if (stroke->IsActive())
             stroke->SetWritten(false);
@@ -162,6 +177,7 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
             if (strokes_[i]->IsActive() && strokes_[i]->GetKind() == CStrokeBase::Kind::KeyStroke)
                 hits[i] = keyboard_->FindKeyHit(*strokes_[i]);
         }
+        StartReadings();
         ApplyBackSpaces(hits);
         if (encoding == PageEncoding::Utf8)
             html.Write(Utf8Head());
@@ -191,7 +207,10 @@ void CPageStrokes::ApplyBackSpaces(const std::vector<CKeyboardDef::KeyHit>& hits
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
             continue;
-        if (keyboard_->KeyTextOf(hits[i]) != kBackSpaceKey)
+        const InputMode mode = keyboard_->GetInputMode();
+        const std::string_view text = keyboard_->KeyTextOf(hits[i]);
+        ReportKey(i, mode, text);
+        if (text != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
@@ -220,7 +239,9 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
 
         if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
             reusePending = false;
+            const InputMode mode = keyboard_->GetInputMode();
             const std::string_view text = keyboard_->KeyTextOf(hits[i]);
+            ReportKey(i, mode, text);
             if (text == kLineBreakKey) {
                 html.Write("<BR>\n");
             } else if (text == kReuseKey) {
@@ -256,6 +277,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             shown->SetWritten(true);
         }
         html.Write(shown->GetImageTag());
+        ReportPicture(i, *shown);
     }
 }
 

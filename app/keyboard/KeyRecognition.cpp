@@ -84,6 +84,11 @@ std::string CKeyboardDef::LookupKeyText(const CStrokeBase& stroke)
     return std::string(KeyTextOf(FindKeyHit(stroke)));
 }
 
+int32_t CKeyboardDef::KeyIndexAt(PenPoint point) const
+{
+    return keyGrid_ ? keyGrid_->FindKey(point.x, point.y) : -1;
+}
+
 CKeyboardDef::KeyHit CKeyboardDef::FindKeyHit(const CStrokeBase& stroke) const
 {
     KeyHit hit;

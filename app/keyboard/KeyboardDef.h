@@ -101,6 +101,8 @@ public:
     // hits no key or an empty slot. Mode tags switch the input mode and
     // produce no text; other tags are returned as they are.
     std::string LookupKeyText(const CStrokeBase& stroke);
+    // Index of the first key whose rectangle holds the point, or -1.
+    int32_t KeyIndexAt(PenPoint point) const;
 
     // LookupKeyText in two steps, for a caller that looks strokes up more
     // than once: what a stroke hits depends on the stroke alone, its text on
