@@ -25,7 +25,7 @@ constexpr double kBeyondPaperMm = 60;
 constexpr double kLegendBandMm = 12;
 
 constexpr double kInkWidthMm = 0.35;
-constexpr double kDotRadiusMm = 0.7;
+constexpr double kDotRadiusMm = 0.6;
 constexpr double kLabelSizeMm = 2.6;
 constexpr double kSmallLabelSizeMm = 2.2;
 
@@ -351,7 +351,7 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
             const double x = Mm(marker.at.x);
             const double y = Mm(marker.at.y);
             placer.Reserve({x - kDotRadiusMm, y - kDotRadiusMm, x + kDotRadiusMm, y + kDotRadiusMm});
-            canvas.DrawDot(marker.at, kDotRadiusMm + 0.25, kWhite);
+            canvas.DrawDot(marker.at, kDotRadiusMm + 0.15, kWhite);
             canvas.DrawDot(marker.at, kDotRadiusMm, marker.colour);
         }
         for (const Marker& marker : markers)
