@@ -153,23 +153,6 @@ std::string PictureText(const std::string& sjis)
     return sjis;
 }
 
-// The extent of an object's records as the page holds them: an ink group's
-// own box follows its wrapped lines, the records do not.
-PenRect RecordExtent(const CStrokeBase& stroke)
-{
-    PenRect box{50000, 50000, -50000, -50000};
-    for (std::size_t i = 0; i < stroke.SampleCount(); ++i) {
-        const StrokeSample& s = stroke.Sample(i);
-        if (s.kind == StrokeSample::PenUp)
-            continue;
-        box.left = std::min<int32_t>(box.left, s.x);
-        box.top = std::min<int32_t>(box.top, s.y);
-        box.right = std::max<int32_t>(box.right, s.x);
-        box.bottom = std::max<int32_t>(box.bottom, s.y);
-    }
-    return box;
-}
-
 void DrawInk(CSheetCanvas& canvas, const std::vector<StrokeSample>& samples)
 {
     bool open = false;

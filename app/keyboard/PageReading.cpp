@@ -13,20 +13,11 @@
 
 namespace {
 
-// Centre of the box of a stroke's records as they stand now: a calibration
-// tap's box was taken before the page was mapped, its records after.
+// A calibration tap's own box was taken before the page was mapped, its
+// records are mapped.
 PenPoint MappedCentre(const CStrokeBase& stroke)
 {
-    PenRect box{50000, 50000, -50000, -50000};
-    for (std::size_t i = 0; i < stroke.SampleCount(); ++i) {
-        const StrokeSample& sample = stroke.Sample(i);
-        if (sample.kind == StrokeSample::PenUp)
-            continue;
-        box.left = std::min<int32_t>(box.left, sample.x);
-        box.top = std::min<int32_t>(box.top, sample.y);
-        box.right = std::max<int32_t>(box.right, sample.x);
-        box.bottom = std::max<int32_t>(box.bottom, sample.y);
-    }
+    const PenRect box = RecordExtent(stroke);
     if (box.right < box.left)
         return {};
     return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
@@ -105,6 +96,21 @@ std::string ObjectText(const PageReading& reading)
 }
 
 }  // namespace
+
+PenRect RecordExtent(const CStrokeBase& stroke)
+{
+    PenRect box{50000, 50000, -50000, -50000};
+    for (std::size_t i = 0; i < stroke.SampleCount(); ++i) {
+        const StrokeSample& sample = stroke.Sample(i);
+        if (sample.kind == StrokeSample::PenUp)
+            continue;
+        box.left = std::min<int32_t>(box.left, sample.x);
+        box.top = std::min<int32_t>(box.top, sample.y);
+        box.right = std::max<int32_t>(box.right, sample.x);
+        box.bottom = std::max<int32_t>(box.bottom, sample.y);
+    }
+    return box;
+}
 
 double ResidualMm(const PageReading& tap)
 {

@@ -48,6 +48,11 @@ struct PageReading {
 // calibrated page the five taps first, in tap order.
 using PageReadings = std::vector<PageReading>;
 
+// The box of an object's records as the page holds them, pen-ups aside:
+// mapped into the keyboard's frame, and without the shift an ink group gives
+// its wrapped lines (its own box has it). Left above right when empty.
+PenRect RecordExtent(const CStrokeBase& stroke);
+
 // Millimetres between a calibration tap, mapped, and its mark.
 double ResidualMm(const PageReading& tap);
 
