@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -86,39 +87,79 @@ public:
 
     void Reserve(const MmBox& box) { taken_.push_back(box); }
 
+    // A label for a box: above it or below it, else inside its top.
+    MmBox PlaceBeside(const MmBox& t, double w, double h)
+    {
+        const MmBox candidates[] = {
+            {t.left, t.top - h, t.left + w, t.top},
+            {t.left, t.bottom, t.left + w, t.bottom + h},
+            {t.right - w, t.top - h, t.right, t.top},
+            {t.right - w, t.bottom, t.right, t.bottom + h},
+            {t.left + 0.5, t.top + 0.5, t.left + 0.5 + w, t.top + 0.5 + h},
+        };
+        return Take(candidates, std::size(candidates)).value_or(candidates[0]);
+    }
+
     // The label's box, and whether it lies off its point.
     std::pair<MmBox, bool> Place(double x, double y, double w, double h)
     {
         static constexpr double kDistances[] = {1.1, 2.6, 4.5, 7, 10, 14, 18, 23, 29};
-        std::optional<MmBox> fallback;
+        std::optional<MmBox> first;
         for (const double r : kDistances) {
             const double d = r * 0.7;
             const MmBox candidates[] = {
-                {x + r, y - h / 2, x + r + w, y + h / 2},          // right
-                {x + d, y - d - h, x + d + w, y - d},              // above right
-                {x + d, y + d, x + d + w, y + d + h},              // below right
-                {x - r - w, y - h / 2, x - r, y + h / 2},          // left
-                {x - w / 2, y - r - h, x + w / 2, y - r},          // above
-                {x - w / 2, y + r, x + w / 2, y + r + h},          // below
+                {x + r, y - h / 2, x + r + w, y + h / 2},  // right
+                {x + d, y - d - h, x + d + w, y - d},      // above right
+                {x + d, y + d, x + d + w, y + d + h},      // below right
+                {x - r - w, y - h / 2, x - r, y + h / 2},  // left
+                {x - w / 2, y - r - h, x + w / 2, y - r},  // above
+                {x - w / 2, y + r, x + w / 2, y + r + h},  // below
             };
             for (const MmBox& box : candidates) {
-                if (box.left < area_.left || box.top < area_.top || box.right > area_.right ||
-                    box.bottom > area_.bottom)
-                    continue;
-                if (!fallback)
-                    fallback = box;
-                if (std::any_of(taken_.begin(), taken_.end(), [&](const MmBox& t) { return t.Overlaps(box); }))
-                    continue;
-                taken_.push_back(box);
-                return {box, r > kDistances[0]};
+                if (!first && Inside(box))
+                    first = box;
+                if (Clear(box)) {
+                    taken_.push_back(box);
+                    return {box, r > kDistances[0]};
+                }
             }
         }
-        const MmBox box = fallback ? *fallback : MmBox{x, y, x + w, y + h};
+        const MmBox box = first.value_or(MmBox{x, y, x + w, y + h});
         taken_.push_back(box);
         return {box, false};
     }
 
 private:
+    bool Inside(const MmBox& box) const
+    {
+        return box.left >= area_.left && box.top >= area_.top && box.right <= area_.right && box.bottom <= area_.bottom;
+    }
+
+    bool Clear(const MmBox& box) const
+    {
+        return Inside(box) &&
+               std::none_of(taken_.begin(), taken_.end(), [&](const MmBox& t) { return t.Overlaps(box); });
+    }
+
+    // The first candidate that is clear, taken; else the first in the
+    // picture, taken; else none.
+    std::optional<MmBox> Take(const MmBox* candidates, std::size_t count)
+    {
+        std::optional<MmBox> fallback;
+        for (std::size_t i = 0; i < count; ++i) {
+            const MmBox& box = candidates[i];
+            if (!fallback && Inside(box))
+                fallback = box;
+            if (Clear(box)) {
+                taken_.push_back(box);
+                return box;
+            }
+        }
+        if (fallback)
+            taken_.push_back(*fallback);
+        return fallback;
+    }
+
     MmBox area_;
     std::vector<MmBox> taken_;
 };
@@ -243,12 +284,13 @@ CanvasColour KeyColour(const PageReading& reading)
     return GestureColour(reading.gesture);
 }
 
-// An ink group's box around its records, labelled above with its picture.
-void DrawInkGroup(CSheetCanvas& canvas, CLabelPlacer& placer, const PageReading& reading, std::size_t number)
+// An ink group's box around its records; its label, with its picture, is
+// put once every point is marked.
+Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_t number, MmBox& box)
 {
     constexpr double kPad = 1.5;
     const PenRect extent = RecordExtent(*reading.stroke);
-    const MmBox box{Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
+    box = {Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
     const bool shown = reading.picture > 0;
     const CanvasColour colour = shown ? kPictureColour : kNothingColour;
     canvas.DrawBox(box.Pen(), 0.4, colour);
@@ -257,11 +299,7 @@ void DrawInkGroup(CSheetCanvas& canvas, CLabelPlacer& placer, const PageReading&
         label += "picture " + std::to_string(reading.picture) + (reading.reused ? " reused" : "");
     else
         label += "not shown";
-    const LabelExtent size = canvas.MeasureLabel(label, kLabelSizeMm);
-    const MmBox labelBox{box.left, box.top - size.heightMm, box.left + size.widthMm, box.top};
-    placer.Reserve(labelBox);
-    placer.Reserve(box);
-    canvas.DrawLabel({PenUnits(labelBox.left), PenUnits(labelBox.top)}, label, kLabelSizeMm, colour);
+    return {PenPoint{}, colour, label};
 }
 
 }  // namespace
@@ -309,6 +347,7 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
         CLabelPlacer placer({frame.leftMm, frame.topMm, frame.leftMm + frame.widthMm,
                              frame.topMm + frame.heightMm - kLegendBandMm});
         std::vector<Marker> markers;
+        std::vector<std::pair<MmBox, Marker>> groups;
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const PageReading& reading = readings[i];
             const std::string number = std::to_string(i + 1);
@@ -324,8 +363,11 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
                 markers.push_back({reading.at, KeyColour(reading), number + " " + PictureText(reading.text)});
                 break;
             case PageReading::Kind::Ink:
-                if (reading.stroke != nullptr)
-                    DrawInkGroup(canvas, placer, reading, i + 1);
+                if (reading.stroke != nullptr) {
+                    MmBox box;
+                    Marker label = DrawInkGroup(canvas, reading, i + 1, box);
+                    groups.emplace_back(box, std::move(label));
+                }
                 break;
             }
         }
@@ -336,6 +378,12 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
             placer.Reserve({x - kDotRadiusMm, y - kDotRadiusMm, x + kDotRadiusMm, y + kDotRadiusMm});
             canvas.DrawDot(marker.at, kDotRadiusMm + 0.15, kWhite);
             canvas.DrawDot(marker.at, kDotRadiusMm, marker.colour);
+        }
+        for (const auto& [box, label] : groups) {
+            const LabelExtent size = canvas.MeasureLabel(label.label, label.labelSizeMm);
+            const MmBox at = placer.PlaceBeside(box, size.widthMm, size.heightMm);
+            canvas.DrawFilledBox(at.Pen(), kWhite, 0.8);
+            canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label.label, label.labelSizeMm, label.colour);
         }
         for (const Marker& marker : markers)
             DrawLabelled(canvas, placer, marker);
