@@ -419,6 +419,9 @@ TEST_F(ConvertCommandTest, ExplainTellsHowEachPageWasRead)
         const Outcome outcome = Convert({"--explain", "-k", "kb", "-d", "out", page.ink});
         ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
         const std::string base = fs::path(page.ink).stem().string();
+        ASSERT_EQ(Convert({"-k", "kb", "-d", "plain", page.ink}).exitCode, 0);
+        EXPECT_EQ(ReadText(dir_ / "out" / (base + ".html")), ReadText(dir_ / "plain" / (base + ".html")))
+            << "explaining changes nothing of the page";
         const std::vector<std::string> text = Split(ReadText(dir_ / "out" / (base + ".explain.txt")), '\n');
         ASSERT_FALSE(text.empty());
         EXPECT_EQ(text[0], "n\tkind\tkey\tgesture\tmode\ttext\tx\ty");
