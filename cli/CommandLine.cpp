@@ -202,9 +202,10 @@ std::string HelpText()
         "message Marovi would show in a box and, in brackets, the system's reason.\n"
         "On a terminal, a batch shows its progress there too.\n"
         "\n"
-        "Exit status: 0 when every page was converted, 1 when any was not, 2 for a\n"
-        "usage error, an output folder that cannot be used, or a softKB.skb that\n"
-        "cannot be read or has no keys.\n");
+        "Exit status: 0 when every page was converted, 1 when any was not (or its\n"
+        "explanation could not be written), 2 for a usage error, an output folder\n"
+        "that cannot be used, a softKB.skb that cannot be read or has no keys, or\n"
+        "--explain on a build that cannot draw.\n");
 }
 
 std::string AbsolutePath(const std::string& path, const std::string& base)
