@@ -27,6 +27,9 @@ constexpr double kLegendBandMm = 12;
 
 constexpr double kInkWidthMm = 0.35;
 constexpr double kDotRadiusMm = 0.6;
+constexpr double kTapDotRadiusMm = 0.3;
+// The ring and cross hairs of a printed calibration mark.
+constexpr double kMarkReachMm = 3.4;
 constexpr double kLabelSizeMm = 2.6;
 constexpr double kSmallLabelSizeMm = 2.2;
 
@@ -260,6 +263,7 @@ struct Marker {
     CanvasColour colour;
     std::string label;  // Shift_JIS
     double labelSizeMm = kLabelSizeMm;
+    double radiusMm = kDotRadiusMm;
 };
 
 void DrawLabelled(CSheetCanvas& canvas, CLabelPlacer& placer, const Marker& marker)
@@ -352,13 +356,20 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
             const PageReading& reading = readings[i];
             const std::string number = std::to_string(i + 1);
             switch (reading.kind) {
-            case PageReading::Kind::Calibration:
-                canvas.DrawLine(reading.at, reading.reference, 0.25, kMarkColour);
+            case PageReading::Kind::Calibration: {
+                // A small dot, tied to the mark's centre, so that a residual
+                // of a few tenths of a millimetre shows; the label keeps clear
+                // of the printed mark.
+                canvas.DrawLine(reading.at, reading.reference, 0.2, kMarkColour);
+                const double x = Mm(reading.reference.x);
+                const double y = Mm(reading.reference.y);
+                placer.Reserve({x - kMarkReachMm, y - kMarkReachMm, x + kMarkReachMm, y + kMarkReachMm});
                 markers.push_back({reading.at, kMarkColour,
                                    number + " mark " + std::to_string(reading.mark) + " " +
                                        Millimetres(ResidualMm(reading)),
-                                   kSmallLabelSizeMm});
+                                   kSmallLabelSizeMm, kTapDotRadiusMm});
                 break;
+            }
             case PageReading::Kind::Key:
                 markers.push_back({reading.at, KeyColour(reading), number + " " + PictureText(reading.text)});
                 break;
@@ -375,9 +386,10 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
         for (const Marker& marker : markers) {
             const double x = Mm(marker.at.x);
             const double y = Mm(marker.at.y);
-            placer.Reserve({x - kDotRadiusMm, y - kDotRadiusMm, x + kDotRadiusMm, y + kDotRadiusMm});
-            canvas.DrawDot(marker.at, kDotRadiusMm + 0.15, kWhite);
-            canvas.DrawDot(marker.at, kDotRadiusMm, marker.colour);
+            const double r = marker.radiusMm;
+            placer.Reserve({x - r, y - r, x + r, y + r});
+            canvas.DrawDot(marker.at, r + 0.15, kWhite);
+            canvas.DrawDot(marker.at, r, marker.colour);
         }
         for (const auto& [box, label] : groups) {
             const LabelExtent size = canvas.MeasureLabel(label.label, label.labelSizeMm);
