@@ -380,5 +380,14 @@ for html in "$work"/wine-slash/sub/pages/*.html; do
 done
 [ "$slash_links" -gt 0 ] || fail "marovi-convert.exe -d sub/pages/: no picture links in $slash_pages pages"
 echo "marovi-convert.exe -d sub/pages/: $slash_pages pages, all $slash_links picture links resolve"
+
+# The Windows build cannot draw: --explain is refused before any page is made.
+explain_status=0
+(cd "$work/wine-slash" && timeout 120 wine marovi-convert.exe --explain -k keyboard -d explained $pages \
+  >/dev/null 2>"$work/wine-explain.log") || explain_status=$?
+[ "$explain_status" -eq 2 ] && grep -a "this build cannot draw" "$work/wine-explain.log" >/dev/null &&
+  [ ! -e "$work/wine-slash/explained" ] ||
+  { cat "$work/wine-explain.log"; fail "marovi-convert.exe --explain: exit $explain_status, not refused with 2"; }
+echo "marovi-convert.exe --explain: refused (this build cannot draw)"
 compare_pages "Marovi.exe" "$work/walk" "$work/linux"
 echo "time: windows-test $(elapsed "$started")"
