@@ -7,7 +7,7 @@
 
 namespace {
 
-enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Help, Version };
+enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version };
 
 const std::vector<OptionName> kOptions = {
     {'k', "keyboard-dir", KeyboardDir, true},
@@ -16,6 +16,7 @@ const std::vector<OptionName> kOptions = {
     {'f', "force", Force, false},
     {'v', "verbose", Verbose, false},
     {0, "utf8", Utf8, false},
+    {0, "explain", Explain, false},
     {'h', "help", Help, false},
     {0, "version", Version, false},
 };
@@ -58,6 +59,9 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Utf8:
         options.utf8 = true;
+        break;
+    case Explain:
+        options.explain = true;
         break;
     case Help:
         options.help = true;
@@ -160,7 +164,7 @@ std::string HelpText()
 {
     // Shift_JIS like every text of the program; shown as UTF-8.
     return SjisToUtf8(
-        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] INKFILE...\n"
+        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
         "files are listed in path order and each page is recognised with the\n"
         "keyboard of softKB.skb, a calibration page carrying over to the pages after it.\n"
@@ -177,6 +181,11 @@ std::string HelpText()
         "                          of their earlier version; without it an existing\n"
         "                          file is left alone and its page counts as cancelled\n"
         "      --utf8              write the pages in UTF-8 (default: Shift_JIS)\n"
+        "      --explain           beside each page, <name>.explain.txt and\n"
+        "                          <name>.explain.png: how every stroke was read (its\n"
+        "                          key, gesture, input mode and text, the pictures and\n"
+        "                          the calibration taps), as a table and drawn over the\n"
+        "                          sheet; -f applies to them as to the page\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"
@@ -193,9 +202,10 @@ std::string HelpText()
         "message Marovi would show in a box and, in brackets, the system's reason.\n"
         "On a terminal, a batch shows its progress there too.\n"
         "\n"
-        "Exit status: 0 when every page was converted, 1 when any was not, 2 for a\n"
-        "usage error, an output folder that cannot be used, or a softKB.skb that\n"
-        "cannot be read or has no keys.\n");
+        "Exit status: 0 when every page was converted, 1 when any was not (or its\n"
+        "explanation could not be written), 2 for a usage error, an output folder\n"
+        "that cannot be used, a softKB.skb that cannot be read or has no keys, or\n"
+        "--explain on a build that cannot draw.\n");
 }
 
 std::string AbsolutePath(const std::string& path, const std::string& base)

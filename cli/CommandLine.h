@@ -16,6 +16,7 @@ struct ConvertOptions {
     bool force = false;
     bool verbose = false;
     bool utf8 = false;  // pages in UTF-8 instead of Shift_JIS
+    bool explain = false;  // how each page was read, beside it
     bool help = false;
     bool version = false;
     std::vector<std::string> inkFiles;

@@ -13,13 +13,16 @@
 #include "platform/SaveFileDialog.h"
 #include "platform/Shell.h"
 #include "platform/TextEncoding.h"
+#include "image/OutputFile.h"
 #include "keyboard/HtmlConversion.h"
+#include "keyboard/PageReading.h"
 #include "keyboard/PageStrokes.h"
 #include "ui/InkFileList.h"
 #include "ui/KeyboardSetupDialog.h"
 #include "ui/MainDialog.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -34,6 +37,13 @@
 #include <io.h>
 #else
 #include <unistd.h>
+#endif
+
+#if MAROVI_CAN_DRAW
+#include "ExplainLoader.h"
+#else
+// A build without the drawing module names the type and never calls it.
+using DrawExplanationFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
 #endif
 
 #ifndef MAROVI_VERSION
@@ -98,6 +108,22 @@ std::string InFolder(const std::optional<std::string>& folder, const std::string
         return name;
     const char last = folder->back();
     return last == '/' || last == PathSeparator() ? *folder + name : *folder + PathSeparator() + name;
+}
+
+// The explanation of the page at htmlPath: <name>.explain.txt and
+// <name>.explain.png beside it, <name> being the page's file name without its
+// extension.
+struct ExplainFiles {
+    std::string text;
+    std::string picture;
+};
+
+ExplainFiles ExplainFilesFor(const std::string& htmlPath)
+{
+    const std::size_t nameStart = htmlPath.find_last_of(std::string("/") + PathSeparator()) + 1;
+    const std::size_t dot = htmlPath.find_last_of('.');
+    const std::string base = dot == std::string::npos || dot < nameStart ? htmlPath : htmlPath.substr(0, dot);
+    return {base + ".explain.txt", base + ".explain.png"};
 }
 
 // Where the run stands, for the terminal: which ink file is being converted
@@ -173,6 +199,10 @@ public:
 
     // A run that wrote nothing has nothing to announce.
     bool WantsClosingMessage(int pagesWritten) override { return pagesWritten > 0; }
+
+    // Something asked for beside a page could not be written; the page itself
+    // stands.
+    void MissingBesidePage() { allConverted_ = false; }
 
     bool AllConverted() const { return allConverted_; }
 
@@ -258,6 +288,17 @@ public:
             }
             RemoveOldPictures(path, InkBaseOf(request));
         }
+        if (given_.explain && !given_.force) {
+            const ExplainFiles files = ExplainFilesFor(path);
+            const ExplainFiles shownFiles = ExplainFilesFor(shown);
+            for (const auto& [file, shownFile] : {std::pair(files.text, shownFiles.text),
+                                                  std::pair(files.picture, shownFiles.picture)}) {
+                if (Exists(file)) {
+                    report_.Note(shownFile + " exists; -f overwrites it");
+                    return std::nullopt;
+                }
+            }
+        }
         written_.emplace_back(key, report_.CurrentInk());
         return path;
     }
@@ -312,10 +353,35 @@ public:
     DialogResult Run(CKeyboardSetupDialog&) override { return DialogResult::Cancel; }
 };
 
+// Writes the explanation of a page just written to htmlPath; a file that
+// cannot be written is named, and the run does not count as complete.
+void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& htmlPath,
+                      DrawExplanationFunction drawExplanation, CRunReport& report)
+{
+    const ExplainFiles files = ExplainFilesFor(htmlPath);
+    const std::string text = ExplanationText(readings);
+    errno = 0;
+    OutputFile file = OpenOutputFile(files.text);
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    if (file)
+        written = CloseOutputFile(std::move(file)) && written;
+    if (!written) {
+        const int error = errno != 0 ? errno : EIO;
+        RemoveIncompleteOutput(files.text);
+        report.Note("cannot write " + PathForDisplay(files.text) + " (" + Reason(error) + ")");
+        report.MissingBesidePage();
+    }
+    std::string error;
+    if (!drawExplanation(page, readings, files.picture, error)) {
+        report.Note("cannot write " + PathForDisplay(files.picture) + " (" + error + ")");
+        report.MissingBesidePage();
+    }
+}
+
 int UsageFailure(const std::string& problem)
 {
     Print(stderr, kProgram + problem +
-                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] INKFILE...\n"
+                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
 }
@@ -328,6 +394,17 @@ int SetupFailure(const std::string& problem)
 
 int Convert(ConvertOptions options)
 {
+    DrawExplanationFunction drawExplanation = nullptr;
+    if (options.explain) {
+#if MAROVI_CAN_DRAW
+        std::string why;
+        drawExplanation = LoadExplainModule(why);
+        if (!drawExplanation)
+            return SetupFailure("--explain: cannot load the drawing module: " + why);
+#else
+        return SetupFailure("--explain: this build cannot draw (it has no cairo); explain pages on Linux");
+#endif
+    }
     for (std::string& file : options.inkFiles)
         file = NativePath(file);
     if (options.outputFile)
@@ -392,8 +469,15 @@ int Convert(ConvertOptions options)
     controls.keyboardSetup = &keyboardSetup;
 
     const PageEncoding encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
-    CMainDialog dialog([encoding](CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
-        return page.ConvertToHtml(htmlPath, inkBaseName, encoding);
+    CMainDialog dialog([encoding, drawExplanation, &report](CPageStrokes& page, const std::string& htmlPath,
+                                                            const std::string& inkBaseName) {
+        if (!drawExplanation)
+            return page.ConvertToHtml(htmlPath, inkBaseName, encoding);
+        PageReadings readings;
+        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, &readings))
+            return false;
+        WriteExplanation(page, readings, htmlPath, drawExplanation, report);
+        return true;
     });
     dialog.SetTraceStream(options.verbose ? stderr : nullptr);
     dialog.SetConversionObserver(&report);

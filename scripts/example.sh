@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Marovi, draws the printed keyboard and
-# converts the example pages into HTML in out/.
+# converts the example pages into HTML in out/, each with its explanation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -26,8 +26,8 @@ for script in examples/*.ink.txt; do
   build/bin/inkgen --keyboard out/keyboard/softKB.skb "$script" "$page"
   pages+=("$page")
 done
-build/bin/marovi-convert --force -k out/keyboard -d out "${pages[@]}"
-echo "HTML pages:"
+build/bin/marovi-convert --force --explain -k out/keyboard -d out "${pages[@]}"
+echo "HTML pages, and how each was read (.explain.txt, .explain.png):"
 for script in examples/*.ink.txt; do
   echo "  $PWD/out/$(basename "$script" .ink.txt).html"
 done

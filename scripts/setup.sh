@@ -25,5 +25,6 @@ marovi_need_packages() {
 
 MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
-# font carries its Japanese texts, poppler-utils lets the tests read the PDF.
-MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils)
+# font carries its Japanese texts, poppler-utils lets the tests read the PDF
+# and libpng the explain pictures of marovi-convert.
+MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils libpng-dev)

@@ -267,6 +267,15 @@ for html in "$work"/wine-slash/sub/pages/*.html; do
 done
 [ "$slash_links" -gt 0 ] || fail "marovi-convert.exe -d sub/pages/: no picture links in $slash_pages pages"
 echo "marovi-convert.exe -d sub/pages/: $slash_pages pages, all $slash_links picture links resolve"
+
+# The Windows build cannot draw: --explain is refused before any page is made.
+explain_status=0
+(cd "$work/wine-slash" && timeout 120 wine marovi-convert.exe --explain -k keyboard -d explained $pages \
+  >/dev/null 2>"$work/wine-explain.log") || explain_status=$?
+[ "$explain_status" -eq 2 ] && grep -a "this build cannot draw" "$work/wine-explain.log" >/dev/null &&
+  [ ! -e "$work/wine-slash/explained" ] ||
+  { cat "$work/wine-explain.log"; fail "marovi-convert.exe --explain: exit $explain_status, not refused with 2"; }
+echo "marovi-convert.exe --explain: refused (this build cannot draw)"
 compare_pages "Marovi.exe" "$work/walk" "$work/linux"
 compare_pages "Marovi.exe under en_US.UTF-8, dé/José.ink" "$work/walk-en" "$work/linux-en" CP1252
 compare_pages "Marovi.exe under ja_JP.UTF-8, 表/表.ink" "$work/walk-ja" "$work/linux-ja" CP932

@@ -700,6 +700,26 @@ void CSheetCanvas::DrawBox(const PenRect& box, double lineWidthMm, CanvasColour 
     StrokeBox(impl_->cr, impl_->BoxOf(box), lineWidthMm, colour);
 }
 
+void CSheetCanvas::DrawFilledBox(const PenRect& box, CanvasColour colour, double opacity)
+{
+    cairo_t* cr = impl_->cr;
+    const Box area = impl_->BoxOf(box);
+    cairo_rectangle(cr, area.x, area.y, area.w, area.h);
+    cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, std::clamp(opacity, 0.0, 1.0));
+    cairo_fill(cr);
+}
+
+LabelExtent CSheetCanvas::MeasureLabel(const std::string& text, double sizeMm)
+{
+    if (text.empty())
+        return {};
+    CTextLayout layout(impl_->cr, Box{}, SjisToUtf8(text), false);
+    layout.SetSize(sizeMm);
+    const PangoRectangle logical = layout.Logical();
+    const double toMm = 1 / (kTextUnitsPerMm * PANGO_SCALE);
+    return {logical.width * toMm, logical.height * toMm};
+}
+
 void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour)
 {
     if (text.empty())

@@ -35,6 +35,11 @@ struct CanvasSpec {
     double pixelsPerMm = 300 / 25.4;
 };
 
+struct LabelExtent {
+    double widthMm = 0;
+    double heightMm = 0;
+};
+
 // One page or picture drawn in pen units: the keyboard, the notes of the
 // printed sheet, and anything to be laid over them. Texts are Shift_JIS.
 // The picture is kept in memory and written out by Save, so a failed write
@@ -61,8 +66,12 @@ public:
     void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour);
     void DrawDot(PenPoint centre, double radiusMm, CanvasColour colour);
     void DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour);
+    // Fills the box; below an opacity of 1 what lies under it shows through.
+    void DrawFilledBox(const PenRect& box, CanvasColour colour, double opacity = 1.0);
     // One line of text with its top-left corner at `at`.
     void DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour);
+    // The width and height, in millimetres, DrawLabel takes for the text.
+    LabelExtent MeasureLabel(const std::string& text, double sizeMm);
 
     // Finishes the picture and writes it to `path`. On failure the reason
     // (UTF-8) is in `error` and no file of that name is left behind. Nothing

@@ -112,6 +112,19 @@ private:
     std::string red_;
 };
 
+// Points the page's reading sink at the caller's readings for one
+// conversion, however it ends.
+class CReadingSink {
+public:
+    CReadingSink(PageReadings*& sink, PageReadings* readings) : sink_(sink) { sink_ = readings; }
+    ~CReadingSink() { sink_ = nullptr; }
+    CReadingSink(const CReadingSink&) = delete;
+    CReadingSink& operator=(const CReadingSink&) = delete;
+
+private:
+    PageReadings*& sink_;
+};
+
 }  // namespace
 
 std::string PictureDirectoryFor(const std::string& htmlPath)
@@ -131,8 +144,10 @@ std::string PictureDirectoryFor(const std::string& htmlPath)
     return directory;
 }
 
-bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding)
+bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding,
+                                 PageReadings* readings)
 {
+    const CReadingSink sink(readings_, readings);
     for (const auto& stroke : strokes_) {
         if (stroke->IsActive())
             stroke->SetWritten(false);
@@ -155,6 +170,7 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
         }
         const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
 
+        StartReadings();
         ApplyBackSpaces();
         if (encoding == PageEncoding::Utf8)
             html.Write(Utf8Head());
@@ -184,7 +200,10 @@ void CPageStrokes::ApplyBackSpaces()
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
             continue;
-        if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey)
+        const InputMode mode = keyboard_->GetInputMode();
+        const std::string text = keyboard_->LookupKeyText(stroke);
+        ReportKey(i, mode, text);
+        if (text != kBackSpaceKey)
             continue;
         for (std::size_t j = i; j-- > 0;) {
             CStrokeBase& earlier = *strokes_[j];
@@ -212,7 +231,9 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
 
         if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
             reusePending = false;
+            const InputMode mode = keyboard_->GetInputMode();
             const std::string text = keyboard_->LookupKeyText(stroke);
+            ReportKey(i, mode, text);
             if (text == kLineBreakKey) {
                 html.Write("<BR>\n");
             } else if (text == kReuseKey) {
@@ -248,6 +269,7 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             shown->SetWritten(true);
         }
         html.Write(shown->GetImageTag());
+        ReportPicture(i, *shown);
     }
 }
 

@@ -41,6 +41,11 @@ bool CKeyboardDef::IsNearMark(int32_t x, int32_t y) const
     return false;
 }
 
+int32_t CKeyboardDef::KeyIndexAt(PenPoint point) const
+{
+    return keyGrid_ ? keyGrid_->FindKey(point.x, point.y) : -1;
+}
+
 bool CKeyboardDef::Calibrate(const CStrokeBase& s1, const CStrokeBase& s2, const CStrokeBase& s3,
                              const CStrokeBase& s4, const CStrokeBase& s5)
 {

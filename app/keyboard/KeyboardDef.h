@@ -115,6 +115,8 @@ public:
     bool IsInKeyboard(int32_t x, int32_t y) const;
     // Within 500 pen units, in both directions, of a reference mark.
     bool IsNearMark(int32_t x, int32_t y) const;
+    // Index of the first key whose rectangle holds the point, or -1.
+    int32_t KeyIndexAt(PenPoint point) const;
     // Takes the centres of five taps as the measured marks when each lies
     // near its own reference mark: the mapping is re-aimed and softKB.skb is
     // rewritten. Otherwise nothing changes and the result is false.

@@ -4,12 +4,14 @@
 #include "keyboard/HtmlConversion.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/Object.h"
+#include "keyboard/PageReading.h"
 #include "keyboard/Strokes.h"
 
 #include <cstddef>
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CQuadMapping;
@@ -58,14 +60,20 @@ public:
     // directory cannot be made; a picture that cannot be written ends the
     // page early (message, tail still written) and the result stays true.
     // Back spaces make the strokes they cancel inactive for good. With
-    // PageEncoding::Utf8 the texts are written in UTF-8 instead.
+    // PageEncoding::Utf8 the texts are written in UTF-8 instead. Given
+    // `readings`, it is filled with how each object of the list was read and
+    // what it produced; the page's bytes are the same either way.
     bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName,
-                       PageEncoding encoding = PageEncoding::ShiftJis);
+                       PageEncoding encoding = PageEncoding::ShiftJis, PageReadings* readings = nullptr);
 
 private:
     void ApplyBackSpaces();
     void WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
+    // What the writer reports while readings_ is set (keyboard/PageReading.cpp).
+    void StartReadings();
+    void ReportKey(std::size_t index, InputMode mode, std::string_view produced);
+    void ReportPicture(std::size_t index, const CInkStrokes& shown);
     std::size_t FindCalibration();
     void MapSamples();
     void Segment(std::size_t start);
@@ -81,4 +89,6 @@ private:
     std::vector<CStrokeBase*> strokes_;
     CQuadMapping* mapping_;
     bool calibrated_ = false;
+    // Set only inside ConvertToHtml.
+    PageReadings* readings_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // marovi-convert as a user runs it: in a fresh folder holding a copy of the
 // example keyboard in kb/ and pages written by inkgen.
 
+#include "ExampleKeyboard.h"
 #include "ProgramRun.h"
 #include "platform/TextEncoding.h"
 
@@ -8,10 +9,17 @@
 
 #include <sys/wait.h>
 
+#if MAROVI_CAN_DRAW
+#include <png.h>
+#endif
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -94,7 +102,7 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
 {
     const Outcome help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] INKFILE...\n", 0),
+    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n", 0),
               0u);
     EXPECT_NE(help.out.find(u8"変換エラー (writing failed)"), std::string::npos) << "statuses shown as UTF-8";
     EXPECT_EQ(Convert({"-h"}).out, help.out);
@@ -291,3 +299,200 @@ TEST_F(ConvertCommandTest, CalibrationRewritesTheKeyboardFolder)
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    if (start < text.size())
+        parts.push_back(text.substr(start));
+    return parts;
+}
+
+// What the page shows for an explanation's lines, as inkgen --expect says
+// it: each <BS> takes back the nearest key before it, a line break is a line
+// end, commands and empty slots show nothing, ink shows as a picture.
+std::string ShownText(const std::vector<std::vector<std::string>>& lines)
+{
+    struct Piece {
+        bool key;
+        std::string text;
+    };
+    std::vector<Piece> pieces;
+    for (const auto& f : lines) {
+        if (f[1] == "ink") {
+            const bool reused = f[5].size() > 7 && f[5].compare(f[5].size() - 7, 7, " reused") == 0;
+            pieces.push_back({false, f[5] == "-" ? "" : reused ? "[picture again]" : "[picture]"});
+        } else if (f[1] == "key" && f[5] == "<BS>") {
+            for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+                if (piece->key) {
+                    pieces.erase(std::next(piece).base());
+                    break;
+                }
+            }
+        } else if (f[1] == "key") {
+            const std::string& text = f[5];
+            const bool command = text == "-" || text == "<HIRA>" || text == "<KANA>" || text == "<HAN>" ||
+                                 text == "<REUSE>" || text == "<BR>";
+            pieces.push_back({true, text == "<BR>" ? "\n" : command ? "" : text});
+        }
+    }
+    std::string shown;
+    for (const Piece& piece : pieces)
+        shown += piece.text;
+    return shown;
+}
+
+#if MAROVI_CAN_DRAW
+struct Picture {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<unsigned char> rgb;
+
+    std::array<int, 3> At(unsigned x, unsigned y) const
+    {
+        const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
+};
+
+Picture ReadPng(const fs::path& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.string().c_str()))
+        return {};
+    image.format = PNG_FORMAT_RGB;
+    Picture picture{image.width, image.height, std::vector<unsigned char>(PNG_IMAGE_SIZE(image))};
+    if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    return picture;
+}
+#endif
+
+}  // namespace
+
+// The explanation beside each page follows what the page shows, object by
+// object, on the example pages and on pages with a slipped sheet, a back
+// space, an empty slot and a picture shown again.
+TEST_F(ConvertCommandTest, ExplainTellsHowEachPageWasRead)
+{
+#if MAROVI_CAN_DRAW
+    const ExampleKeyboard keyboard = ReadExampleKeyboard();
+    const struct {
+        const char* ink;
+        std::string script;
+        // Strokes of ink that join the group before them rather than start one.
+        int joiningInkStrokes;
+        bool calibrated;
+    } pages[] = {
+        {"calibrated.ink", "calibrated", 0, true},
+        {"memo.ink", "memo", 3, false},
+        {"slipped.ink", u8"sheet shift 2mm -1.5mm rotate -0.8\ncalibrate\ntype ずれても\nhan\ntype ok 12\nbs\nbr\n",
+         0, true},
+        // Key 0's hiragana stroke upwards has no text.
+        {"slot.ink", u8"type あ\nup 0\ncircle 2000 3000 300\nline 1500 3500 2500 3500\ntype い\nreuse\n"
+                     u8"circle 2000 3000 100\n",
+         1, false},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.ink);
+        fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / "softKB.skb", dir_ / "kb" / "softKB.skb",
+                      fs::copy_options::overwrite_existing);
+        MakePage(page.ink, page.script);
+        std::string script = std::string(MAROVI_EXAMPLES_DIR) + "/" + page.script + ".ink.txt";
+        if (!fs::exists(script))
+            script = (dir_ / (std::string(page.ink) + ".txt")).string();
+        ASSERT_EQ(RunHere(Quote(MAROVI_INKGEN) + " --expect --keyboard kb/softKB.skb " + Quote(script) +
+                          " expect.ink >expect.txt"),
+                  0);
+        ASSERT_EQ(RunHere(Quote(MAROVI_INKDUMP) + " " + Quote(page.ink) + " >dump.txt"), 0);
+        const std::string dump = ReadText(dir_ / "dump.txt");
+        const int strokes = std::stoi(dump.substr(dump.find(": ") + 2));
+
+        const Outcome outcome = Convert({"--explain", "-k", "kb", "-d", "out", page.ink});
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+        const std::string base = fs::path(page.ink).stem().string();
+        ASSERT_EQ(Convert({"-k", "kb", "-d", "plain", page.ink}).exitCode, 0);
+        EXPECT_EQ(ReadText(dir_ / "out" / (base + ".html")), ReadText(dir_ / "plain" / (base + ".html")))
+            << "explaining changes nothing of the page";
+        const std::vector<std::string> text = Split(ReadText(dir_ / "out" / (base + ".explain.txt")), '\n');
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text[0], "n\tkind\tkey\tgesture\tmode\ttext\tx\ty");
+        std::vector<std::vector<std::string>> lines;
+        for (std::size_t i = 1; i < text.size(); ++i) {
+            lines.push_back(Split(text[i], '\t'));
+            ASSERT_EQ(lines.back().size(), 8u) << text[i];
+            EXPECT_EQ(lines.back()[0], std::to_string(i));
+        }
+        EXPECT_EQ(static_cast<int>(lines.size()), strokes - page.joiningInkStrokes);
+        std::string expected = ReadText(dir_ / "expect.txt");
+        expected.pop_back();
+        EXPECT_EQ(ShownText(lines), expected);
+
+        int taps = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::vector<std::string>& f = lines[i];
+            if (f[1] == "calibration") {
+                ++taps;
+                EXPECT_EQ(f[5].rfind("mark " + std::to_string(taps) + " ", 0), 0u) << f[5];
+                // The hand misses a mark by up to 0.6 mm each way; the slip of
+                // the sheet (2.5 mm) is gone.
+                EXPECT_LT(std::stod(f[5].substr(7)), 1.0) << f[5];
+            } else if (f[1] == "key" && f[2] != "-") {
+                const Rect& key = keyboard.keys.at(std::stoul(f[2]));
+                const double x = std::stod(f[6]);
+                const double y = std::stod(f[7]);
+                EXPECT_TRUE(key.left <= x && x < key.right && key.top <= y && y < key.bottom) << text[i + 1];
+            }
+        }
+        EXPECT_EQ(taps, page.calibrated ? 5 : 0);
+
+        // Drawn over the A5 sheet at 0.1 mm a pixel, with a band for the
+        // legend; a tap's hit point, clear of every other, carries its dot.
+        const Picture picture = ReadPng(dir_ / "out" / (base + ".explain.png"));
+        EXPECT_EQ(picture.width, 2100u);
+        EXPECT_EQ(picture.height, 1600u);
+        const auto apart = [&](const std::vector<std::string>& f) {
+            return std::all_of(lines.begin(), lines.end(), [&](const auto& other) {
+                return &other == &f || std::hypot(std::stod(other[6]) - std::stod(f[6]),
+                                                  std::stod(other[7]) - std::stod(f[7])) > 300;
+            });
+        };
+        const auto tap = std::find_if(lines.begin(), lines.end(),
+                                      [&](const auto& f) { return f[3] == "tap" && f[5] != "-" && apart(f); });
+        ASSERT_NE(tap, lines.end());
+        ASSERT_EQ(picture.rgb.size(), 2100u * 1600u * 3u);
+        const std::array<int, 3> dot = picture.At(static_cast<unsigned>(std::stoul((*tap)[6]) / 10),
+                                                  static_cast<unsigned>(std::stoul((*tap)[7]) / 10));
+        EXPECT_TRUE(dot[0] < 20 && std::abs(dot[1] - 140) < 20 && std::abs(dot[2] - 38) < 20)
+            << dot[0] << "," << dot[1] << "," << dot[2] << ": the green of a tap";
+    }
+
+    // Like the page, an explanation is overwritten only with -f.
+    const Outcome kept = Convert({"--explain", "-k", "kb", "-o", "page.html", "slot.ink"});
+    EXPECT_EQ(kept.exitCode, 0) << kept.err;
+    std::ofstream(dir_ / "page.explain.png") << "kept";
+    fs::remove(dir_ / "page.html");
+    fs::remove(dir_ / "page.explain.txt");
+    const Outcome declined = Convert({"--explain", "-k", "kb", "-o", "page.html", "slot.ink"});
+    EXPECT_EQ(declined.exitCode, 1);
+    EXPECT_EQ(declined.err, "marovi-convert: slot.ink: page.explain.png exists; -f overwrites it\n");
+    EXPECT_FALSE(fs::exists(dir_ / "page.html"));
+    EXPECT_EQ(ReadText(dir_ / "page.explain.png"), "kept");
+    EXPECT_EQ(Convert({"-f", "--explain", "-k", "kb", "-o", "page.html", "slot.ink"}).exitCode, 0);
+    EXPECT_EQ(ReadPng(dir_ / "page.explain.png").width, 2100u);
+#else
+    MakePage("a.ink", u8"type あ\n");
+    const Outcome refused = Convert({"--explain", "-k", "kb", "a.ink"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("this build cannot draw"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(dir_ / "a.html"));
+#endif
+}

@@ -1,0 +1,208 @@
+#include "keyboard/PageReading.h"
+
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/PageStrokes.h"
+#include "keyboard/Strokes.h"
+#include "platform/TextEncoding.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+// A calibration tap's own box was taken before the page was mapped, its
+// records are mapped.
+PenPoint MappedCentre(const CStrokeBase& stroke)
+{
+    const PenRect box = RecordExtent(stroke);
+    if (box.right < box.left)
+        return {};
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+const char* KindName(PageReading::Kind kind)
+{
+    switch (kind) {
+    case PageReading::Kind::Calibration:
+        return "calibration";
+    case PageReading::Kind::Key:
+        return "key";
+    case PageReading::Kind::Ink:
+        break;
+    }
+    return "ink";
+}
+
+const char* GestureName(Gesture gesture)
+{
+    switch (gesture) {
+    case Gesture::Tap:
+        return "tap";
+    case Gesture::BottomToTop:
+        return "up";
+    case Gesture::TopToBottom:
+        return "down";
+    case Gesture::None:
+        break;
+    }
+    return "-";
+}
+
+const char* ModeName(InputMode mode)
+{
+    switch (mode) {
+    case InputMode::Katakana:
+        return "kana";
+    case InputMode::HalfWidth:
+        return "han";
+    case InputMode::Hiragana:
+        break;
+    }
+    return "hira";
+}
+
+// A key text as one field: tabs and line ends would break the line.
+std::string FieldText(const std::string& sjis)
+{
+    if (sjis.empty())
+        return "-";
+    std::string text = SjisToUtf8(sjis);
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return text;
+}
+
+std::string ObjectText(const PageReading& reading)
+{
+    switch (reading.kind) {
+    case PageReading::Kind::Calibration: {
+        char residual[32];
+        std::snprintf(residual, sizeof residual, "%.2fmm", ResidualMm(reading));
+        return "mark " + std::to_string(reading.mark) + " " + residual;
+    }
+    case PageReading::Kind::Key:
+        return FieldText(reading.text);
+    case PageReading::Kind::Ink:
+        break;
+    }
+    if (reading.picture == 0)
+        return "-";
+    return "picture " + std::to_string(reading.picture) + (reading.reused ? " reused" : "");
+}
+
+}  // namespace
+
+PenRect RecordExtent(const CStrokeBase& stroke)
+{
+    PenRect box{50000, 50000, -50000, -50000};
+    for (std::size_t i = 0; i < stroke.SampleCount(); ++i) {
+        const StrokeSample& sample = stroke.Sample(i);
+        if (sample.kind == StrokeSample::PenUp)
+            continue;
+        box.left = std::min<int32_t>(box.left, sample.x);
+        box.top = std::min<int32_t>(box.top, sample.y);
+        box.right = std::max<int32_t>(box.right, sample.x);
+        box.bottom = std::max<int32_t>(box.bottom, sample.y);
+    }
+    return box;
+}
+
+double ResidualMm(const PageReading& tap)
+{
+    const double dx = static_cast<double>(tap.at.x) - tap.reference.x;
+    const double dy = static_cast<double>(tap.at.y) - tap.reference.y;
+    return std::hypot(dx, dy) * kMmPerPenUnit;
+}
+
+std::string ExplanationText(const PageReadings& readings)
+{
+    std::string text = "n\tkind\tkey\tgesture\tmode\ttext\tx\ty\n";
+    int n = 1;
+    for (const PageReading& reading : readings) {
+        const bool key = reading.kind == PageReading::Kind::Key;
+        text += std::to_string(n++);
+        text += '\t';
+        text += KindName(reading.kind);
+        text += '\t';
+        text += key && reading.key >= 0 ? std::to_string(reading.key) : "-";
+        text += '\t';
+        text += key ? GestureName(reading.gesture) : "-";
+        text += '\t';
+        text += key && reading.read ? ModeName(reading.mode) : "-";
+        text += '\t';
+        text += ObjectText(reading);
+        text += '\t';
+        text += std::to_string(reading.at.x);
+        text += '\t';
+        text += std::to_string(reading.at.y);
+        text += '\n';
+    }
+    return text;
+}
+
+void CPageStrokes::StartReadings()
+{
+    if (!readings_)
+        return;
+    readings_->assign(strokes_.size(), PageReading{});
+    const CKeyboardDef::Marks& marks = keyboard_->ReferenceMarks();
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        PageReading& reading = (*readings_)[i];
+        const CStrokeBase& stroke = *strokes_[i];
+        reading.stroke = &stroke;
+        if (calibrated_ && i < marks.size()) {
+            reading.kind = PageReading::Kind::Calibration;
+            reading.mark = static_cast<int32_t>(i) + 1;
+            reading.reference = marks[i];
+            reading.at = MappedCentre(stroke);
+        } else if (stroke.GetKind() == CStrokeBase::Kind::InkGroup) {
+            reading.kind = PageReading::Kind::Ink;
+            reading.at = {stroke.MinX(), stroke.MinY()};
+        } else {
+            reading.at = keyboard_->HitPoint(stroke);
+            reading.gesture = stroke.GetGesture();
+            reading.key = keyboard_->KeyIndexAt(reading.at);
+        }
+    }
+}
+
+void CPageStrokes::ReportKey(std::size_t index, InputMode mode, std::string_view produced)
+{
+    if (!readings_)
+        return;
+    PageReading& reading = (*readings_)[index];
+    reading.read = true;
+    reading.mode = mode;
+    reading.text.assign(produced);
+    // A mode key produces nothing and switches the mode: it shows its tag.
+    if (reading.text.empty() && reading.key >= 0 && reading.gesture != Gesture::None)
+        reading.text = keyboard_->GetKey(reading.key).texts[static_cast<std::size_t>(SlotIndex(mode, reading.gesture))];
+}
+
+// Pictures are numbered in the order they are first shown; a reuse shows the
+// number of the picture it found.
+void CPageStrokes::ReportPicture(std::size_t index, const CInkStrokes& shown)
+{
+    if (!readings_)
+        return;
+    PageReading& reading = (*readings_)[index];
+    reading.reused = strokes_[index]->IsReused();
+    int32_t shownBefore = 0;
+    for (std::size_t j = 0; j < index; ++j) {
+        const PageReading& earlier = (*readings_)[j];
+        if (earlier.kind != PageReading::Kind::Ink || earlier.picture == 0)
+            continue;
+        if (earlier.stroke == &shown) {
+            reading.picture = earlier.picture;
+            return;
+        }
+        if (!earlier.reused)
+            ++shownBefore;
+    }
+    reading.picture = shownBefore + 1;
+}
