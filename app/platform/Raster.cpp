@@ -189,7 +189,7 @@ void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
 // pixel on its bottom row. Rows are stored bottom-up, so a step down the
 // picture is a step back in memory. Lines between pen samples are a few
 // pixels long, so the set-up is kept as small as the walk.
-void CRasterDc::DrawInside(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t size)
+inline void CRasterDc::DrawInside(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t size)
 {
     RasterImage& image = bitmap_->Image();
     const RgbColor color = pen_->GetColor();
