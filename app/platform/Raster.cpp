@@ -187,51 +187,68 @@ void CRasterDc::Stamp(int64_t x, int64_t y, int32_t size, RgbColor color)
 // Walks the line as LineTo does, every square inside the bitmap, by moving a
 // pixel pointer: p addresses the lowest byte of the current square, its left
 // pixel on its bottom row. Rows are stored bottom-up, so a step down the
-// picture is a step back in memory.
-void CRasterDc::DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+// picture is a step back in memory. Lines between pen samples are a few
+// pixels long, so the set-up is kept as small as the walk.
+inline void CRasterDc::DrawInside(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t size)
 {
     RasterImage& image = bitmap_->Image();
-    const int32_t size = std::max(pen_->GetWidth(), 1);
     const RgbColor color = pen_->GetColor();
-    const int64_t dx = x1 - x0;
-    const int64_t dy = y1 - y0;
-    const bool xMajor = Magnitude(dx) >= Magnitude(dy);
-    const int64_t run = xMajor ? Magnitude(dx) : Magnitude(dy);
-    const int64_t riseStep = 2 * (xMajor ? Magnitude(dy) : Magnitude(dx));
-    const int64_t denominator = 2 * run;
     const auto stride = static_cast<std::ptrdiff_t>(image.bytesPerRow);
-    const std::ptrdiff_t xStep = (dx < 0 ? -3 : 3);
-    const std::ptrdiff_t yStep = (dy < 0 ? stride : -stride);
-    const std::ptrdiff_t majorStep = xMajor ? xStep : yStep;
-    const std::ptrdiff_t minorStep = xMajor ? yStep : xStep;
+    int32_t run = x1 - x0;
+    int32_t rise = y1 - y0;
+    std::ptrdiff_t majorStep = 3;
+    std::ptrdiff_t minorStep = -stride;
+    if (run < 0) {
+        run = -run;
+        majorStep = -3;
+    }
+    if (rise < 0) {
+        rise = -rise;
+        minorStep = stride;
+    }
+    if (rise > run) {
+        std::swap(run, rise);
+        std::swap(majorStep, minorStep);
+    }
     const int32_t back = size / 2;
-    uint8_t* p = image.bits.data() +
-                 image.OffsetOf(static_cast<int32_t>(x0) - back, static_cast<int32_t>(y0) - back + size - 1);
+    uint8_t* p = image.bits.data() + image.OffsetOf(x0 - back, y0 - back + size - 1);
     // A one-pixel pen leaves the end point out.
-    const int64_t steps = size > 1 ? run + 1 : run;
-    int64_t remainder = run;
+    const int32_t steps = size > 1 ? run + 1 : run;
+    const int32_t denominator = 2 * run;
+    const int32_t riseStep = 2 * rise;
+    int32_t remainder = run;
 
-    uint8_t pattern[6] = {color.blue, color.green, color.red, color.blue, color.green, color.red};
-    for (int64_t i = 0; i < steps; ++i) {
-        if (i > 0) {
-            p += majorStep;
-            remainder += riseStep;
-            if (remainder >= denominator) {
-                remainder -= denominator;
-                p += minorStep;
-            }
+    const uint8_t pattern[6] = {color.blue, color.green, color.red, color.blue, color.green, color.red};
+    // The pointer moves only between squares, never past the last one.
+    const auto next = [&] {
+        p += majorStep;
+        remainder += riseStep;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            p += minorStep;
         }
-        if (size == 2) {
+    };
+    if (steps == 0)
+        return;
+    if (size == 2) {
+        for (int32_t i = 1;; ++i) {
             std::memcpy(p, pattern, 6);
             std::memcpy(p + stride, pattern, 6);
-        } else {
-            uint8_t* row = p;
-            for (int32_t r = 0; r < size; ++r, row += stride) {
-                uint8_t* q = row;
-                for (int32_t c = 0; c < size; ++c, q += 3)
-                    std::memcpy(q, pattern, 3);
-            }
+            if (i == steps)
+                return;
+            next();
         }
+    }
+    for (int32_t i = 1;; ++i) {
+        uint8_t* row = p;
+        for (int32_t r = 0; r < size; ++r, row += stride) {
+            uint8_t* q = row;
+            for (int32_t c = 0; c < size; ++c, q += 3)
+                std::memcpy(q, pattern, 3);
+        }
+        if (i == steps)
+            return;
+        next();
     }
 }
 
@@ -246,23 +263,32 @@ void CRasterDc::LineTo(int32_t x, int32_t y)
 
     // Nearly every line of a picture lies wholly inside it: then the squares
     // at both ends are inside, and every square between them too, and the
-    // line needs no clipping at all.
+    // line needs no clipping at all. A bitmap is smaller than 2 GiB, so its
+    // sides and every point inside fit 32 bits.
     {
         const RasterImage& image = bitmap_->Image();
-        const int64_t size = std::max(pen_->GetWidth(), 1);
+        const int32_t size = std::max(pen_->GetWidth(), 1);
         const int64_t back = size / 2;
-        const auto inside = [&](int64_t px, int64_t py) {
-            return static_cast<uint64_t>(px - back) <= static_cast<uint64_t>(image.width - size) &&
-                   static_cast<uint64_t>(py - back) <= static_cast<uint64_t>(image.height - size);
+        // Capped at the device limit, past which nothing is drawn anyway.
+        const int64_t xRoom = std::min<int64_t>(image.width, kDeviceLimit) - size;
+        const int64_t yRoom = std::min<int64_t>(image.height, kDeviceLimit) - size;
+        const auto within = [](int64_t at, int64_t room) {
+            return static_cast<uint64_t>(at) <= static_cast<uint64_t>(room);
         };
-        const bool drawable = image.width >= size && image.height >= size && image.width <= kDeviceLimit &&
-                              image.height <= kDeviceLimit;
-        if (drawable && inside(x0, y0) && inside(x1, y1)) {
-            DrawInside(x0, y0, x1, y1);
+        if ((xRoom | yRoom) >= 0 && within(x0 - back, xRoom) && within(x1 - back, xRoom) &&
+            within(y0 - back, yRoom) && within(y1 - back, yRoom)) {
+            DrawInside(static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
+                       static_cast<int32_t>(y1), size);
             return;
         }
     }
+    DrawClipped(x0, y0, x1, y1);
+}
 
+// The general walk: squares outside the bitmap are clipped away one by one,
+// and only the steps whose squares can reach it are walked.
+void CRasterDc::DrawClipped(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
     for (int64_t coordinate : {x0, y0, x1, y1}) {
         if (Magnitude(coordinate) > kDeviceLimit)
             return;

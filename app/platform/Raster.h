@@ -200,7 +200,9 @@ private:
     // Pixels left <= x < right, top <= y < bottom of the bitmap, clipped to it.
     void FillDeviceRect(int64_t left, int64_t top, int64_t right, int64_t bottom, RgbColor color);
     void Stamp(int64_t x, int64_t y, int32_t size, RgbColor color);
-    void DrawInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+    // The line's squares, all inside the bitmap; size is the pen's, at least 1.
+    [[gnu::always_inline]] void DrawInside(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t size);
+    void DrawClipped(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
     std::unique_ptr<CRasterBitmap> defaultBitmap_;
     std::unique_ptr<CRasterPen> defaultPen_;
