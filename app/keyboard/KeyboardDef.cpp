@@ -276,6 +276,8 @@ bool CKeyboardDef::Load()
     bounds_ = PenRect{};
     int32_t count = 0;
     while (count < kMaxKeys && NextDataLine(*lines, line)) {
+        if (keys_.size() <= static_cast<std::size_t>(count))
+            keys_.resize(static_cast<std::size_t>(count) + 1);
         KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
         // A line without a complete rectangle (an empty line included) ends
         // the key list.
@@ -356,13 +358,22 @@ KeyEntry CKeyboardDef::GetKey(int index) const
 {
     if (index < 0 || index >= kMaxKeys)
         return {};
-    return keys_[static_cast<std::size_t>(index)];
+    return KeyAt(index);
+}
+
+const KeyEntry& CKeyboardDef::KeyAt(int index) const
+{
+    static const KeyEntry empty;
+    const auto at = static_cast<std::size_t>(index);
+    return at < keys_.size() ? keys_[at] : empty;
 }
 
 void CKeyboardDef::SetKey(int index, const KeyEntry& entry)
 {
     if (index < 0 || index >= kMaxKeys)
         return;
+    if (keys_.size() <= static_cast<std::size_t>(index))
+        keys_.resize(static_cast<std::size_t>(index) + 1);
     keys_[static_cast<std::size_t>(index)] = entry;
     if (index < keyCount_)
         IndexKeys();
@@ -385,7 +396,7 @@ void CKeyboardDef::RefreshKeyRow(IListView& list, int row) const
 
 void CKeyboardDef::InsertKeyRow(IListView& list, int row) const
 {
-    const KeyEntry& key = keys_[static_cast<std::size_t>(row)];
+    const KeyEntry& key = KeyAt(row);
     const int at = list.InsertRow(row, Shown(key.texts[0]));
     if (at < 0)
         return;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CQuadMapping;
 class CStrokeBase;
@@ -136,8 +137,8 @@ protected:
     CKeyboardDef& operator=(const CKeyboardDef&) = default;
 
 private:
-    using KeyTable = std::array<KeyEntry, kMaxKeys>;
-
+    // The entry at `index` (below kMaxKeys), or an empty one past the table.
+    const KeyEntry& KeyAt(int index) const;
     void InsertKeyRow(IListView& list, int row) const;
     void IndexKeys();
     // Writes new.skb and puts it in the place of softKB.skb; the message for
@@ -148,7 +149,10 @@ private:
     int32_t hitPointRule_ = 0;
     int32_t fontSize_ = 0;
     int32_t pictureScale_ = 10;
-    KeyTable keys_{};
+    // Entries 0 to kMaxKeys - 1, held only up to the last one a file or an
+    // edit has reached: the entries past it are empty. Most keyboards use a
+    // fraction of the table, and every page converts with its own copy.
+    std::vector<KeyEntry> keys_;
     // The rectangles of keys 0 to keyCount_ - 1, for the key search; made
     // anew whenever one of them may change, shared by clones.
     std::shared_ptr<const CKeyGrid> keyGrid_;
