@@ -4,8 +4,9 @@
 
 #include <string>
 
-// Loads the explain module from the library folder beside the program's
-// folder (../lib, in the build tree as where it is installed) and returns its
-// entry point; null with the reason, UTF-8, in `error`. The module stays
-// loaded for the rest of the process.
+// Loads the explain module from its folder relative to the program's folder
+// (MAROVI_EXPLAIN_MODULE_DIR, ../lib/marovi for a plain install; the build
+// tree keeps the same layout) and returns its entry point; null with the
+// reason, UTF-8, in `error`. The module stays loaded for the rest of the
+// process.
 DrawExplanationFunction LoadExplainModule(std::string& error);

@@ -20,7 +20,7 @@ DrawExplanationFunction LoadExplainModule(std::string& error)
         error = "cannot find the program's own folder: " + failure.message();
         return nullptr;
     }
-    const std::string module = (program.parent_path() / ".." / "lib" / kExplainModule).string();
+    const std::string module = (program.parent_path() / MAROVI_EXPLAIN_MODULE_DIR / kExplainModule).string();
     // Every symbol now, so that a module that does not fit this program fails
     // here rather than halfway through a page.
     void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);

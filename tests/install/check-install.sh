@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, moves the prefix elsewhere (a
+# prefix is chosen at install time and must not be baked into anything), and
+# uses it as others would: two C programs built against the library, one
+# through find_package(ZEL640_IF) and one through pkg-config, each reading an
+# ink page; and the installed marovi-convert converting that page with its
+# explanation, which needs the library and the explain module found from the
+# moved prefix.
+#
+# usage: check-install.sh BUILD_DIR INKGEN EXAMPLES_DIR C_COMPILER CAN_DRAW [SANITIZER_FLAGS]
+#   CAN_DRAW: 1 where marovi-sheet and the explain module are built, else 0
+set -euo pipefail
+build=$1 inkgen=$2 examples=$3 cc=$4 can_draw=$5 sanitize=${6:-}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "check-install: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/staged" >"$work/install.log" || { cat "$work/install.log"; fail "install failed"; }
+mv "$work/staged" "$work/prefix"
+prefix=$work/prefix
+"$inkgen" --keyboard "$examples/softKB.skb" "$examples/memo.ink.txt" "$work/memo.ink" >/dev/null
+
+expect_page() {
+  local line
+  line=$("$@") || fail "$1 failed on the page"
+  echo "$line"
+  [[ $line =~ ^ZEL640_IF\ 1\.1:\ [1-9][0-9]*\ samples,\ [1-9][0-9]*\ strokes$ ]] || fail "$1: unexpected: $line"
+  results+=("$line")
+}
+results=()
+
+echo "== find_package(ZEL640_IF)"
+cmake -S "$here/consumer" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
+  -DCMAKE_C_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" >"$work/consumer.log" 2>&1 &&
+  cmake --build "$work/cmake-consumer" >>"$work/consumer.log" 2>&1 || { cat "$work/consumer.log"; fail "the find_package consumer did not build"; }
+expect_page "$work/cmake-consumer/consumer" "$work/memo.ink"
+
+echo "== pkg-config zel640_if"
+pc_dir=$(dirname "$(find "$prefix" -name zel640_if.pc)")
+flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs zel640_if) || fail "pkg-config does not know zel640_if"
+libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir zel640_if)
+# shellcheck disable=SC2086 # the flags are words
+"$cc" $sanitize "$here/consumer.c" $flags -o "$work/pc-consumer" || fail "the pkg-config consumer did not build"
+expect_page env LD_LIBRARY_PATH="$libdir" "$work/pc-consumer" "$work/memo.ink"
+[ "${results[0]}" = "${results[1]}" ] || fail "the two consumers read the page differently"
+
+echo "== installed marovi-convert"
+mkdir "$work/keyboard" "$work/pages"
+cp "$prefix"/share/marovi/softKB.skb "$prefix"/share/marovi/keydef.skb "$work/keyboard/"
+outputs=(memo.html)
+explain=()
+if [ "$can_draw" = 1 ]; then
+  outputs+=(memo.explain.txt memo.explain.png)
+  explain=(--explain)
+  [ -s "$prefix/share/marovi/softKB-sheet.pdf" ] || fail "no printed sheet in share/marovi"
+fi
+"$prefix/bin/marovi-convert" "${explain[@]}" -k "$work/keyboard" -d "$work/pages" "$work/memo.ink" ||
+  fail "the installed marovi-convert failed"
+for file in "${outputs[@]}"; do
+  [ -s "$work/pages/$file" ] || fail "the installed marovi-convert wrote no $file"
+done
+echo "the installed prefix works where it was moved"
