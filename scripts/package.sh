@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Makes the release packages in dist/ and checks them:
+#   marovi_<version>_amd64.deb   through CPack from the `package` preset
+#                                (build-package/), installed with dpkg -i, its
+#                                programs run from /usr/bin, removed again
+#                                (purged: no trace of it stays behind);
+#   Marovi-<version>-win64.zip   the cross build (build-windows/) and the
+#                                Linux build's data folder, by
+#                                scripts/windows-zip.sh.
+#
+# usage: scripts/package.sh
+# environment (for work on one part, never for a release):
+#   MAROVI_PACKAGE_WITHOUT_MANUAL=1   package without SKBmanual.pdf
+#   MAROVI_PACKAGE_WITHOUT_WINDOWS=1  make the Debian package only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+source scripts/setup.sh
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}"
+
+seconds() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
+fail() { echo "package: $*" >&2; exit 1; }
+jobs=$(nproc 2>/dev/null || echo 2)
+without_manual=${MAROVI_PACKAGE_WITHOUT_MANUAL:-0}
+without_windows=${MAROVI_PACKAGE_WITHOUT_WINDOWS:-0}
+lbuild=$root/build-package
+mkdir -p dist
+
+echo "== the Linux build ($lbuild)"
+t=$(seconds)
+manual=()
+[ "$without_manual" = 1 ] && manual=(-DMAROVI_MANUAL=OFF)
+timeout 300 cmake --preset package "${manual[@]}" >/dev/null
+timeout 1200 cmake --build --preset package -j "$jobs"
+echo "time: Linux build $(elapsed "$t")"
+data=$lbuild/share/marovi
+for f in softKB.skb keydef.skb softKB-sheet.pdf; do
+  [ -s "$data/$f" ] || fail "$data/$f was not made"
+done
+if [ ! -s "$data/SKBmanual.pdf" ]; then
+  [ "$without_manual" = 1 ] || fail "$data/SKBmanual.pdf was not built (MAROVI_MANUAL=ON needs weasyprint)"
+  echo "package: WARNING: packaging without the manual (MAROVI_PACKAGE_WITHOUT_MANUAL=1)" >&2
+fi
+
+echo "== the Debian package"
+t=$(seconds)
+rm -rf "$lbuild/_cpack"
+timeout 300 cpack --config "$lbuild/CPackConfig.cmake" -G DEB -B "$lbuild/_cpack" >"$lbuild/cpack.log" 2>&1 ||
+  { cat "$lbuild/cpack.log"; fail "cpack failed"; }
+deb=$(find "$lbuild/_cpack" -maxdepth 1 -name 'marovi_*_amd64.deb')
+[ -n "$deb" ] || { cat "$lbuild/cpack.log"; fail "cpack wrote no marovi_*_amd64.deb"; }
+cp "$deb" dist/
+deb=$root/dist/$(basename "$deb")
+echo "time: cpack $(elapsed "$t")"
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(basename "$deb")" = "marovi_${version}_amd64.deb" ] || fail "$deb is not named after version $version"
+dpkg-deb --info "$deb"
+dpkg-deb --contents "$deb"
+
+echo "== the Debian package installed"
+t=$(seconds)
+work=$(mktemp -d)
+installed=0
+cleanup() {
+  if [ "$installed" = 1 ]; then
+    timeout 120 dpkg -P marovi >/dev/null || echo "package: WARNING: dpkg -P marovi failed" >&2
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+timeout 300 dpkg -i "$deb" || fail "dpkg -i $deb failed"
+installed=1
+line=$(timeout 30 /usr/bin/marovi-convert --version) || fail "/usr/bin/marovi-convert --version failed"
+[ "$line" = "marovi-convert $version" ] || fail "/usr/bin/marovi-convert --version says '$line', not $version"
+echo "$line"
+line=$(timeout 30 /usr/bin/marovi-sheet --version) || fail "/usr/bin/marovi-sheet --version failed"
+[ "$line" = "marovi-sheet $version" ] || fail "/usr/bin/marovi-sheet --version says '$line', not $version"
+echo "$line"
+# A user's keyboard folder is a copy of the installed one (reading a keyboard
+# leaves a lock file beside it).
+mkdir "$work/keyboard" "$work/pages"
+cp /usr/share/marovi/softKB.skb /usr/share/marovi/keydef.skb "$work/keyboard/"
+timeout 60 /usr/bin/marovi-sheet -k "$work/keyboard" -o "$work/sheet.pdf" || fail "/usr/bin/marovi-sheet failed"
+[ -s "$work/sheet.pdf" ] || fail "/usr/bin/marovi-sheet wrote no sheet"
+timeout 60 "$lbuild/bin/inkgen" --keyboard "$work/keyboard/softKB.skb" examples/memo.ink.txt "$work/memo.ink" >/dev/null
+timeout 60 /usr/bin/marovi-convert --explain -k "$work/keyboard" -d "$work/pages" "$work/memo.ink" ||
+  fail "/usr/bin/marovi-convert --explain failed"
+for f in memo.html memo.explain.txt memo.explain.png; do
+  [ -s "$work/pages/$f" ] || fail "/usr/bin/marovi-convert --explain wrote no $f"
+done
+# A C reader built against the installed library, found by pkg-config.
+# shellcheck disable=SC2046 # the flags are words
+timeout 60 cc tests/install/consumer.c $(pkg-config --cflags --libs zel640_if) -o "$work/consumer" ||
+  fail "no C program builds against the installed ZEL640_IF"
+timeout 30 "$work/consumer" "$work/memo.ink" || fail "the C reader built against the package failed"
+timeout 120 dpkg -P marovi || fail "dpkg -P marovi failed"
+installed=0
+[ ! -e /usr/bin/marovi-convert ] || fail "/usr/bin/marovi-convert is still there after dpkg -P"
+echo "time: deb check $(elapsed "$t")"
+
+echo "== the Windows archive"
+if [ ! -f scripts/windows-zip.sh ]; then
+  [ "$without_windows" = 1 ] || fail "scripts/windows-zip.sh is missing: no Windows archive"
+  echo "package: WARNING: no Windows archive (MAROVI_PACKAGE_WITHOUT_WINDOWS=1)" >&2
+  ls -l dist
+  exit 0
+fi
+t=$(seconds)
+wbuild=$root/build-windows
+timeout 600 bash scripts/build-libjpeg-mingw.sh "$wbuild"
+timeout 300 cmake --preset windows >/dev/null
+timeout 1200 cmake --build "$wbuild" -j "$jobs"
+echo "time: cross build $(elapsed "$t")"
+timeout 300 bash scripts/windows-zip.sh "$lbuild" "$wbuild" dist || fail "scripts/windows-zip.sh failed"
+ls -l dist
