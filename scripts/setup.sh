@@ -28,3 +28,6 @@ MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.
 MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils libpng-dev)
+# The manual SKBmanual.pdf: WeasyPrint lays out its HTML pages, the IPA fonts
+# (Gothic for headings and figures, Mincho for the body) are embedded in it.
+MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)
