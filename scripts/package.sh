@@ -16,7 +16,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}"
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" \
+  "${MAROVI_MANUAL_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}"
 
 seconds() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }

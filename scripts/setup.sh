@@ -28,7 +28,10 @@ MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.
 MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils libpng-dev)
+# The manual SKBmanual.pdf: WeasyPrint lays out its HTML pages, the IPA fonts
+# (Gothic for headings and figures, Mincho for the body) are embedded in it.
+MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)
 # Packaging (scripts/package.sh): CPack's Debian package needs dpkg-shlibdeps
-# and file, the manual WeasyPrint, the Windows archive the cross compiler and
-# zip.
-MAROVI_PACKAGE_PACKAGES=(dpkg-dev file weasyprint g++-mingw-w64-x86-64 zip unzip)
+# and file, the Windows archive the cross compiler and zip (the manual's
+# packages come on top).
+MAROVI_PACKAGE_PACKAGES=(dpkg-dev file g++-mingw-w64-x86-64 zip unzip)

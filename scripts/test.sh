@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the plain and the sanitizer build, and runs
-# every test in both. Ends with CTest's summary.
+# every test in both. Ends with CTest's summary. The plain build also makes
+# the manual, build/share/marovi/SKBmanual.pdf.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}"
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" "${MAROVI_MANUAL_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 status=0
