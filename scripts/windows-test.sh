@@ -233,8 +233,7 @@ wanted = {"FileVersion": version, "ProductVersion": version, "ProductName": "Mar
 problems += [f"{key} is {value(key)!r}, not {want!r}" for key, want in wanted.items() if value(key) != want]
 if not value("FileDescription"):
     problems.append("no FileDescription")
-if name.endswith(".exe") and 'RT_MANIFEST' in text and \
-        f'name=""Marovi"" version=""{numbers.replace(", ", ".")}""' not in text:
+if name == "Marovi.exe" and f'name=""Marovi"" version=""{numbers.replace(", ", ".")}""' not in text:
     problems.append(f"the manifest does not give the version {numbers}")
 if problems:
     sys.exit(f"{name}: " + "; ".join(problems))
