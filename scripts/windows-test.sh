@@ -234,7 +234,7 @@ problems += [f"{key} is {value(key)!r}, not {want!r}" for key, want in wanted.it
 if not value("FileDescription"):
     problems.append("no FileDescription")
 if name == "Marovi.exe" and f'name=""Marovi"" version=""{numbers.replace(", ", ".")}""' not in text:
-    problems.append(f"the manifest does not give the version {numbers}")
+    problems.append(f"the manifest does not give the version {numbers.replace(', ', '.')}")
 if problems:
     sys.exit(f"{name}: " + "; ".join(problems))
 print(f"{name}: VERSIONINFO {numbers.replace(', ', '.')}, 041103a4 (Japanese, code page 932): "
