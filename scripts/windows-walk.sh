@@ -9,10 +9,11 @@
 #       manual: the main window; ヘルプ, which must ask the shell to open
 #       APP's SKBmanual.pdf (the test's .pdf association writes what it is
 #       asked to open into WORK/shell-open.txt); the main window moved by a
-#       free spot; Keyboard Setup with the example keyboard's 150 rows; the key edit window by a double-click on a row,
-#       and for a locked key; the example pages dropped onto the list (XDND,
-#       as a file manager drops), converted through the save dialog into
-#       WORK/walk; then everything is closed and the process must have ended.
+#       free spot; Keyboard Setup with the example keyboard's 150 rows; the
+#       key edit window by a double-click on a row, and for a locked key; the
+#       example pages dropped onto the list (XDND, as a file manager drops),
+#       converted through the save dialog into WORK/walk; then everything is
+#       closed and the process must have ended.
 #   page WORK SHOTS APP FOLDER INKFILE
 #       the program started in FOLDER (which holds the keyboard), INKFILE
 #       dropped onto the list and saved under the name the save dialog
