@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # The Windows program's acceptance check. Cross-builds Marovi.exe,
-# ZEL640_IF.dll and marovi-convert.exe with mingw-w64, checks what they export
-# and import, and runs them under Wine on a virtual X screen:
+# ZEL640_IF.dll and marovi-convert.exe with mingw-w64, takes the Windows zip
+# (dist/Marovi-<version>-win64.zip when it is newer than the cross build,
+# otherwise one made by scripts/windows-zip.sh into out/windows/), unpacks it
+# into a fresh folder and checks what is in it: the files, the programs'
+# version resources, what they export and import, and a C program built
+# against the zip's header and import library. Then the unpacked programs run
+# under Wine on a virtual X screen, from their folder:
 #   1. marovi-convert.exe converts the example pages; each HTML file must
 #      equal the Linux build's byte for byte, each picture pixel for pixel;
 #   2. test_win32.exe: the adapters and the program's windows against real
 #      controls;
-#   3. the walk through the real program with X input (scripts/windows-walk.sh):
-#      the example pages dropped and converted through the save dialog must
-#      equal the Linux pages again;
+#   3. the walk through the real program with X input (scripts/windows-walk.sh),
+#      started in the unpacked folder: ヘルプ must ask the shell to open the
+#      manual in that folder; the example pages dropped and converted through
+#      the save dialog must equal the Linux pages again;
 #   4. two short walks under other locales, whose ANSI code page Wine takes
 #      from the locale: a Western one (code page 1252) with a folder and a
 #      page named with "é", and a Japanese one (code page 932) with "表",
@@ -20,15 +26,19 @@
 #
 # usage: scripts/windows-test.sh
 # environment: MAROVI_WINDOWS_BUILD  cross build folder (default build-windows)
-#              MAROVI_LINUX_BUILD    a Linux build holding bin/inkgen and
-#                                    bin/marovi-convert (default: build/, made
-#                                    through the release preset)
+#              MAROVI_LINUX_BUILD    a Linux build holding bin/inkgen,
+#                                    bin/marovi-convert, lib/libZEL640_IF.so
+#                                    and, to make the zip, share/marovi with
+#                                    the manual (default: build/, made through
+#                                    the release preset)
 set -euo pipefail
 
 if [ "${1:-}" = "--on-screen" ]; then
-  # Second stage, inside xvfb-run: $2 is the work folder, $3 the screenshots.
+  # Second stage, inside xvfb-run: $2 is the work folder, $3 the screenshots,
+  # $4 the unpacked zip's folder.
   work=$2
   shots=$3
+  app=$4
   root=$(cd "$(dirname "$0")/.." && pwd)
   fail() {
     echo "windows-test: $*" >&2
@@ -41,7 +51,7 @@ if [ "${1:-}" = "--on-screen" ]; then
   timeout 60 wineserver -w || true
 
   echo "== marovi-convert.exe on the example pages"
-  (cd "$work/wine-convert" && timeout 120 wine marovi-convert.exe --force -k keyboard -d . ./*.ink) ||
+  (cd "$work/wine-convert" && timeout 120 wine "$app/marovi-convert.exe" --force -k keyboard -d . ./*.ink) ||
     fail "marovi-convert.exe failed"
 
   echo "== test_win32.exe: adapters and windows against real controls"
@@ -49,7 +59,7 @@ if [ "${1:-}" = "--on-screen" ]; then
     { cat "$work/test_win32.log"; fail "test_win32.exe failed"; }
   grep -E '^\[  (PASSED|FAILED) ' "$work/test_win32.log" || true
 
-  bash "$root/scripts/windows-walk.sh" full "$work" "$shots" || fail "the walk through the program failed"
+  bash "$root/scripts/windows-walk.sh" full "$work" "$shots" "$app" || fail "the walk through the program failed"
   timeout 30 wineserver -k || true
 
   # Each locale walk in a fresh Wine server, so every process takes the
@@ -64,7 +74,7 @@ if [ "${1:-}" = "--on-screen" ]; then
     timeout 60 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f \
       >/dev/null 2>&1 || true
     timeout 30 wineserver -w || true
-    LOCPATH="$work/locales" LC_ALL=$locale bash "$root/scripts/windows-walk.sh" page "$work" "$shots" \
+    LOCPATH="$work/locales" LC_ALL=$locale bash "$root/scripts/windows-walk.sh" page "$work" "$shots" "$app" \
       "$work/walk-$walk" "$work/walk-$walk/$folder/$name.ink" || fail "the walk under $locale failed"
     timeout 30 wineserver -k || true
   done
@@ -78,7 +88,7 @@ source scripts/setup.sh
 # Installed with their recommended packages: Wine draws text through the X
 # render extension libraries and its own fonts, which are recommendations.
 packages=("${MAROVI_BASE_PACKAGES[@]}" g++-mingw-w64-x86-64 googletest wine wine64 fonts-wine xvfb xauth
-  xdotool imagemagick fonts-ipafont-gothic libx11-dev locales)
+  xdotool imagemagick fonts-ipafont-gothic libx11-dev locales python3 unzip)
 marovi_need_packages --with-recommends "${packages[@]}"
 
 seconds() { date +%s.%N; }
@@ -108,34 +118,9 @@ else
   t=$(seconds)
   lbuild=$root/build
   cmake --preset release >/dev/null
-  timeout 900 cmake --build --preset release -j "$jobs" --target inkgen marovi-convert
+  timeout 900 cmake --build --preset release -j "$jobs" --target inkgen marovi-convert ZEL640_IF
   echo "time: Linux build $(elapsed "$t")"
 fi
-
-echo "== the deliverables"
-bin=$wbuild/bin
-for f in Marovi.exe ZEL640_IF.dll marovi-convert.exe test_win32.exe ui-probe.exe; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-exports=$(x86_64-w64-mingw32-objdump -p "$bin/ZEL640_IF.dll" |
-  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '$NF ~ /^ZEL640_/ { print $NF }' | sort)
-expected=$(printf '%s\n' ZEL640_Open ZEL640_Close ZEL640_GetHeader ZEL640_GetStrokeSize ZEL640_GetStrokes \
-  ZEL640_RotateStrokes ZEL640_SetStrokesBuffer ZEL640_AnalyzeAndLock ZEL640_Free ZEL640_GetLastError \
-  ZEL640_Version | sort)
-[ "$exports" = "$expected" ] || fail "ZEL640_IF.dll exports $(echo $exports), not the eleven functions"
-echo "ZEL640_IF.dll exports:" $exports
-imports=$(x86_64-w64-mingw32-objdump -p "$bin/Marovi.exe" |
-  sed -n '/DLL Name: ZEL640_IF.dll/,/^$/p' | awk '$NF ~ /^ZEL640_[A-Za-z]+$/ { print $NF }' | sort)
-[ -n "$imports" ] || fail "Marovi.exe does not import from ZEL640_IF.dll"
-[ -z "$(comm -23 <(echo "$imports") <(echo "$expected"))" ] || fail "Marovi.exe imports unknown ZEL640_ names"
-echo "Marovi.exe imports from ZEL640_IF.dll:" $imports
-# Only the system's DLLs and ZEL640_IF.dll: no runtime of the cross compiler.
-for f in Marovi.exe ZEL640_IF.dll marovi-convert.exe; do
-  dlls=$(x86_64-w64-mingw32-objdump -p "$bin/$f" | awk '/DLL Name:/ { print $3 }')
-  others=$(echo "$dlls" | grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|advapi32|msvcrt|ZEL640_IF)\.dll$' || true)
-  [ -z "$others" ] || fail "$f needs $(echo $others) beside it"
-  echo "$f needs:" $dlls
-done
 
 shots=$root/out/windows
 mkdir -p "$shots"
@@ -149,8 +134,144 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/bin" "$work/pages/keyboard" "$work/linux/keyboard" "$work/wine-convert/keyboard" "$work/run" \
-  "$work/walk" "$work/wine-slash/keyboard"
+  "$work/walk" "$work/wine-slash/keyboard" "$work/consumer"
 cc -O2 -o "$work/bin/xdnd-drop" tests/platform/win32/xdnd_drop.c -lX11
+
+echo "== the Windows zip"
+bin=$wbuild/bin
+for f in Marovi.exe ZEL640_IF.dll marovi-convert.exe test_win32.exe ui-probe.exe; do
+  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
+done
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$wbuild/CMakeCache.txt" | sed -n 1p)
+[ -n "$version" ] || fail "$wbuild/CMakeCache.txt names no project version"
+# The packaged zip, unless something it was made from is newer.
+zip=$root/dist/Marovi-$version-win64.zip
+for f in "$bin/Marovi.exe" "$bin/ZEL640_IF.dll" "$bin/marovi-convert.exe" "$wbuild/lib/ZEL640_IF.lib" \
+  inklib/ZEL640_IF.h docs/windows/hajimeni.txt; do
+  [ -f "$zip" ] && [ ! "$f" -nt "$zip" ] || { zip=; break; }
+done
+if [ -n "$zip" ]; then
+  echo "taken from scripts/package.sh: $zip"
+else
+  # The Linux build's share/marovi, brought up to date: the sheet and the
+  # manual are built with everything else, the manual only with WeasyPrint
+  # and the build's option for it.
+  share=$lbuild/share/marovi
+  if [ -z "${MAROVI_LINUX_BUILD:-}" ]; then
+    t=$(seconds)
+    if [ ! -f "$share/SKBmanual.pdf" ]; then
+      marovi_need_packages weasyprint
+      cmake --preset release -DMAROVI_MANUAL=ON >/dev/null
+    fi
+    timeout 900 cmake --build --preset release -j "$jobs" >/dev/null
+    echo "time: Linux build of share/marovi $(elapsed "$t")"
+  fi
+  [ -f "$share/SKBmanual.pdf" ] ||
+    fail "no zip to test: dist/Marovi-$version-win64.zip is missing or older than the cross build, and" \
+      "$share/SKBmanual.pdf, which a new one needs, was not built (configure $lbuild with -DMAROVI_MANUAL=ON," \
+      "or run scripts/package.sh)"
+  bash scripts/windows-zip.sh "$lbuild" "$wbuild" "$shots" >/dev/null
+  zip=$shots/Marovi-$version-win64.zip
+  echo "made by scripts/windows-zip.sh: $zip"
+fi
+unzip -l "$zip"
+
+# Unpacked by Python's zipfile, which reads the UTF-8 flag whatever the locale.
+app=$work/unpacked/Marovi-$version
+python3 - "$zip" "$work/unpacked" "Marovi-$version" <<'PYTHON' || fail "$zip is not as shipped"
+import sys, zipfile
+
+path, target, folder = sys.argv[1:]
+files = {"Marovi.exe", "marovi-convert.exe", "ZEL640_IF.dll", "ZEL640_IF.lib", "ZEL640_IF.h", "softKB.skb",
+         "keydef.skb", "softKB-sheet.pdf", "SKBmanual.pdf", "はじめに.txt"}
+with zipfile.ZipFile(path) as archive:
+    names = set(archive.namelist())
+    expected = {f"{folder}/"} | {f"{folder}/{name}" for name in files}
+    if names != expected:
+        sys.exit(f"entries {sorted(names)}, not {sorted(expected)}")
+    notes = archive.getinfo(f"{folder}/はじめに.txt")
+    if not notes.flag_bits & 0x800:
+        sys.exit("はじめに.txt: the name is not flagged UTF-8")
+    data = archive.read(notes)
+    text = data.decode("cp932")
+    if data.count(b"\n") != data.count(b"\r\n") or not data.endswith(b"\r\n"):
+        sys.exit("はじめに.txt: lines do not all end in CR LF")
+    for name in ("Marovi.exe", "SKBmanual.pdf", "softKB-sheet.pdf", "marovi-convert.exe", "ZEL640_IF.lib"):
+        if name not in text:
+            sys.exit(f"はじめに.txt does not mention {name}")
+    archive.extractall(target)
+print(f"{len(files)} files in {folder}/; はじめに.txt: Shift_JIS, CR LF, "
+      f"{text.count(chr(10))} lines, its name flagged UTF-8")
+PYTHON
+
+echo "== the deliverables, as unpacked"
+# The version resources as the resource compiler reads them back.
+IFS=. read -r major minor patch <<<"$version"
+for f in Marovi.exe ZEL640_IF.dll; do
+  x86_64-w64-mingw32-windres -i "$app/$f" -O rc >"$work/resources.rc" 2>/dev/null ||
+    fail "$f: its resources cannot be read"
+  python3 - "$f" "$version" "$major, $minor, $patch, 0" "$work/resources.rc" <<'PYTHON' || fail "$f: wrong version resource"
+import re, sys
+
+name, version, numbers, rc = sys.argv[1:]
+text = open(rc, encoding="utf-8", errors="replace").read()
+block = re.search(r"^\d+ VERSIONINFO\n(.*?)^END", text, re.M | re.S)
+if not block:
+    sys.exit(f"{name}: no VERSIONINFO")
+block = block.group(1)
+def value(key):
+    found = re.search(r'VALUE "%s", (L?)"((?:[^"\\]|\\.)*)"' % key, block)
+    if not found:
+        return None
+    raw = found.group(2)
+    return re.sub(r"\\x([0-9a-fA-F]{4})", lambda m: chr(int(m.group(1), 16)), raw) if found.group(1) else raw
+problems = [f"{field} is not {numbers}" for field in ("FILEVERSION", "PRODUCTVERSION")
+            if not re.search(rf"^ *{field} {numbers}$", block, re.M)]
+if 'BLOCK "041103a4"' not in block or not re.search(r'VALUE "Translation", 0x411, 932', block):
+    problems.append("the strings are not Japanese in code page 932 (041103a4)")
+wanted = {"FileVersion": version, "ProductVersion": version, "ProductName": "Marovi", "OriginalFilename": name}
+problems += [f"{key} is {value(key)!r}, not {want!r}" for key, want in wanted.items() if value(key) != want]
+if not value("FileDescription"):
+    problems.append("no FileDescription")
+if name == "Marovi.exe" and f'name=""Marovi"" version=""{numbers.replace(", ", ".")}""' not in text:
+    problems.append(f"the manifest does not give the version {numbers.replace(', ', '.')}")
+if problems:
+    sys.exit(f"{name}: " + "; ".join(problems))
+print(f"{name}: VERSIONINFO {numbers.replace(', ', '.')}, 041103a4 (Japanese, code page 932): "
+      + ", ".join(f"{key} {value(key)}" for key in ("FileDescription", "FileVersion", "ProductVersion",
+                                                   "ProductName", "OriginalFilename")))
+PYTHON
+done
+
+exports=$(x86_64-w64-mingw32-objdump -p "$app/ZEL640_IF.dll" |
+  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '$NF ~ /^ZEL640_/ { print $NF }' | sort)
+expected=$(printf '%s\n' ZEL640_Open ZEL640_Close ZEL640_GetHeader ZEL640_GetStrokeSize ZEL640_GetStrokes \
+  ZEL640_RotateStrokes ZEL640_SetStrokesBuffer ZEL640_AnalyzeAndLock ZEL640_Free ZEL640_GetLastError \
+  ZEL640_Version | sort)
+[ "$exports" = "$expected" ] || fail "ZEL640_IF.dll exports $(echo $exports), not the eleven functions"
+echo "ZEL640_IF.dll exports:" $exports
+imports=$(x86_64-w64-mingw32-objdump -p "$app/Marovi.exe" |
+  sed -n '/DLL Name: ZEL640_IF.dll/,/^$/p' | awk '$NF ~ /^ZEL640_[A-Za-z]+$/ { print $NF }' | sort)
+[ -n "$imports" ] || fail "Marovi.exe does not import from ZEL640_IF.dll"
+[ -z "$(comm -23 <(echo "$imports") <(echo "$expected"))" ] || fail "Marovi.exe imports unknown ZEL640_ names"
+echo "Marovi.exe imports from ZEL640_IF.dll:" $imports
+# Only the system's DLLs and ZEL640_IF.dll: no runtime of the cross compiler.
+for f in Marovi.exe ZEL640_IF.dll marovi-convert.exe; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$app/$f" | awk '/DLL Name:/ { print $3 }')
+  others=$(echo "$dlls" | grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|advapi32|msvcrt|ZEL640_IF)\.dll$' || true)
+  [ -z "$others" ] || fail "$f needs $(echo $others) beside it"
+  echo "$f needs:" $dlls
+done
+
+# A C caller built with nothing but the zip's header and import library,
+# beside a copy of the zip's DLL; it is run under Wine once the prefix is up.
+# Its twin, built from the same source against the Linux library, gives the
+# lines it must print.
+x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Werror -I "$app" -o "$work/consumer/zel640_consumer.exe" \
+  tests/platform/win32/zel640_consumer.c "$app/ZEL640_IF.lib" || fail "no C program builds against ZEL640_IF.lib"
+cp "$app/ZEL640_IF.dll" "$work/consumer/"
+cc -std=c11 -O2 -Wall -Werror -I inklib -o "$work/bin/zel640_consumer" tests/platform/win32/zel640_consumer.c \
+  -L "$lbuild/lib" -lZEL640_IF -Wl,-rpath,"$lbuild/lib"
 
 # The example pages, made once with the Linux inkgen and converted by both
 # builds, each on a fresh copy of the example keyboard: the calibration page
@@ -161,15 +282,15 @@ for script in examples/*.ink.txt; do
     "$work/pages/$(basename "$script" .txt)"
 done
 pages=$(cd "$work/pages" && ls ./*.ink)
+cp examples/softKB.skb examples/keydef.skb "$work/linux/keyboard/"
 for dir in linux wine-convert wine-slash; do
-  cp examples/softKB.skb examples/keydef.skb "$work/$dir/keyboard/"
+  [ "$dir" = linux ] || cp "$app/softKB.skb" "$app/keydef.skb" "$work/$dir/keyboard/"
   cp "$work"/pages/*.ink "$work/$dir/"
 done
 echo "== the example pages converted by the Linux build"
 (cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . $pages)
-cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-convert/"
-cp "$bin/marovi-convert.exe" "$bin/ZEL640_IF.dll" "$work/wine-slash/"
-cp "$bin/Marovi.exe" "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
+# The test tools stay in a folder of their own, with the build's DLL.
+cp "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
 cp examples/softKB.skb examples/keydef.skb "$work"/pages/*.ink "$work/run/"
 
 # The locale walks. Their locales are built into the work folder (Wine
@@ -200,7 +321,9 @@ done
 # The dialog font has no Windows original here: IPA P Gothic stands in. The
 # file must be UTF-16 (a REGEDIT4 file is read as ANSI and mangles the
 # full-width font name). Wine draws the window frames itself, as there is no
-# window manager on the virtual screen.
+# window manager on the virtual screen. The shell opens a .pdf with a
+# command that only writes down the document it was asked to open.
+reg_path() { printf 'Z:%s' "$1" | sed 's|/|\\\\|g'; }
 printf '%s\r\n' \
   'Windows Registry Editor Version 5.00' '' \
   '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
@@ -208,11 +331,15 @@ printf '%s\r\n' \
   '"MS Shell Dlg"="IPAPGothic"' \
   '"Tahoma"="IPAPGothic"' '' \
   '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
-  '"Decorated"="N"' \
+  '"Decorated"="N"' '' \
+  '[HKEY_CLASSES_ROOT\.pdf]' \
+  '@="Marovi.TestDocument"' '' \
+  '[HKEY_CLASSES_ROOT\Marovi.TestDocument\shell\open\command]' \
+  '@="C:\\windows\\system32\\cmd.exe /c echo %1>>\"'"$(reg_path "$work/shell-open.txt")"'\""' \
   | iconv -f UTF-8 -t UTF-16 > "$work/wine.reg"
 
 t=$(seconds)
-timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-screen "$work" "$shots" ||
+timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-screen "$work" "$shots" "$app" ||
   fail "the run under Wine failed (time $(elapsed "$t"))"
 echo "time: Wine run $(elapsed "$t")"
 
@@ -254,7 +381,7 @@ compare_pages "marovi-convert.exe" "$work/wine-convert" "$work/linux"
 # Paths given with "/" on Windows: the pages go into a folder that does not
 # exist yet, and every picture link must resolve from the page's folder. The
 # Wine prefix is ready from the run above; a console program needs no screen.
-(cd "$work/wine-slash" && timeout 120 wine marovi-convert.exe --force -k keyboard -d sub/pages/ $pages \
+(cd "$work/wine-slash" && timeout 120 wine "$app/marovi-convert.exe" --force -k keyboard -d sub/pages/ $pages \
   >/dev/null 2>"$work/wine-slash.log") || { cat "$work/wine-slash.log"; fail "marovi-convert.exe -d sub/pages/ failed"; }
 slash_pages=0 slash_links=0
 for html in "$work"/wine-slash/sub/pages/*.html; do
@@ -268,9 +395,19 @@ done
 [ "$slash_links" -gt 0 ] || fail "marovi-convert.exe -d sub/pages/: no picture links in $slash_pages pages"
 echo "marovi-convert.exe -d sub/pages/: $slash_pages pages, all $slash_links picture links resolve"
 
+# The C caller prints what its Linux twin prints for each example page.
+for page in $pages; do
+  (cd "$work/pages" && timeout 60 wine "$work/consumer/zel640_consumer.exe" "$page" >"$work/consumer.out" \
+    2>&1) || { cat "$work/consumer.out"; fail "zel640_consumer.exe $page failed"; }
+  (cd "$work/pages" && "$work/bin/zel640_consumer" "$page") | cmp -s - <(tr -d '\r' <"$work/consumer.out") ||
+    { cat "$work/consumer.out"; fail "zel640_consumer.exe $page prints other lines than on Linux"; }
+  echo "zel640_consumer.exe $page (built against the zip's ZEL640_IF.h and ZEL640_IF.lib):"
+  tr -d '\r' <"$work/consumer.out" | sed 's/^/  /'
+done
+
 # The Windows build cannot draw: --explain is refused before any page is made.
 explain_status=0
-(cd "$work/wine-slash" && timeout 120 wine marovi-convert.exe --explain -k keyboard -d explained $pages \
+(cd "$work/wine-slash" && timeout 120 wine "$app/marovi-convert.exe" --explain -k keyboard -d explained $pages \
   >/dev/null 2>"$work/wine-explain.log") || explain_status=$?
 [ "$explain_status" -eq 2 ] && grep -a "this build cannot draw" "$work/wine-explain.log" >/dev/null &&
   [ ! -e "$work/wine-slash/explained" ] ||

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Walks through the real Marovi.exe under Wine with X input, as a user would;
-# run by scripts/windows-test.sh inside xvfb-run, with WINEPREFIX set up and
-# the program, ui-probe.exe and the pages in WORK/run, xdnd-drop in WORK/bin.
+# run by scripts/windows-test.sh inside xvfb-run, with WINEPREFIX set up, the
+# program in APP (the unpacked zip's folder), ui-probe.exe and the pages in
+# WORK/run, xdnd-drop in WORK/bin.
 #
-#   full WORK SHOTS
-#       the main window, moved by a free spot; Keyboard Setup with the example
-#       keyboard's 150 rows; the key edit window by a double-click on a row,
-#       and for a locked key; the example pages dropped onto the list (XDND,
-#       as a file manager drops), converted through the save dialog into
-#       WORK/walk; then everything is closed and the process must have ended.
-#   page WORK SHOTS FOLDER INKFILE
+#   full WORK SHOTS APP
+#       the program started in APP, which holds the example keyboard and the
+#       manual: the main window; ヘルプ, which must ask the shell to open
+#       APP's SKBmanual.pdf (the test's .pdf association writes what it is
+#       asked to open into WORK/shell-open.txt); the main window moved by a
+#       free spot; Keyboard Setup with the example keyboard's 150 rows; the
+#       key edit window by a double-click on a row, and for a locked key; the
+#       example pages dropped onto the list (XDND, as a file manager drops),
+#       converted through the save dialog into WORK/walk; then everything is
+#       closed and the process must have ended.
+#   page WORK SHOTS APP FOLDER INKFILE
 #       the program started in FOLDER (which holds the keyboard), INKFILE
 #       dropped onto the list and saved under the name the save dialog
 #       suggests, in the folder it opens in (FOLDER); then closed. The Wine
@@ -21,6 +26,7 @@ set -euo pipefail
 mode=$1
 work=$2
 shots=$3
+app=$4
 main_title="Veda-Rovodad for Inkora"
 
 fail() {
@@ -99,7 +105,7 @@ click_control() {
 # The nine slot texts of key $1 as the example keyboard holds them, one a
 # line, UTF-8; "<NOKEY>" is an empty slot.
 key_texts() {
-  grep -av '^#' "$work/run/softKB.skb" | sed -n "$(($1 + 4))p" | iconv -f CP932 -t UTF-8 |
+  grep -av '^#' "$app/softKB.skb" | sed -n "$(($1 + 4))p" | iconv -f CP932 -t UTF-8 |
     tr -d '\r' | sed -e 's/^"//' -e 's/"$//' -e 's/","/\n/g' | tail -n 9 | sed 's/^<NOKEY>$//'
 }
 check_fields() {
@@ -125,7 +131,7 @@ shoot_both() {
 }
 # Starts Marovi.exe in the current folder; sets program and main.
 start_program() {
-  timeout 300 wine "$work/run/Marovi.exe" >>"$work/marovi.log" 2>&1 &
+  timeout 300 wine "$app/Marovi.exe" >>"$work/marovi.log" 2>&1 &
   program=$!
   main=$(wait_window "^$main_title$") || fail "the main window did not appear"
 }
@@ -164,8 +170,8 @@ finish_run_and_close() {
 }
 
 if [ "$mode" = page ]; then
-  folder=$4
-  ink=$5
+  folder=$5
+  ink=$6
   cd "$folder"
   start_program
   drop_files 1 "$ink"
@@ -180,11 +186,30 @@ if [ "$mode" = page ]; then
   exit 0
 fi
 
-echo "== the program"
-cd "$work/run"
+echo "== the program, in $app"
+cd "$app"
 start_program
 wait_rows "$main_title" 1002 7 || fail "the file list does not show the six empty rows and the hint"
 shoot "$main" main.png
+
+# ヘルプ: the manual in the folder the program was started in.
+known=$(visible_windows)
+rm -f "$work/shell-open.txt"
+click_control "$main_title" 57670 || fail "no help button"
+for _ in $(seq 1 40); do
+  [ -s "$work/shell-open.txt" ] && break
+  sleep 0.5
+done
+[ -s "$work/shell-open.txt" ] || fail "ヘルプ asked the shell to open no document"
+request=$(tr -d '\r' <"$work/shell-open.txt" | sed -n 1p)
+manual="Z:$(printf '%s' "$app/SKBmanual.pdf" | tr / '\\')"
+[ "$(printf '%s' "$request" | tr -d '"' | tr / '\\')" = "$manual" ] ||
+  fail "ヘルプ asked the shell to open $request, not $manual"
+echo "ヘルプ: the shell was asked to open $request"
+for _ in $(seq 1 20); do
+  [ "$(visible_windows)" = "$known" ] && break
+  sleep 0.5
+done
 
 # A press on the free spot below the exit button drags the whole window.
 eval "$(xdotool getwindowgeometry --shell "$main" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
