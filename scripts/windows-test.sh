@@ -207,7 +207,7 @@ PYTHON
 echo "== the deliverables, as unpacked"
 # The version resources as the resource compiler reads them back.
 IFS=. read -r major minor patch <<<"$version"
-for f in Marovi.exe ZEL640_IF.dll; do
+for f in Marovi.exe ZEL640_IF.dll marovi-convert.exe; do
   x86_64-w64-mingw32-windres -i "$app/$f" -O rc >"$work/resources.rc" 2>/dev/null ||
     fail "$f: its resources cannot be read"
   python3 - "$f" "$version" "$major, $minor, $patch, 0" "$work/resources.rc" <<'PYTHON' || fail "$f: wrong version resource"
