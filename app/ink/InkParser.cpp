@@ -2,6 +2,7 @@
 
 #include "ZEL640_IF.h"
 #include "platform/MessageBox.h"
+#include "platform/ProcessMemory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +13,7 @@
 namespace {
 
 // Sized, then written whole by the library.
-using InkSamples = std::vector<InkSample>;
+using InkSamples = std::vector<InkSample, LargeBlockAllocator<InkSample>>;
 
 const char kNoPath[] = "内部エラー：DoParse();";
 const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープンできません";

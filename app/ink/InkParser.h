@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ink/StrokeSample.h"
+#include "platform/ProcessMemory.h"
 
 #include <cstdint>
 #include <string>
@@ -37,7 +38,9 @@ public:
 private:
     std::string path_;
     // Reserved once per DoParse for every record the file can need, so
-    // appending never reallocates and never drops ink.
-    std::vector<StrokeSample> records_;
+    // appending never reallocates and never drops ink. A large block (see
+    // AllocateLargeBlock): it lives only until the page has its copy, and its
+    // memory then serves the page's first picture.
+    std::vector<StrokeSample, LargeBlockAllocator<StrokeSample>> records_;
     uint32_t recordCount_ = 0;
 };

@@ -29,13 +29,16 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
     // phase it failed in, after a message; the caller goes on with the next.
     bool reading = true;
     try {
-        CInkParser parser;
-        parser.SetPath(inkPath);
-        if (!parser.DoParse())
-            return result;
-
-        result.page = std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(),
-                                                     std::move(keyboard), mapping);
+        {
+            // The page holds its own copy of the records: the parser's memory
+            // goes before the page is written, for the writing to reuse.
+            CInkParser parser;
+            parser.SetPath(inkPath);
+            if (!parser.DoParse())
+                return result;
+            result.page = std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(),
+                                                         std::move(keyboard), mapping);
+        }
         reading = false;
         const std::string baseName = InkBaseName(inkPath);
         std::optional<std::string> htmlPath = chooseHtmlPath(baseName);

@@ -4,24 +4,28 @@
 #include <limits>
 #include <new>
 
-// Tunes the process's allocator for the program's pattern: every picture
-// takes a few MiB for its bitmap, hands them on to the image that is encoded,
-// and frees them before the next picture. Call once at start-up, before the
-// first allocation that matters.
+// Tunes the process's allocator for the program's pattern: every page takes
+// blocks of hundreds of KiB to a few MiB (its records, the bitmaps of its
+// pictures where large blocks are not mapped on their own) and frees them
+// before the next page. Call once at start-up, before the first allocation
+// that matters.
 void KeepFreedMemoryForReuse();
 
-// Memory for a picture's pixel block. A block of a few MiB is faulted in
-// page by page as it is first written, which costs a fresh process more than
-// drawing the picture: where the system offers huge pages on request, a large
-// block is aligned to them and asks for them, so it faults in a few times
-// instead of thousands. Smaller blocks come from the ordinary heap. Throws
-// std::bad_alloc when memory is short; FreeLargeBlock takes null.
+// Memory for a picture's pixel block or a page's records. A block of a few
+// MiB is faulted in page by page as it is first written, which costs a fresh
+// process more than drawing the picture: where the system offers huge pages on
+// request, a large block is aligned to them and asks for them, so it faults in
+// a few times instead of thousands. The last freed large block is kept for the
+// next one. Smaller blocks come from the ordinary heap. Throws
+// std::bad_alloc when memory is short. FreeLargeBlock takes null, and the size
+// the block was asked for.
 void* AllocateLargeBlock(std::size_t bytes);
-void FreeLargeBlock(void* block) noexcept;
+void FreeLargeBlock(void* block, std::size_t bytes) noexcept;
 
-// The allocator of pixel blocks, see AllocateLargeBlock. Containers using it
-// leave new bytes uninitialised: a pixel block is written whole right after
-// it is sized, and zeroing it first would be a pass over MiB for nothing.
+// The allocator of pixel blocks and record arrays, see AllocateLargeBlock.
+// Containers using it leave new elements uninitialised: such an array is
+// written whole right after it is sized, and zeroing it first would be a pass
+// over MiB for nothing.
 template <class T>
 class LargeBlockAllocator {
 public:
@@ -39,7 +43,7 @@ public:
             throw std::bad_array_new_length();
         return static_cast<T*>(AllocateLargeBlock(count * sizeof(T)));
     }
-    void deallocate(T* block, std::size_t) noexcept { FreeLargeBlock(block); }
+    void deallocate(T* block, std::size_t count) noexcept { FreeLargeBlock(block, count * sizeof(T)); }
 
     template <class U>
     void construct(U* p) noexcept
