@@ -481,6 +481,9 @@ int Convert(ConvertOptions options)
     });
     dialog.SetTraceStream(options.verbose ? stderr : nullptr);
     dialog.SetConversionObserver(&report);
+    // Nothing reads a page once it is written: a long batch holds one page
+    // at a time.
+    dialog.SetKeepRunPages(false);
     dialog.OnInitDialog(controls);
     if (!dialog.KeyboardLoaded())
         return kUsageOrSetupError;

@@ -2,9 +2,10 @@
 # Builds the optimised program with the benchmark (build-bench/) and runs it:
 # conversion time per page kind against the floor (reading the ink bytes and
 # encoding the same pictures with libjpeg), the ratio of the two, peak memory
-# of marovi-convert per page, a batch of typical pages through
-# marovi-convert, and one page as a whole process against cjpeg encoding its
-# picture. Exits 1 when a target is missed.
+# of marovi-convert per page, a batch of typical pages against its floor in
+# whole passes and through marovi-convert as one process, and one page as a
+# whole process against cjpeg encoding its picture. Exits 1 when a target is
+# missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
 set -euo pipefail

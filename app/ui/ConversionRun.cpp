@@ -8,6 +8,7 @@
 #include "ui/InkFileList.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -37,10 +38,11 @@ private:
 
 void SetStatus(IListView& view, int row, const char* status) { view.SetItemText(row, CInkFileList::kStatusColumn, status); }
 
-// Converts the ink file of `row` and shows the outcome in its row. `source`
-// becomes the row's keyboard once its page is built.
-void ConvertRow(IListView& view, int row, const CKeyboardDef*& source, CQuadMapping* mapping,
-                ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results)
+// Converts the ink file of `row` with a clone of `source` and shows the
+// outcome in its row; returns the page, null when the file could not be read.
+std::unique_ptr<CPageStrokes> ConvertRow(IListView& view, int row, const CKeyboardDef& source,
+                                         CQuadMapping* mapping, ISaveFileDialog& saveDialog,
+                                         const PageWriter& writePage)
 {
     const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
     InkFileConversion done;
@@ -49,7 +51,7 @@ void ConvertRow(IListView& view, int row, const CKeyboardDef*& source, CQuadMapp
         // directory; the next row starts where this one did.
         const CCurrentDirectoryKeeper keeper;
         done = ConvertInkFile(
-            inkPath, source->Clone(), mapping,
+            inkPath, source.Clone(), mapping,
             [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
     }
     switch (done.outcome) {
@@ -71,17 +73,13 @@ void ConvertRow(IListView& view, int row, const CKeyboardDef*& source, CQuadMapp
         view.SetItemText(row, CInkFileList::kHtmlColumn, done.htmlPath);
         break;
     }
-    // Recognising a calibration at the start of a page changes its
-    // keyboard; the next page is cloned from that one.
-    if (done.page)
-        source = &done.page->Keyboard();
-    results.push_back(std::move(done.page));
+    return std::move(done.page);
 }
 
 }  // namespace
 
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
                    IConversionObserver* observer)
 {
     IListView& view = list.View();
@@ -97,10 +95,16 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         return;
     }
 
-    results.clear();
-    // Entry i is row i's, whatever its row came to.
-    results.reserve(static_cast<std::size_t>(rowCount));
+    if (results) {
+        results->clear();
+        // Entry i is row i's, whatever its row came to.
+        results->reserve(static_cast<std::size_t>(rowCount));
+    }
+    // Recognising a calibration at the start of a page changes its keyboard;
+    // the next page is cloned from that one. A page that is not kept leaves
+    // a copy of it in `carried`.
     const CKeyboardDef* source = &keyboard;
+    std::unique_ptr<CKeyboardDef> carried;
     int pagesWritten = 0;
     for (int row = 0; row < rowCount; ++row) {
         // Rows stay selected, so after the run every processed row is.
@@ -108,7 +112,15 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         view.SetItemState(row, kCurrent, kCurrent);
         if (observer)
             observer->RowStarted(row, rowCount);
-        ConvertRow(view, row, source, mapping, saveDialog, writePage, results);
+        std::unique_ptr<CPageStrokes> page = ConvertRow(view, row, *source, mapping, saveDialog, writePage);
+        if (page && results) {
+            source = &page->Keyboard();
+        } else if (page) {
+            carried = page->Keyboard().Clone();
+            source = carried.get();
+        }
+        if (results)
+            results->push_back(std::move(page));
         if (view.GetItemText(row, CInkFileList::kStatusColumn) == CInkFileList::kConverted)
             ++pagesWritten;
         if (observer)
@@ -119,7 +131,7 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
 }
 
 void CConversionRun::Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                         ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                         ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
                          IConversionObserver* observer)
 {
     if (running_)

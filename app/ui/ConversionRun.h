@@ -34,13 +34,18 @@ public:
 // recognised with a clone of the keyboard (the clone of the page before, so a
 // calibration found on one page carries over to the next pages of the run),
 // offered for saving and written. Each row ends with its status, selected;
-// `results` is replaced by the run's pages. A list that shows the drop hint,
-// or no row, only gets the drop message; a keyboard without keys gets the
-// keyboard's open message and nothing is converted, since every stroke would
-// become a picture. Any failure of one row (running out of memory included)
-// marks that row, by the phase it failed in, and the run goes on.
+// `results`, when given, is replaced by the run's pages. A list that shows
+// the drop hint, or no row, only gets the drop message; a keyboard without
+// keys gets the keyboard's open message and nothing is converted, since every
+// stroke would become a picture. Any failure of one row (running out of
+// memory included) marks that row, by the phase it failed in, and the run
+// goes on.
+//
+// With `results` null no page outlives its row: each goes once it is written
+// (only a copy of its keyboard stays, for the pages after it), so a long run
+// holds one page at a time. What the rows show is the same either way.
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults& results,
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
                    IConversionObserver* observer = nullptr);
 
 // The conversion command of one main window. A run shows save dialogs and
@@ -57,7 +62,7 @@ public:
     bool Running() const { return running_; }
     // RunConversion, unless a run is going on already; then nothing happens.
     void Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping, ISaveFileDialog& saveDialog,
-             const PageWriter& writePage, RunResults& results, IConversionObserver* observer = nullptr);
+             const PageWriter& writePage, RunResults* results, IConversionObserver* observer = nullptr);
 
 private:
     bool running_ = false;

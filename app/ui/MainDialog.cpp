@@ -108,6 +108,10 @@ void CMainDialog::OnKeyboardSetup()
 
 void CMainDialog::OnConvert()
 {
-    conversion_.Run(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_, results_,
-                    conversionObserver_);
+    if (conversion_.Running())
+        return;
+    if (!keepRunPages_)
+        results_.clear();
+    conversion_.Run(fileList_, keyboard_, mapping_.get(), *controls_.saveDialog, writePage_,
+                    keepRunPages_ ? &results_ : nullptr, conversionObserver_);
 }

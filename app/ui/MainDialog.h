@@ -58,6 +58,10 @@ public:
     // Told of each row of the conversion runs; null (the default) for none.
     // Not owned.
     void SetConversionObserver(IConversionObserver* observer) { conversionObserver_ = observer; }
+    // Whether the conversion runs keep their pages in Results() (the
+    // default); when not, each page goes once it is written and Results()
+    // stays empty.
+    void SetKeepRunPages(bool keep) { keepRunPages_ = keep; }
 
     // Icon, columns, mapping and keyboard, then, when softKB.skb could be
     // read, button pictures, full-row selection, caption and hint rows.
@@ -100,5 +104,6 @@ private:
     CConversionRun conversion_;
     std::FILE* traceStream_ = stdout;
     IConversionObserver* conversionObserver_ = nullptr;
+    bool keepRunPages_ = true;
     bool keyboardLoaded_ = false;
 };

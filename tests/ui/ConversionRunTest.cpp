@@ -193,6 +193,26 @@ TEST_F(ConversionRunTest, CalibrationCarriesOverWithinARunOnly)
     EXPECT_EQ(window.dialog.Results()[0]->Keyboard().MeasuredMarks(), printed);
 }
 
+// A run that keeps no page (marovi-convert's) still hands each calibration
+// on, past a row that could not be read.
+TEST_F(ConversionRunTest, RunKeepingNoPageStillCarriesCalibrationOn)
+{
+    WriteInkPage("1-calibrated.ink", u8"sheet shift 1.5mm 1mm rotate 1.2\ncalibrate\ntype あ\n");
+    WriteInkPage("3-plain.ink", u8"type い\n");
+    MainWindow window;
+    const CKeyboardDef::Marks printed = window.dialog.Keyboard().MeasuredMarks();
+    window.dialog.SetKeepRunPages(false);
+    window.dialog.OnDropFiles({Here("1-calibrated.ink"), Here("2-missing.ink"), Here("3-plain.ink")});
+    window.saveDialog.answers = {Here("1.html"), Here("3.html")};
+    window.dialog.OnConvert();
+
+    EXPECT_TRUE(window.dialog.Results().empty());
+    EXPECT_EQ(window.Column(1), (Texts{"変換済み", "不正ファイル", "変換済み"}));
+    ASSERT_EQ(window.writtenMarks.size(), 2u);
+    EXPECT_NE(window.writtenMarks[0], printed);
+    EXPECT_EQ(window.writtenMarks[1], window.writtenMarks[0]);
+}
+
 TEST_F(ConversionRunTest, PagesAreWrittenWhereTheDialogSays)
 {
     WriteInkPage("a.ink", u8"type あ\n");

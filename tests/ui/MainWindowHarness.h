@@ -118,16 +118,18 @@ public:
 enum class Writer { Recording, Html };
 
 // The main window as a front end holds it. The recording page writer notes
-// (HTML path, base name) and answers with `writeResult`; the HTML one is the
-// program's.
+// (HTML path, base name) and the page keyboard's measured marks, and answers
+// with `writeResult`; the HTML one is the program's.
 class MainWindow {
 public:
     explicit MainWindow(Writer writer = Writer::Recording, std::FILE* trace = nullptr)
-        : dialog(writer == Writer::Html ? PageWriter(WriteHtmlPage)
-                                        : [this](CPageStrokes&, const std::string& htmlPath, const std::string& base) {
-                                              written.push_back({htmlPath, base});
-                                              return writeResult;
-                                          })
+        : dialog(writer == Writer::Html
+                     ? PageWriter(WriteHtmlPage)
+                     : [this](CPageStrokes& page, const std::string& htmlPath, const std::string& base) {
+                           written.push_back({htmlPath, base});
+                           writtenMarks.push_back(page.Keyboard().MeasuredMarks());
+                           return writeResult;
+                       })
     {
         dialog.SetTraceStream(trace);
         MainDialogControls controls;
@@ -163,6 +165,7 @@ public:
     FakeShell shell;
     FakeSetupRunner setupRunner;
     std::vector<std::vector<std::string>> written;
+    std::vector<CKeyboardDef::Marks> writtenMarks;
     bool writeResult = true;
     CMainDialog dialog;
 };
