@@ -37,10 +37,11 @@ fail() {
 }
 probe() { timeout 30 wine "$work/run/ui-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-# Waits for a visible window whose title matches, prints its id.
+# Waits for a visible window whose title matches, prints its id; $2 is the
+# number of half seconds to wait (default 60).
 wait_window() {
   local title=$1 id
-  for _ in $(seq 1 60); do
+  for _ in $(seq 1 "${2:-60}"); do
     id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | tail -n 1 || true)
     if [ -n "$id" ]; then echo "$id"; return 0; fi
     sleep 0.5
@@ -133,7 +134,9 @@ shoot_both() {
 start_program() {
   timeout 300 wine "$app/Marovi.exe" >>"$work/marovi.log" 2>&1 &
   program=$!
-  main=$(wait_window "^$main_title$") || fail "the main window did not appear"
+  # The first start under another locale can take Wine well over half a
+  # minute on a loaded machine.
+  main=$(wait_window "^$main_title$" 240) || fail "the main window did not appear within two minutes"
 }
 # Drops the files onto the list and waits until it shows $1 rows.
 drop_files() {
