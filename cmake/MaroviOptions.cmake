@@ -8,6 +8,11 @@ target_compile_options(marovi_options INTERFACE
   -Wundef -Wno-unused-parameter
   $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast>)
 
+# No code reads errno after a math function. Without this, every sqrt keeps a
+# call into libm for negative arguments, and marovi-convert would load libm
+# at every start for that alone.
+target_compile_options(marovi_options INTERFACE -fno-math-errno)
+
 # Sources are UTF-8; every narrow literal is stored as Shift_JIS. CP932 rather
 # than SHIFT_JIS, because the latter maps 0x5C to the yen sign and would turn
 # "\" in paths into a two-byte character. Clang only knows UTF-8 as execution

@@ -1,7 +1,6 @@
 #include "keyboard/KeyGrid.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
@@ -13,6 +12,15 @@ constexpr int64_t kMaxCellsPerSide = 16;
 int64_t CeilDiv(int64_t a, int64_t b)
 {
     return (a + b - 1) / b;
+}
+
+// The smallest n with n * n >= count.
+int64_t CeilSqrt(int64_t count)
+{
+    int64_t n = 0;
+    while (n * n < count)
+        ++n;
+    return n;
 }
 
 }  // namespace
@@ -33,8 +41,7 @@ std::shared_ptr<const CKeyGrid> CKeyGrid::Build(std::vector<PenRect> rects)
     const PenRect& e = grid->extent_;
     const int64_t width = int64_t{e.right} - e.left;
     const int64_t height = int64_t{e.bottom} - e.top;
-    const auto side = std::clamp<int64_t>(static_cast<int64_t>(std::ceil(std::sqrt(double(count)))) * 2, 1,
-                                          kMaxCellsPerSide);
+    const auto side = std::clamp<int64_t>(CeilSqrt(count) * 2, 1, kMaxCellsPerSide);
     grid->cellWidth_ = CeilDiv(width, side);
     grid->cellHeight_ = CeilDiv(height, side);
     grid->columns_ = CeilDiv(width, grid->cellWidth_);

@@ -116,7 +116,9 @@ double ResidualMm(const PageReading& tap)
 {
     const double dx = static_cast<double>(tap.at.x) - tap.reference.x;
     const double dy = static_cast<double>(tap.at.y) - tap.reference.y;
-    return std::hypot(dx, dy) * kMmPerPenUnit;
+    // Pen units are integers, so the sum is exact and its root the correctly
+    // rounded distance.
+    return std::sqrt(dx * dx + dy * dy) * kMmPerPenUnit;
 }
 
 std::string ExplanationText(const PageReadings& readings)
