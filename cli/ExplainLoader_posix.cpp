@@ -1,9 +1,13 @@
 #include "ExplainLoader.h"
 
-#include <dlfcn.h>
+#include "platform/FileSystem.h"
 
-#include <filesystem>
-#include <system_error>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 // The module draws through Pango, whose fontconfig keeps its font lists for
@@ -12,15 +16,33 @@
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 #endif
 
+namespace {
+
+// The program's own path, however long; empty with errno set when the system
+// does not tell it.
+std::string ProgramPath()
+{
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace
+
 DrawExplanationFunction LoadExplainModule(std::string& error)
 {
-    std::error_code failure;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failure);
-    if (failure) {
-        error = "cannot find the program's own folder: " + failure.message();
+    const std::string program = ProgramPath();
+    if (program.empty()) {
+        error = std::string("cannot find the program's own folder: ") + std::strerror(errno);
         return nullptr;
     }
-    const std::string module = (program.parent_path() / MAROVI_EXPLAIN_MODULE_DIR / kExplainModule).string();
+    const std::string module = ParentFolder(program) + "/" MAROVI_EXPLAIN_MODULE_DIR "/" + kExplainModule;
     // Every symbol now, so that a module that does not fit this program fails
     // here rather than halfway through a page.
     void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 
 #include "platform/CurrentDirectory.h"
+#include "platform/FileSystem.h"
 #include "platform/InMemoryControls.h"
 #include "platform/InMemoryListView.h"
 #include "platform/MessageBox.h"
@@ -26,10 +27,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -52,7 +51,6 @@ using DrawExplanationFunction = bool (*)(const CPageStrokes&, const PageReadings
 
 namespace {
 
-namespace fs = std::filesystem;
 
 constexpr int kAllConverted = 0;
 constexpr int kSomeNotConverted = 1;
@@ -87,18 +85,6 @@ bool StderrIsTerminal()
 #else
     return isatty(STDERR_FILENO) != 0;
 #endif
-}
-
-bool Exists(const std::string& path)
-{
-    std::error_code error;
-    return fs::exists(fs::path(path), error);
-}
-
-bool IsDirectory(const std::string& path)
-{
-    std::error_code error;
-    return fs::is_directory(fs::path(path), error);
 }
 
 // `name` in the folder as the user gave it (nothing: the current directory).
@@ -273,15 +259,16 @@ public:
         const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(request.suggestedName, outputDir_);
         const std::string shown =
             PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, request.suggestedName));
-        const std::string key = fs::path(path).lexically_normal().string();
+        // The pages of a run all go to one folder (-o takes one ink file), so
+        // two that coincide have one path.
         for (const auto& [page, ink] : written_) {
-            if (page == key) {
+            if (page == path) {
                 report_.Note(shown + " is the page of " + PathForDisplay(ink) +
                              " in this run and is not written again");
                 return std::nullopt;
             }
         }
-        if (request.overwritePrompt && Exists(path)) {
+        if (request.overwritePrompt && PathExists(path)) {
             if (!given_.force) {
                 report_.Note(shown + " exists; -f overwrites it");
                 return std::nullopt;
@@ -293,13 +280,13 @@ public:
             const ExplainFiles shownFiles = ExplainFilesFor(shown);
             for (const auto& [file, shownFile] : {std::pair(files.text, shownFiles.text),
                                                   std::pair(files.picture, shownFiles.picture)}) {
-                if (Exists(file)) {
+                if (PathExists(file)) {
                     report_.Note(shownFile + " exists; -f overwrites it");
                     return std::nullopt;
                 }
             }
         }
-        written_.emplace_back(key, report_.CurrentInk());
+        written_.emplace_back(path, report_.CurrentInk());
         return path;
     }
 
@@ -318,19 +305,19 @@ private:
     // ones behind. Nothing else in the folder is touched.
     static void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase)
     {
-        std::error_code error;
+        const std::string folder = PictureDirectoryFor(htmlPath);
         const std::string prefix = inkBase + ".";
         const std::string suffix = ".JPG";
-        for (const auto& entry : fs::directory_iterator(fs::path(PictureDirectoryFor(htmlPath)), error)) {
-            const std::string name = entry.path().filename().string();
+        for (const std::string& name : FolderEntries(folder)) {
             if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
                 continue;
             const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
             if (number.find_first_not_of("0123456789") != std::string::npos)
                 continue;
-            std::error_code ignored;
-            fs::remove(entry.path(), ignored);
+            // A picture that cannot be removed is left behind; the page is
+            // written all the same.
+            static_cast<void>(std::remove((folder + "/" + name).c_str()));
         }
     }
 
@@ -424,19 +411,17 @@ int Convert(ConvertOptions options)
     std::optional<std::string> outputFile;
     if (options.outputFile) {
         outputFile = AbsolutePath(*options.outputFile, startDir);
-        const std::string folder = fs::path(*outputFile).parent_path().string();
-        if (!IsDirectory(folder)) {
-            const std::string givenFolder = fs::path(*options.outputFile).parent_path().string();
+        if (!IsFolder(ParentFolder(*outputFile))) {
+            const std::string givenFolder = ParentFolder(*options.outputFile);
             return SetupFailure(PathForDisplay(givenFolder) + ": no such folder for " +
                                 PathForDisplay(*options.outputFile));
         }
     }
     const std::string outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
-    if (!outputFile && !IsDirectory(outputDir)) {
-        std::error_code error;
-        fs::create_directories(fs::path(outputDir), error);
-        if (error || !IsDirectory(outputDir)) {
-            const std::string why = error ? Reason(error.value()) : "not a folder";
+    if (!outputFile && !IsFolder(outputDir)) {
+        const int error = MakeFolders(outputDir);
+        if (error != 0 || !IsFolder(outputDir)) {
+            const std::string why = error != 0 ? Reason(error) : "not a folder";
             return UsageFailure(PathForDisplay(*options.outputDir) + ": cannot make the output folder: " + why);
         }
     }

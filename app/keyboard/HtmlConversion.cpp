@@ -2,6 +2,7 @@
 
 #include "keyboard/PageStrokes.h"
 
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextFileWriter.h"
@@ -12,10 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <direct.h>
-#endif
 
 namespace {
 
@@ -49,23 +46,6 @@ std::string Utf8Head()
     std::string head = SjisToUtf8(kHead);
     head.replace(head.find(kShiftJisCharset), kShiftJisCharset.size(), kUtf8Charset);
     return head;
-}
-
-// True when the directory exists afterwards, made now or before. A file of
-// that name is no directory: the pictures could not go into it.
-bool MakeDirectory(const std::string& path)
-{
-#ifdef _WIN32
-    if (_mkdir(path.c_str()) == 0)
-        return true;
-#else
-    if (mkdir(path.c_str(), 0777) == 0)
-        return true;
-#endif
-    if (errno != EEXIST)
-        return false;
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string_view FontColor(uint16_t penColor)
@@ -162,9 +142,7 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
             return false;
         }
         const std::string pictureDirectory = PictureDirectoryFor(htmlPath);
-        errno = 0;
-        if (!MakeDirectory(pictureDirectory)) {
-            const int error = errno;
+        if (const int error = MakeFolder(pictureDirectory); error != 0) {
             ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error);
             return false;
         }
