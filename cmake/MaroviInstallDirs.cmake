@@ -30,4 +30,12 @@ endif()
 if(NOT MAROVI_INSTALL_IN_SYSTEM_LIBDIR)
   file(RELATIVE_PATH libdir_from_bindir ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
   set(CMAKE_INSTALL_RPATH "$ORIGIN/${libdir_from_bindir}")
+  # The build tree has the same layout (bin/ beside lib/), so its programs
+  # take the installed path as they are built. Left to itself, CMake gives
+  # them the build folder followed by an empty entry, which the loader reads
+  # as the current directory: every start would look for every library in
+  # whatever folder the program runs from.
+  if(libdir_from_bindir STREQUAL "../lib")
+    set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+  endif()
 endif()
