@@ -51,7 +51,6 @@ using DrawExplanationFunction = bool (*)(const CPageStrokes&, const PageReadings
 
 namespace {
 
-
 constexpr int kAllConverted = 0;
 constexpr int kSomeNotConverted = 1;
 constexpr int kUsageOrSetupError = 2;
