@@ -1,8 +1,11 @@
 #include "CommandLine.h"
 
 #include "platform/CurrentDirectory.h"
+#include "platform/FileSystem.h"
 #include "platform/TextEncoding.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstddef>
 
 namespace {
@@ -78,15 +81,6 @@ void RequireValue(const std::string& value, const std::string& shownName)
 {
     if (value.empty())
         throw UsageError("option " + shownName + " needs a value");
-}
-
-bool IsAbsolute(const std::string& path)
-{
-    if (PathSeparator() == '/')
-        return !path.empty() && path[0] == '/';
-    const auto isSlash = [](char c) { return c == '/' || c == '\\'; };
-    const bool driveRoot = path.size() >= 3 && path[1] == ':' && isSlash(path[2]);
-    return driveRoot || (!path.empty() && isSlash(path[0]));
 }
 
 }  // namespace
@@ -208,9 +202,18 @@ std::string HelpText()
         "--explain on a build that cannot draw.\n");
 }
 
+bool IsAbsolutePath(const std::string& path)
+{
+    if (PathSeparator() == '/')
+        return !path.empty() && path[0] == '/';
+    const auto isSlash = [](char c) { return c == '/' || c == '\\'; };
+    const bool driveRoot = path.size() >= 3 && path[1] == ':' && isSlash(path[2]);
+    return driveRoot || (!path.empty() && isSlash(path[0]));
+}
+
 std::string AbsolutePath(const std::string& path, const std::string& base)
 {
-    if (IsAbsolute(path))
+    if (IsAbsolutePath(path))
         return path;
     std::string relative = path;
     const std::string here = std::string(".") + PathSeparator();
@@ -224,6 +227,24 @@ std::string AbsolutePath(const std::string& path, const std::string& base)
 }
 
 void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+int FinishStandardStreams(const char* program, int status)
+{
+    constexpr int kSomethingNotWritten = 1;
+    errno = 0;
+    const bool outFlushed = std::fflush(stdout) == 0;
+    const int outError = errno;
+    if (!outFlushed || std::ferror(stdout) != 0) {
+        std::string line = std::string(program) + ": cannot write to standard output";
+        if (outError != 0)
+            line += ": " + SystemErrorText(outError);
+        Print(stderr, line + "\n");
+        status = std::max(status, kSomethingNotWritten);
+    }
+    if (std::fflush(stderr) != 0 || std::ferror(stderr) != 0)
+        status = std::max(status, kSomethingNotWritten);
+    return status;
+}
 
 std::string PathForDisplay(const std::string& path)
 {

@@ -54,12 +54,21 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args);
 // The help text, UTF-8.
 std::string HelpText();
 
+// Whether `path` starts at a root ("/", or "C:\\" and "\\" on Windows).
+bool IsAbsolutePath(const std::string& path);
+
 // `path` made absolute against `base`, an absolute folder; an absolute path
 // is returned as it is. Leading "./" steps are dropped.
 std::string AbsolutePath(const std::string& path, const std::string& base);
 
 // Writes the bytes as they are.
 void Print(std::FILE* stream, const std::string& text);
+
+// The exit status of a program that would end with `status`, once stdout and
+// stderr are flushed: 1 at least when anything written to either did not
+// reach it (a full disk, a closed pipe), which is said on stderr while it
+// still takes text. `program` is the name messages begin with.
+int FinishStandardStreams(const char* program, int status);
 
 // A path as a terminal shows it. Paths are in the platform's narrow encoding:
 // UTF-8 here, the ANSI code page (Shift_JIS) on Windows.

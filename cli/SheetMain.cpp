@@ -174,6 +174,13 @@ int DrawSheet(const SheetOptions& options)
             return kUsageOrKeyboardError;
         }
     }
+    // A keyboard without keys (an empty, damaged or cut file) is no sheet to
+    // print: whoever wrote on it would find none of their keys.
+    if (keyboard.KeyCount() == 0) {
+        Print(stderr, "marovi-sheet: no key could be read from " +
+                          PathForDisplay(AbsolutePath("softKB.skb", GetCurrentDir())) + "; nothing is written\n");
+        return kUsageOrKeyboardError;
+    }
 
     const SheetExtent extent = KeyboardExtent(keyboard, options.mmPerPenUnit);
     const PaperSize paper = options.paper ? *options.paper : SmallestPaperHolding(extent);
@@ -210,9 +217,7 @@ int DrawSheet(const SheetOptions& options)
     return kCannotWrite;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     try {
         const SheetOptions options = ParseSheetCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -232,3 +237,7 @@ int main(int argc, char** argv)
         return kCannotWrite;
     }
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return FinishStandardStreams("marovi-sheet", Run(argc, argv)); }

@@ -11,10 +11,10 @@
 #include "platform/InMemoryListView.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
+#include "platform/SafeFile.h"
 #include "platform/SaveFileDialog.h"
 #include "platform/Shell.h"
 #include "platform/TextEncoding.h"
-#include "image/OutputFile.h"
 #include "keyboard/HtmlConversion.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/PageStrokes.h"
@@ -58,14 +58,7 @@ constexpr int kUsageOrSetupError = 2;
 constexpr char kProgram[] = "marovi-convert: ";
 
 // The system's reason for errno `error`, UTF-8.
-std::string Reason(int error)
-{
-#ifdef _WIN32
-    return SjisToUtf8(std::strerror(error));
-#else
-    return std::strerror(error);
-#endif
-}
+std::string Reason(int error) { return SystemErrorText(error); }
 
 // Windows takes "/" in paths, but the page writer finds the folder of a
 // picture by the last backslash; every path is written the Windows way before
@@ -116,8 +109,13 @@ ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 // a terminal, and the status line of each file as it finishes.
 class CRunReport : public IConversionObserver {
 public:
-    CRunReport(const IListView& list, std::vector<std::pair<std::string, std::string>> givenPaths, bool showProgress)
-        : list_(list), givenPaths_(std::move(givenPaths)), showProgress_(showProgress)
+    CRunReport(const IListView& list, std::vector<std::pair<std::string, std::string>> givenPaths, bool showProgress,
+               std::string startDir, std::string keyboardDir)
+        : list_(list),
+          givenPaths_(std::move(givenPaths)),
+          showProgress_(showProgress),
+          startDir_(std::move(startDir)),
+          keyboardDir_(std::move(keyboardDir))
     {
     }
 
@@ -129,12 +127,14 @@ public:
     void SetReasonSubject(std::string subject) { reasonSubject_ = std::move(subject); }
 
     // A message of the program (Shift_JIS) with the system's reason for
-    // errno `systemError`, if any.
-    void Message(const std::string& sjisText, int systemError)
+    // errno `systemError`, if any, and the file it is about.
+    void Message(const std::string& sjisText, int systemError, const std::string& subject)
     {
         std::string reason;
         if (systemError != 0) {
-            if (currentInk_.empty() && !reasonSubject_.empty())
+            if (!subject.empty())
+                reason = PathForDisplay(Shown(subject)) + ": ";
+            else if (currentInk_.empty() && !reasonSubject_.empty())
                 reason = PathForDisplay(reasonSubject_) + ": ";
             reason += Reason(systemError);
         }
@@ -192,6 +192,17 @@ public:
     bool AllConverted() const { return allConverted_; }
 
 private:
+    // A path the program made, as the user would write it: files of the
+    // keyboard folder (the current directory meanwhile) in the folder as
+    // given, the rest from where the command was started.
+    std::string Shown(const std::string& path) const
+    {
+        if (!IsAbsolutePath(path))
+            return InFolder(keyboardDir_.empty() ? std::nullopt : std::optional(keyboardDir_), path);
+        const std::string base = startDir_.back() == PathSeparator() ? startDir_ : startDir_ + PathSeparator();
+        return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : path;
+    }
+
     std::string GivenPath(const std::string& listed) const
     {
         for (const auto& [absolute, given] : givenPaths_) {
@@ -233,6 +244,8 @@ private:
     // (path as listed, path as given) for every ink file.
     std::vector<std::pair<std::string, std::string>> givenPaths_;
     bool showProgress_;
+    std::string startDir_;
+    std::string keyboardDir_;
     std::string currentInk_;
     std::string reasonSubject_;
     std::string progress_;
@@ -267,12 +280,9 @@ public:
                 return std::nullopt;
             }
         }
-        if (request.overwritePrompt && PathExists(path)) {
-            if (!given_.force) {
-                report_.Note(shown + " exists; -f overwrites it");
-                return std::nullopt;
-            }
-            RemoveOldPictures(path, InkBaseOf(request));
+        if (request.overwritePrompt && !given_.force && (PathExists(path) || IsLink(path))) {
+            report_.Note(shown + " exists; -f overwrites it");
+            return std::nullopt;
         }
         if (given_.explain && !given_.force) {
             const ExplainFiles files = ExplainFilesFor(path);
@@ -290,36 +300,6 @@ public:
     }
 
 private:
-    static std::string InkBaseOf(const SaveFileRequest& request)
-    {
-        const std::string& name = request.suggestedName;
-        const std::string& extension = request.defaultExtension;
-        const bool suffixed = name.size() >= extension.size() &&
-                              name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
-        return suffixed ? name.substr(0, name.size() - extension.size()) : name;
-    }
-
-    // The pictures of an earlier version of the page, "<inkBase>.<n>.JPG" in
-    // its own picture folder: a shorter new version would leave the later
-    // ones behind. Nothing else in the folder is touched.
-    static void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase)
-    {
-        const std::string folder = PictureDirectoryFor(htmlPath);
-        const std::string prefix = inkBase + ".";
-        const std::string suffix = ".JPG";
-        for (const std::string& name : FolderEntries(folder)) {
-            if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-                continue;
-            const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-            if (number.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            // A picture that cannot be removed is left behind; the page is
-            // written all the same.
-            static_cast<void>(std::remove((folder + "/" + name).c_str()));
-        }
-    }
-
     const ConvertOptions& given_;
     std::optional<std::string> outputFile_;
     std::string outputDir_;
@@ -327,6 +307,30 @@ private:
     // (page path, ink file as given) for each page handed out in this run.
     std::vector<std::pair<std::string, std::string>> written_;
 };
+
+// The pictures an earlier, longer version of the page left in its folder:
+// "<inkBase>.<n>.JPG" numbered past the `kept` of the page now there.
+// Nothing else in the folder is touched, and a picture that cannot be
+// removed is left behind: the page stands either way.
+void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, int32_t kept)
+{
+    const std::string folder = PictureDirectoryFor(htmlPath);
+    if (IsLink(folder))
+        return;
+    const std::string prefix = inkBase + ".";
+    const std::string suffix = ".JPG";
+    for (const std::string& name : FolderEntries(folder)) {
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (number.size() < 10 && std::stol(number) <= kept)
+            continue;
+        static_cast<void>(RemoveFile(folder + PathSeparator() + name));
+    }
+}
 
 // Nothing is opened and Keyboard Setup never runs without a window.
 class CNoShell : public IShell {
@@ -345,15 +349,7 @@ void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, co
                       DrawExplanationFunction drawExplanation, CRunReport& report)
 {
     const ExplainFiles files = ExplainFilesFor(htmlPath);
-    const std::string text = ExplanationText(readings);
-    errno = 0;
-    OutputFile file = OpenOutputFile(files.text);
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    if (file)
-        written = CloseOutputFile(std::move(file)) && written;
-    if (!written) {
-        const int error = errno != 0 ? errno : EIO;
-        RemoveIncompleteOutput(files.text);
+    if (const int error = WriteWholeFile(files.text, ExplanationText(readings)); error != 0) {
         report.Note("cannot write " + PathForDisplay(files.text) + " (" + Reason(error) + ")");
         report.MissingBesidePage();
     }
@@ -415,6 +411,16 @@ int Convert(ConvertOptions options)
             return SetupFailure(PathForDisplay(givenFolder) + ": no such folder for " +
                                 PathForDisplay(*options.outputFile));
         }
+        if (IsFolder(*outputFile))
+            return SetupFailure(PathForDisplay(*options.outputFile) + ": is a folder, not a page to write");
+        // The page and its pictures never go over the ink they come from.
+        const std::string pictureFolder = PictureDirectoryFor(*outputFile);
+        for (const auto& [ink, given] : inkFiles) {
+            if (SameFile(ink, *outputFile))
+                return SetupFailure(PathForDisplay(given) + ": -o names the ink file itself");
+            if (SameFile(ParentFolder(ink), pictureFolder))
+                return SetupFailure(PathForDisplay(given) + ": lies in the picture folder of the page of -o");
+        }
     }
     const std::string outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
     if (!outputFile && !IsFolder(outputDir)) {
@@ -429,12 +435,14 @@ int Convert(ConvertOptions options)
 
     CInMemoryWindowFrame frame;
     CInMemoryListView list;
-    CRunReport report(list, inkFiles, StderrIsTerminal());
+    CRunReport report(list, inkFiles, StderrIsTerminal(), startDir, options.keyboardDir);
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
     const ScopedMessageSink messages(
-        [&report](const std::string& text, MessageIcon) { report.Message(text, ShownSystemError()); });
+        [&report](const std::string& text, MessageIcon) {
+            report.Message(text, ShownSystemError(), ShownSubject());
+        });
 
     CInMemoryButton exit, help, convert, keySetup, remove;
     CCommandLineSaveDialog saveDialog(options, outputFile, outputDir, report);
@@ -453,14 +461,18 @@ int Convert(ConvertOptions options)
     controls.keyboardSetup = &keyboardSetup;
 
     const PageEncoding encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
-    CMainDialog dialog([encoding, drawExplanation, &report](CPageStrokes& page, const std::string& htmlPath,
-                                                            const std::string& inkBaseName) {
-        if (!drawExplanation)
-            return page.ConvertToHtml(htmlPath, inkBaseName, encoding);
+    // Without -f a page takes only a free name: of two converters racing for
+    // one page, one writes it.
+    const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
+    CMainDialog dialog([encoding, drawExplanation, publish, &report](CPageStrokes& page, const std::string& htmlPath,
+                                                                     const std::string& inkBaseName) {
         PageReadings readings;
-        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, &readings))
+        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, drawExplanation ? &readings : nullptr, publish))
             return false;
-        WriteExplanation(page, readings, htmlPath, drawExplanation, report);
+        if (publish == FilePublish::Replace)
+            RemoveOldPictures(htmlPath, inkBaseName, page.PicturesWritten());
+        if (drawExplanation)
+            WriteExplanation(page, readings, htmlPath, drawExplanation, report);
         return true;
     });
     dialog.SetTraceStream(options.verbose ? stderr : nullptr);
@@ -485,14 +497,15 @@ int Convert(ConvertOptions options)
     dialog.OnDropFiles(listed);
     dialog.OnConvert();
     dialog.OnDestroy();
+    // The pages stand, but a calibration that could not be stored is lost
+    // for the next run.
+    if (dialog.Keyboard().FailedSaves() > 0)
+        return kSomeNotConverted;
     return report.AllConverted() ? kAllConverted : kSomeNotConverted;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
-    KeepFreedMemoryForReuse();
     try {
         ConvertOptions options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
@@ -511,4 +524,12 @@ int main(int argc, char** argv)
         Print(stderr, std::string("marovi-convert: ") + error.what() + "\n");
         return kSomeNotConverted;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    KeepFreedMemoryForReuse();
+    return FinishStandardStreams("marovi-convert", Run(argc, argv));
 }

@@ -1,8 +1,8 @@
 #include "drawing/SheetCanvas.h"
 
 #include "drawing/KeyFace.h"
-#include "image/OutputFile.h"
 #include "keyboard/KeyboardDef.h"
+#include "platform/FileSystem.h"
 #include "platform/TextEncoding.h"
 
 #include <cairo-pdf.h>
@@ -733,7 +733,7 @@ void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm
     layout.Show(Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, colour);
 }
 
-bool CSheetCanvas::Save(const std::string& path, std::string& error)
+bool CSheetCanvas::Save(const std::string& path, std::string& error, FilePublish how)
 {
     Impl& impl = *impl_;
     if (impl.cr == nullptr) {
@@ -757,19 +757,8 @@ bool CSheetCanvas::Save(const std::string& path, std::string& error)
         return false;
     }
 
-    OutputFile file = OpenOutputFile(path);
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    errno = 0;
-    const bool written = std::fwrite(impl.bytes.data(), 1, impl.bytes.size(), file.get()) == impl.bytes.size();
-    const int writeError = errno;
-    const bool closed = CloseOutputFile(std::move(file));
-    if (!written || !closed) {
-        const int reason = writeError != 0 ? writeError : errno;
-        error = std::strerror(reason != 0 ? reason : EIO);
-        RemoveIncompleteOutput(path);
+    if (const int failure = WriteWholeFile(path, impl.bytes, how); failure != 0) {
+        error = SystemErrorText(failure);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyboard/KeyboardTypes.h"
+#include "platform/SafeFile.h"
 
 #include <memory>
 #include <optional>
@@ -73,10 +74,11 @@ public:
     // The width and height, in millimetres, DrawLabel takes for the text.
     LabelExtent MeasureLabel(const std::string& text, double sizeMm);
 
-    // Finishes the picture and writes it to `path`. On failure the reason
-    // (UTF-8) is in `error` and no file of that name is left behind. Nothing
-    // can be drawn afterwards.
-    bool Save(const std::string& path, std::string& error);
+    // Finishes the picture and writes it to `path`, whole or not at all (a
+    // file of that name stays as it was on failure; `how` says whether one is
+    // replaced). On failure the reason (UTF-8) is in `error`. Nothing can be
+    // drawn afterwards.
+    bool Save(const std::string& path, std::string& error, FilePublish how = FilePublish::Replace);
 
 private:
     struct Impl;

@@ -1,10 +1,9 @@
 #include "image/BmpCodec.h"
 
-#include "image/OutputFile.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -24,10 +23,9 @@ bool CBmpCodec::ReadFile(const std::string&)
     return false;
 }
 
-bool CBmpCodec::WriteFile(const std::string& name)
+bool CBmpCodec::WriteTo(CSafeFile& file)
 {
-    if (!name.empty())
-        fileName_ = name;
+    fileName_ = file.Path();
     if (bits_ == nullptr)
         return false;
 
@@ -35,14 +33,7 @@ bool CBmpCodec::WriteFile(const std::string& name)
     PutLe32(header + 2, kFileHeaderSize + dib_.size() + rows_.size());
     PutLe32(header + 10, kFileHeaderSize + dib_.size());
 
-    OutputFile file = OpenOutputFile(fileName_);
-    if (!file)
-        return false;
-    const bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
-                         std::fwrite(dib_.data(), 1, dib_.size(), file.get()) == dib_.size() &&
-                         std::fwrite(rows_.data(), 1, rows_.size(), file.get()) == rows_.size();
-    const bool complete = CloseOutputFile(std::move(file)) && written;
-    if (!complete)
-        RemoveIncompleteOutput(fileName_);
-    return complete;
+    return file.Write(std::string_view(reinterpret_cast<const char*>(header), sizeof header)) &&
+           file.Write(std::string_view(reinterpret_cast<const char*>(dib_.data()), dib_.size())) &&
+           file.Write(std::string_view(reinterpret_cast<const char*>(rows_.data()), rows_.size()));
 }

@@ -12,5 +12,5 @@ public:
     explicit CBmpCodec(std::string name = {}) : CImageImpl(std::move(name)) {}
 
     bool ReadFile(const std::string& name) override;
-    bool WriteFile(const std::string& name) override;
+    bool WriteTo(CSafeFile& file) override;
 };

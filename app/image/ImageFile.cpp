@@ -119,8 +119,19 @@ bool CImageFile::Save(const std::string& name, int32_t type)
     if (!impl_)
         return false;
     fileName_ = name;
-    if (type == ImageType::FromName)
-        type = GetTypeFromFileName(name);
+    return UseType(type == ImageType::FromName ? GetTypeFromFileName(name) : type) && impl_->WriteFile(name);
+}
+
+bool CImageFile::SaveTo(CSafeFile& file, int32_t type)
+{
+    if (!impl_)
+        return false;
+    fileName_ = file.Path();
+    return UseType(type == ImageType::FromName ? GetTypeFromFileName(fileName_) : type) && impl_->WriteTo(file);
+}
+
+bool CImageFile::UseType(int32_t type)
+{
     if (type != typeCode_) {
         std::unique_ptr<CImageImpl> previous = std::move(impl_);
         if (!CreateImplForType(type)) {
@@ -133,5 +144,5 @@ bool CImageFile::Save(const std::string& name, int32_t type)
         // type would skip the swap and write the old format.
         typeCode_ = type;
     }
-    return impl_->WriteFile(name);
+    return true;
 }

@@ -69,12 +69,19 @@ public:
     // (the image, its implementation and typeCode_ then stay as they were) or
     // when the writer fails.
     bool Save(const std::string& name, int32_t type = ImageType::FromName);
+    // The same into a file being written (type FromName: by its final name);
+    // the caller finishes and publishes it.
+    bool SaveTo(CSafeFile& file, int32_t type = ImageType::FromName);
 
     int32_t GetTypeCode() const { return typeCode_; }
     const std::string& GetFileName() const { return fileName_; }
     const CImageImpl* GetImpl() const { return impl_.get(); }
 
 private:
+    // Makes the implementation the one of `type`, moving the image into it;
+    // false, with everything as it was, when the type has no format class.
+    bool UseType(int32_t type);
+
     int32_t typeCode_ = ImageType::Bmp;
     std::string fileName_;
     std::unique_ptr<CImageImpl> impl_;

@@ -199,7 +199,17 @@ bool CImageImpl::ReadFile(const std::string&)
     return false;
 }
 
-bool CImageImpl::WriteFile(const std::string&)
+bool CImageImpl::WriteFile(const std::string& name)
+{
+    if (!name.empty())
+        fileName_ = name;
+    CSafeFile file;
+    if (file.Open(fileName_) != 0 || !WriteTo(file))
+        return false;
+    return file.Commit() == 0;
+}
+
+bool CImageImpl::WriteTo(CSafeFile&)
 {
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Raster.h"
+#include "platform/SafeFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +64,15 @@ public:
     // For 16, 24 and 32 bits per pixel.
     virtual bool SetPixelColor(int32_t x, int32_t y, uint8_t red, uint8_t green, uint8_t blue);
     virtual bool ReadFile(const std::string& name);
+    // Writes the image as the file `name` (the stored name when empty)
+    // through the one file writer: the file is there whole, or what was there
+    // before stays. False when the format cannot be written or any of it
+    // fails.
     virtual bool WriteFile(const std::string& name);
+    // Writes the image in the format into a file being written, which the
+    // caller finishes and publishes; false when the format has no writer,
+    // there are no pixels or the encoder fails. The base writes nothing.
+    virtual bool WriteTo(CSafeFile& file);
 
     // Moves the whole image (memory block, pixel pointer, palette, transparent
     // index, size, depth, colour type) out of other, which is left empty.

@@ -1,7 +1,5 @@
 #include "image/JpegCodec.h"
 
-#include "image/OutputFile.h"
-
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -13,8 +11,6 @@
 #include <jpeglib.h>
 
 namespace {
-
-constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 // libjpeg ends the process on an error unless error_exit leaves some other way;
 // this one jumps back into Compress.
@@ -130,25 +126,11 @@ bool CJpegCodec::ReadFile(const std::string&)
     return false;
 }
 
-bool CJpegCodec::WriteFile(const std::string& name)
+bool CJpegCodec::WriteTo(CSafeFile& file)
 {
-    if (!name.empty())
-        fileName_ = name;
-    if (bits_ == nullptr)
+    fileName_ = file.Path();
+    if (bits_ == nullptr || file.Stream() == nullptr)
         return false;
-
-    // A picture reaches the system in one write or a few rather than one per
-    // 4 KiB. Declared ahead of the file, which must not outlive it.
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kFileBufferSize]);
-    OutputFile file = OpenOutputFile(fileName_);
-    if (!file)
-        return false;
-    if (buffer)
-        static_cast<void>(std::setvbuf(file.get(), buffer.get(), _IOFBF, kFileBufferSize));
     JpegCompressor compressor{};
-    const bool compressed = Compress(&compressor, this, quality_, file.get());
-    const bool written = CloseOutputFile(std::move(file)) && compressed;
-    if (!written)
-        RemoveIncompleteOutput(fileName_);
-    return written;
+    return Compress(&compressor, this, quality_, file.Stream());
 }

@@ -13,11 +13,9 @@ public:
     explicit CJpegCodec(std::string name = {}) : CImageImpl(std::move(name)) {}
 
     bool ReadFile(const std::string& name) override;
-    // False when there are no pixels, when the file cannot be created, when
-    // libjpeg reports an error (the image too large for JPEG, a failed write)
-    // or when the file cannot be flushed and closed. The file is closed on every
-    // path, and a failed write removes it: no partial picture is left behind.
-    bool WriteFile(const std::string& name) override;
+    // False when there are no pixels or libjpeg reports an error (the image
+    // too large for JPEG, a failed write).
+    bool WriteTo(CSafeFile& file) override;
 
     int32_t GetQuality() const { return quality_; }
     void SetQuality(int32_t value) { quality_ = value; }

@@ -2,6 +2,7 @@
 
 #include "keyboard/PageStrokes.h"
 
+#include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/TextEncoding.h"
@@ -11,8 +12,8 @@
 #include <cstdint>
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
-
 
 namespace {
 
@@ -111,27 +112,70 @@ std::string PictureDirectoryFor(const std::string& htmlPath)
 {
     static constexpr std::string_view kPageExtension = ".html";
     static constexpr std::string_view kDirectoryExtension = ".files";
-    std::string directory;
-    std::size_t done = 0;
-    for (std::size_t found; (found = htmlPath.find(kPageExtension, done)) != std::string::npos;
-         done = found + kPageExtension.size()) {
-        directory.append(htmlPath, done, found - done);
-        directory += kDirectoryExtension;
+    // Only the page's own name counts: a folder above it may be called
+    // anything, "notes.html.d" too.
+    std::size_t nameStart = 0;
+    for (std::size_t i = 0; i < htmlPath.size(); ++i) {
+        if (IsPathLeadByte(static_cast<unsigned char>(htmlPath[i])))
+            ++i;
+        else if (htmlPath[i] == '/' || htmlPath[i] == PathSeparator())
+            nameStart = i + 1;
     }
-    if (done == 0)
+    const std::size_t found = htmlPath.rfind(kPageExtension);
+    if (found == std::string::npos || found < nameStart)
         return htmlPath + std::string(kDirectoryExtension);
-    directory.append(htmlPath, done, std::string::npos);
+    std::string directory = htmlPath;
+    directory.replace(found, kPageExtension.size(), kDirectoryExtension);
     return directory;
 }
 
+namespace {
+
+// The picture folder of a page being written: made when missing, and removed
+// again, empty, unless the page is published.
+class CPictureFolder {
+public:
+    explicit CPictureFolder(std::string path) : path_(std::move(path)) {}
+    ~CPictureFolder()
+    {
+        if (madeNow_ && !kept_)
+            static_cast<void>(RemoveEmptyFolder(path_));
+    }
+    CPictureFolder(const CPictureFolder&) = delete;
+    CPictureFolder& operator=(const CPictureFolder&) = delete;
+
+    // 0, or the errno of the failure. A folder of that name that is a
+    // symbolic link is refused: the pictures would land wherever it points.
+    int Make()
+    {
+        if (IsLink(path_))
+            return ELOOP;
+        madeNow_ = !PathExists(path_);
+        const int error = MakeFolder(path_);
+        if (error != 0)
+            madeNow_ = false;
+        return error;
+    }
+    void Keep() { kept_ = true; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    bool madeNow_ = false;
+    bool kept_ = false;
+};
+
+}  // namespace
+
 bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding,
-                                 PageReadings* readings)
+                                 PageReadings* readings, FilePublish publish)
 {
     const CReadingSink sink(readings_, readings);
     for (const auto& stroke : strokes_) {
         if (stroke->IsActive())
             stroke->SetWritten(false);
     }
+    picturesWritten_ = 0;
 
     try {
         CTextFileWriter html;
@@ -141,12 +185,12 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
             ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error);
             return false;
         }
-        const std::string pictureDirectory = PictureDirectoryFor(htmlPath);
-        if (const int error = MakeFolder(pictureDirectory); error != 0) {
+        CPictureFolder pictureFolder(PictureDirectoryFor(htmlPath));
+        if (const int error = pictureFolder.Make(); error != 0) {
             ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error);
             return false;
         }
-        const std::string picturePrefix = pictureDirectory + "/" + inkBaseName;
+        const std::string picturePrefix = pictureFolder.Path() + "/" + inkBaseName;
 
         StartReadings();
         ApplyBackSpaces();
@@ -154,9 +198,33 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
             html.Write(Utf8Head());
         else
             html.Write(kHead);
-        WriteBody(html, picturePrefix, encoding);
+        // The pictures are written beside their names and published only once
+        // the whole page is ready; until then whatever had those names stays.
+        std::vector<CSafeFile> pictures;
+        if (!WriteBody(html, picturePrefix, encoding, pictures))
+            return false;
         html.Write(kTail);
         html.Close();
+
+        // A page that must find its name free and cannot publishes nothing.
+        if (publish == FilePublish::Exclusive && (PathExists(htmlPath) || IsLink(htmlPath))) {
+            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, EEXIST, htmlPath);
+            return false;
+        }
+        // Pictures first: a page on disk only ever shows pictures that are
+        // there whole.
+        for (CSafeFile& picture : pictures) {
+            if (const int error = picture.Publish(FilePublish::Replace); error != 0) {
+                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, error);
+                return false;
+            }
+        }
+        if (const int error = html.Publish(publish); error != 0) {
+            ShowMessage(error == EEXIST ? "出力するHTMLファイルのOPENに失敗しました" : kHtmlWriteFailedMessage,
+                        MessageIcon::Exclamation, error);
+            return false;
+        }
+        pictureFolder.Keep();
     } catch (const CFileWriteError& error) {
         ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error());
         return false;
@@ -194,7 +262,8 @@ void CPageStrokes::ApplyBackSpaces()
     }
 }
 
-void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding)
+bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
+                             std::vector<CSafeFile>& pictures)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
@@ -239,16 +308,18 @@ void CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
                 continue;
         }
         if (!shown->IsWritten()) {
-            if (!shown->WritePicture(picturePrefix, pictureNumber)) {
-                ShowMessage("画像ファイルの出力中でエラーが発生しました", MessageIcon::Exclamation);
-                return;
+            if (!shown->WritePicture(picturePrefix, pictureNumber, &pictures)) {
+                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, errno);
+                return false;
             }
             ++pictureNumber;
+            ++picturesWritten_;
             shown->SetWritten(true);
         }
         html.Write(shown->GetImageTag());
         ReportPicture(i, *shown);
     }
+    return true;
 }
 
 // The nearest earlier picture whose bounding box holds the centre of ink group

@@ -3,7 +3,9 @@
 #include "image/ImageFile.h"
 #include "platform/MessageBox.h"
 
+#include <cerrno>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -90,25 +92,46 @@ std::string CInkStrokes::GetImageTag() const
     return MakeImageTag(pictureFile_, kNativePictureLinkRule);
 }
 
-bool CInkStrokes::WritePicture(const std::string& name, int32_t index)
+bool CInkStrokes::WritePicture(const std::string& name, int32_t index, std::vector<CSafeFile>* staged)
 {
     if (IsWritten())
         return true;
     pictureName_ = name;
     pictureFile_ = name + "." + std::to_string(index) + ".JPG";
 
-    if (!CreatePictureBitmap())
+    if (!CreatePictureBitmap()) {
+        errno = ENOMEM;
         return false;
+    }
     // The drawing objects go on every way out, exceptions included.
     struct Release {
         CInkStrokes& owner;
         ~Release() { owner.ReleasePictureBitmap(); }
     } release{*this};
 
-    if (!DrawSamples())
+    if (!DrawSamples()) {
+        errno = ENOMEM;
         return false;
+    }
     // The drawing is done: its pixels become the image's, no copy made.
     CImageFile image(pictureBitmap_->TakeImage());
+    if (staged) {
+        CSafeFile file;
+        int error = file.Open(pictureFile_);
+        if (error == 0) {
+            errno = 0;
+            if (!image.SaveTo(file, ImageType::Jpeg))
+                error = errno != 0 ? errno : EIO;
+        }
+        if (error == 0)
+            error = file.Finish();
+        if (error != 0) {
+            errno = error;
+            return false;
+        }
+        staged->push_back(std::move(file));
+        return true;
+    }
     if (!image.Save(pictureFile_, ImageType::Jpeg)) {
         ShowMessage("画像ファイルの出力に失敗しました", MessageIcon::Exclamation);
         return false;

@@ -1,34 +1,33 @@
 #include "keyboard/KeyboardDef.h"
 
 #include "ink/QuadMapping.h"
-#include "keyboard/FileReplace.h"
 #include "keyboard/TextLines.h"
 #include "platform/FileLock.h"
 #include "platform/ListView.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
+#include "platform/TextEncoding.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace {
 
 const char kDefinitionFile[] = "softKB.skb";
-const char kBackupSuffix[] = ".bak";
+const char kBackupFile[] = "softKB.skb.bak";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Converters running side by side on one keyboard folder read and rewrite
 // softKB.skb; this lock keeps a reader out of a save's rename sequence and
 // two saves out of each other's new.skb.
 const char kDefinitionLock[] = "softKB.skb.lock";
-#ifdef _WIN32
-const char kTemporaryFile[] = ".\\new.skb";
-#else
-const char kTemporaryFile[] = "./new.skb";
-#endif
 
 // The slot texts of a key line are taken from at most this many bytes after
 // the rectangle; the "%4096c" of the key line format must match it.
@@ -121,14 +120,53 @@ void ParseSlotTexts(const char* text, std::size_t size, KeyEntry& entry)
         store(Unquote(std::move(field)));
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); }
+__attribute__((format(printf, 1, 2))) std::string FormatMessage(const char* format, ...)
+{
+    char text[512];
+    std::va_list values;
+    va_start(values, format);
+    std::vsnprintf(text, sizeof text, format, values);
+    va_end(values);
+    return text;
+}
+
+std::string MarksLine(const CKeyboardDef::Marks& m)
+{
+    return FormatMessage("\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\"\r\n", m[0].x, m[0].y,
+                         m[1].x, m[1].y, m[2].x, m[2].y, m[3].x, m[3].y, m[4].x, m[4].y);
+}
+
+// The bytes of a key line after its rectangle and the comma, where the
+// reader takes the texts from; 0 when the line has no rectangle.
+std::size_t KeyTextBytes(const std::string& line)
+{
+    int32_t value = 0;
+    int consumed = 0;
+    if (std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\",\"%d\",%n", &value, &value, &value, &value, &consumed) < 4 ||
+        consumed == 0)
+        return 0;
+    return line.size() - static_cast<std::size_t>(consumed);
+}
+
+struct UnreadLines {
+    int keyLines = 0;           // lines that read as keys
+    bool anythingElse = false;  // any line but blank lines and comments
 };
 
-void WriteMarks(std::FILE* file, const CKeyboardDef::Marks& m)
+UnreadLines LookAtUnreadLines(std::string_view text)
 {
-    std::fprintf(file, "\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\",\"%d\"\r\n", m[0].x, m[0].y,
-                 m[1].x, m[1].y, m[2].x, m[2].y, m[3].x, m[3].y, m[4].x, m[4].y);
+    UnreadLines found;
+    CTextLines lines = CTextLines::FromText(std::string(text));
+    std::string line;
+    KeyEntry key;
+    while (lines.Next(line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        found.anythingElse = true;
+        if (ParseKeyLine(line, key))
+            ++found.keyLines;
+    }
+    return found;
 }
 
 const std::string& Shown(const std::string& text)
@@ -250,20 +288,31 @@ bool CKeyboardDef::Load()
         openError = errno;
     }
     if (!lines) {
-        ShowMessage(kCannotOpenMessage, MessageIcon::Exclamation, openError);
+        ShowMessage(kCannotOpenMessage, MessageIcon::Exclamation, openError, kDefinitionFile);
         return false;
     }
 
+    auto image = std::make_shared<FileImage>();
+    // A byte-order mark says the file was saved as UTF-8 (by an editor, say):
+    // its texts are read as such and it is written back the same way.
+    image->utf8 = lines->Skip(kUtf8Mark);
     std::string line;
-    NextDataLine(*lines, line);
+    const auto nextLine = [&] {
+        const bool more = NextDataLine(*lines, line);
+        if (image->utf8)
+            line = Utf8ToSjis(line);
+        return more;
+    };
+
+    nextLine();
     static_cast<void>(
         std::sscanf(line.c_str(), "\"%d\",\"%d\",\"%d\"", &hitPointRule_, &fontSize_, &pictureScale_));
     if (pictureScale_ < 1 || pictureScale_ > 20)
         pictureScale_ = 10;
 
-    NextDataLine(*lines, line);
+    nextLine();
     ScanMarks(line, referenceMarks_);
-    NextDataLine(*lines, line);
+    nextLine();
     ScanMarks(line, measuredMarks_);
 
     if (mapping_) {
@@ -275,19 +324,63 @@ bool CKeyboardDef::Load()
 
     bounds_ = PenRect{};
     int32_t count = 0;
-    while (count < kMaxKeys && NextDataLine(*lines, line)) {
+    int firstCutLine = 0;
+    // Where the lines that were not read begin, comments before them included.
+    std::size_t unreadFrom = std::string::npos;
+    for (;;) {
+        const std::size_t lineStart = lines->Offset();
+        if (count == kMaxKeys || !nextLine()) {
+            unreadFrom = lineStart;
+            break;
+        }
         if (keys_.size() <= static_cast<std::size_t>(count))
             keys_.resize(static_cast<std::size_t>(count) + 1);
         KeyEntry& entry = keys_[static_cast<std::size_t>(count)];
         // A line without a complete rectangle (an empty line included) ends
         // the key list.
-        if (!ParseKeyLine(line, entry))
+        if (!ParseKeyLine(line, entry)) {
+            unreadFrom = lineStart;
             break;
+        }
+        // A line whose texts the reader cuts, and every line of a UTF-8 file,
+        // go back into the file as they came while the key is unchanged:
+        // rewritten from the key they would lose what the key does not hold.
+        const bool cut = KeyTextBytes(line) > kKeyTextBytes;
+        if (cut && firstCutLine == 0)
+            firstCutLine = lines->LinesRead();
+        if (cut || image->utf8) {
+            std::string raw(lines->TextFrom(lineStart).substr(0, lines->Offset() - lineStart));
+            while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
+                raw.pop_back();
+            image->keptLines.push_back({count, std::move(raw), FormatKeyLine(entry)});
+        }
         bounds_ = UnionRect(bounds_, entry.rect);
         ++count;
     }
     keyCount_ = count;
     IndexKeys();
+
+    // The lines after the key list are kept for the next save when they hold
+    // anything but blank lines and comments, which saving drops anyway.
+    const std::string_view unread = lines->TextFrom(unreadFrom);
+    const UnreadLines rest = LookAtUnreadLines(unread);
+    if (rest.anythingElse)
+        image->unreadTail.assign(unread);
+    fileImage_ = std::move(image);
+    saves_ = std::make_shared<SaveRecord>();
+
+    const int stopLine = lines->LinesRead() + (count == kMaxKeys ? 1 : 0);
+    if (rest.keyLines > 0 && count == kMaxKeys) {
+        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルのキーは%d個までです。%d行目からの%d個のキーは読み込まれません。",
+                                  kMaxKeys, stopLine, rest.keyLines));
+    } else if (rest.keyLines > 0) {
+        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルのキーの並びは%d行目で終わっています。その後の%d個のキーは読み込まれません。",
+                                  stopLine, rest.keyLines));
+    }
+    if (firstCutLine != 0) {
+        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルの%d行目のキーの文字列は%dバイトを超えています。超えた分は読み込まれません。",
+                                  firstCutLine, static_cast<int>(kKeyTextBytes)));
+    }
     return true;
 }
 
@@ -302,43 +395,79 @@ void CKeyboardDef::IndexKeys()
 
 bool CKeyboardDef::Save() const
 {
-    // The whole sequence, from new.skb to the last rename, runs under the
+    // The whole sequence, from the new file to its rename, runs under the
     // lock; the message waits until the lock is released.
-    const char* failure = nullptr;
+    SaveFailure failure;
     {
         const CFileLock lock(kDefinitionLock, CFileLock::Mode::Exclusive);
         failure = WriteDefinition();
     }
-    if (failure) {
-        ShowMessage(failure, MessageIcon::Exclamation);
+    if (failure.message) {
+        ++saves_->failed;
+        ShowMessage(failure.message, MessageIcon::Exclamation, failure.error, failure.file);
         return false;
     }
     return true;
 }
 
-const char* CKeyboardDef::WriteDefinition() const
+std::string CKeyboardDef::DefinitionText() const
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(kTemporaryFile, "wb"));
-    if (!file)
-        return "ソフトＫＢ定義ファイルが書き込みオープンできません";
+    const FileImage* image = fileImage_.get();
+    const bool utf8 = image && image->utf8;
+    // Text of the program's own goes into the file in the file's encoding.
+    const auto own = [utf8](const std::string& sjis) { return utf8 ? SjisToUtf8(sjis) : sjis; };
 
-    // The file is written in binary mode with explicit CR LF, so it reads the
-    // same on every platform. Write errors stick to the stream and are checked
-    // once at the end; the close may still fail when it flushes.
-    std::fprintf(file.get(), "\"%d\",\"%d\",\"%d\"\r\n", hitPointRule_, fontSize_, pictureScale_);
-    WriteMarks(file.get(), referenceMarks_);
-    WriteMarks(file.get(), measuredMarks_);
+    std::string text = utf8 ? std::string(kUtf8Mark) : std::string();
+    text += FormatMessage("\"%d\",\"%d\",\"%d\"\r\n", hitPointRule_, fontSize_, pictureScale_);
+    text += MarksLine(referenceMarks_);
+    text += MarksLine(measuredMarks_);
+    std::size_t kept = 0;
     for (int32_t i = 0; i < keyCount_; ++i) {
-        const std::string line = FormatKeyLine(keys_[static_cast<std::size_t>(i)]) + "\r\n";
-        std::fwrite(line.data(), 1, line.size(), file.get());
+        const std::string line = FormatKeyLine(keys_[static_cast<std::size_t>(i)]);
+        while (image && kept < image->keptLines.size() && image->keptLines[kept].key < i)
+            ++kept;
+        if (image && kept < image->keptLines.size() && image->keptLines[kept].key == i &&
+            image->keptLines[kept].formatted == line)
+            text += image->keptLines[kept].raw;
+        else
+            text += own(line);
+        text += "\r\n";
     }
-    const bool written = std::ferror(file.get()) == 0;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed)
-        return "ファイル書き込みに失敗しました。";
-    if (!ReplaceFileKeepingBackup(kTemporaryFile, kDefinitionFile, std::string(kDefinitionFile) + kBackupSuffix))
-        return "ファイル書き込みに失敗しました。";
-    return nullptr;
+    if (image)
+        text += image->unreadTail;
+    return text;
+}
+
+CKeyboardDef::SaveFailure CKeyboardDef::WriteDefinition() const
+{
+    static constexpr char kWriteFailed[] = "ファイル書き込みに失敗しました。";
+    CSafeFile file;
+    if (const int error = file.Open(kDefinitionFile); error != 0)
+        return {"ソフトＫＢ定義ファイルが書き込みオープンできません", error, kDefinitionFile};
+    // A failed write is told by Finish.
+    static_cast<void>(file.Write(DefinitionText()));
+    if (const int error = file.Finish(); error != 0)
+        return {kWriteFailed, error, kDefinitionFile};
+
+    // The backup is the file as it was before the first save from this
+    // reading of it, so a run that calibrates twice still has the file it
+    // started from.
+    if (!saves_->backedUp) {
+        errno = 0;
+        std::optional<CTextLines> previous = CTextLines::Open(kDefinitionFile);
+        if (previous) {
+            if (const int error = WriteWholeFile(kBackupFile, previous->TextFrom(0)); error != 0)
+                return {kWriteFailed, error, kBackupFile};
+        } else if (errno != ENOENT) {
+            return {kWriteFailed, errno != 0 ? errno : EIO, kDefinitionFile};
+        }
+        saves_->backedUp = true;
+    }
+    // One rename puts the new file in the place of the old: softKB.skb is
+    // there at every moment.
+    if (const int error = file.Publish(FilePublish::Replace); error != 0)
+        return {kWriteFailed, error, kDefinitionFile};
+    return {};
 }
 
 std::unique_ptr<CKeyboardDef> CKeyboardDef::Clone() const

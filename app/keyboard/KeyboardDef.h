@@ -74,12 +74,23 @@ public:
     // Reads softKB.skb and aims the mapping at its marks. What the file holds
     // replaces what the object held; values and slot texts the file does not
     // reach, and entries past its keys, stay as they were. On failure a
-    // message has been shown and the object is unchanged.
+    // message has been shown and the object is unchanged. A file saved as
+    // UTF-8 with a byte-order mark is read as such. Key lines the reader
+    // does not take in (past the 200th key, or after the line that ends the
+    // key list) and texts it cuts (past 4096 bytes) are told in a message
+    // and kept for the next save.
     bool Load();
-    // Writes softKB.skb through a temporary file, keeping the previous file as
-    // softKB.skb.bak. On failure a message has been shown and softKB.skb holds
-    // what it held before.
+    // Writes softKB.skb whole or not at all: the new file takes the name in
+    // one step, so softKB.skb is there at every moment, and a failure leaves
+    // it as it was (a message has been shown). The first save after a Load
+    // (by this keyboard or a clone) first keeps the file as it was in
+    // softKB.skb.bak. Lines of the file the keyboard did not read, and key
+    // lines whose texts it cut, are written back as they were while their
+    // key is unchanged; comments are not kept.
     bool Save() const;
+    // How many saves after the last Load, by this keyboard or its clones,
+    // failed.
+    int FailedSaves() const { return saves_->failed; }
 
     std::unique_ptr<CKeyboardDef> Clone() const;
 
@@ -141,9 +152,34 @@ private:
     const KeyEntry& KeyAt(int index) const;
     void InsertKeyRow(IListView& list, int row) const;
     void IndexKeys();
-    // Writes new.skb and puts it in the place of softKB.skb; the message for
-    // the user on failure, else nullptr.
-    const char* WriteDefinition() const;
+    // What Load saw of the file beyond what the keyboard holds; shared by
+    // clones, never changed.
+    struct KeptKeyLine {
+        int32_t key;
+        std::string raw;        // the line as in the file, without its end
+        std::string formatted;  // the key as it was read, as a key line
+    };
+    struct FileImage {
+        bool utf8 = false;
+        std::vector<KeptKeyLine> keptLines;  // by key, ascending
+        std::string unreadTail;              // from the first line not read on
+    };
+    // The saves from one reading of the file, by the keyboard and its clones.
+    struct SaveRecord {
+        bool backedUp = false;
+        int failed = 0;
+    };
+    struct SaveFailure {
+        const char* message = nullptr;
+        int error = 0;
+        const char* file = nullptr;
+    };
+
+    // The file's contents as the next save writes them.
+    std::string DefinitionText() const;
+    // Writes the new file and puts it in the place of softKB.skb; the
+    // message for the user on failure.
+    SaveFailure WriteDefinition() const;
 
     int32_t keyCount_ = 0;
     int32_t hitPointRule_ = 0;
@@ -161,4 +197,6 @@ private:
     CQuadMapping* mapping_ = nullptr;
     Marks referenceMarks_{};
     Marks measuredMarks_{};
+    std::shared_ptr<const FileImage> fileImage_;
+    std::shared_ptr<SaveRecord> saves_ = std::make_shared<SaveRecord>();
 };

@@ -6,8 +6,10 @@
 #include "keyboard/Object.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/Strokes.h"
+#include "platform/SafeFile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -52,23 +54,33 @@ public:
 
     // Writes the page as a Shift_JIS HTML file (CR LF line ends) at htmlPath:
     // key texts with font markup, line breaks, back spaces applied, and every
-    // ink group as a JPEG picture in a directory beside the page: htmlPath
-    // with each ".html" replaced by ".files", or htmlPath + ".files" when it
-    // has none. Pictures are named "<directory>/<inkBaseName>.<n>.JPG", n
-    // counting from 1 in the order they are first shown. Shows a message and
-    // returns false when the page cannot be created or written, or the
-    // directory cannot be made; a picture that cannot be written ends the
-    // page early (message, tail still written) and the result stays true.
-    // Back spaces make the strokes they cancel inactive for good. With
-    // PageEncoding::Utf8 the texts are written in UTF-8 instead. Given
-    // `readings`, it is filled with how each object of the list was read and
-    // what it produced; the page's bytes are the same either way.
+    // ink group as a JPEG picture in a directory beside the page (see
+    // PictureDirectoryFor). Pictures are named
+    // "<directory>/<inkBaseName>.<n>.JPG", n counting from 1 in the order
+    // they are first shown. Back spaces make the strokes they cancel inactive
+    // for good. With PageEncoding::Utf8 the texts are written in UTF-8
+    // instead. Given `readings`, it is filled with how each object of the
+    // list was read and what it produced; the page's bytes are the same
+    // either way.
+    //
+    // Every file is written whole or not at all, pictures before the page:
+    // a page on disk shows only pictures that are there whole. `publish`
+    // says whether the page replaces a file of its name or must find the
+    // name free. Any failure (the page, its folder, a picture) shows one
+    // message and returns false, and nothing this call wrote stays: no page,
+    // no picture, and the old page and its pictures as they were. A picture
+    // folder that is a symbolic link is not written into.
     bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName,
-                       PageEncoding encoding = PageEncoding::ShiftJis, PageReadings* readings = nullptr);
+                       PageEncoding encoding = PageEncoding::ShiftJis, PageReadings* readings = nullptr,
+                       FilePublish publish = FilePublish::Replace);
+    // How many picture files the last ConvertToHtml wrote.
+    int32_t PicturesWritten() const { return picturesWritten_; }
 
 private:
     void ApplyBackSpaces();
-    void WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding);
+    // False when a picture could not be written; its message has been shown.
+    bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
+                   std::vector<CSafeFile>& pictures);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
     // What the writer reports while readings_ is set (keyboard/PageReading.cpp).
     void StartReadings();
@@ -91,4 +103,5 @@ private:
     bool calibrated_ = false;
     // Set only inside ConvertToHtml.
     PageReadings* readings_ = nullptr;
+    int32_t picturesWritten_ = 0;
 };

@@ -4,11 +4,13 @@
 #include "keyboard/KeyboardTypes.h"
 #include "keyboard/Object.h"
 #include "platform/Raster.h"
+#include "platform/SafeFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A pen coordinate moved by offset, wrapping at 16 bits as the records'
 // coordinates do.
@@ -118,14 +120,20 @@ public:
 
     // The picture side lives in keyboard/InkStrokesPicture.cpp.
 
-    // Draws the group, one pixel per Scale() pen units, and writes it as the JPEG file "<name>.<index>.JPG". When
-    // the written flag is set the picture exists already: true, and no file is
-    // touched. A file that cannot be written shows a message; false either
-    // way on failure. The written flag is the caller's to set. The box's
-    // corner is drawn 5 pixels in from the picture's; the 2-pixel pen reaches
-    // one pixel up and left of its points, so 4 white pixels stay at the top
-    // and left and at least 5 at the right and bottom.
-    bool WritePicture(const std::string& name, int32_t index);
+    // Draws the group, one pixel per Scale() pen units, and writes it as the
+    // JPEG file "<name>.<index>.JPG". When the written flag is set the
+    // picture exists already: true, and no file is touched. The written flag
+    // is the caller's to set. The box's corner is drawn 5 pixels in from the
+    // picture's; the 2-pixel pen reaches one pixel up and left of its points,
+    // so 4 white pixels stay at the top and left and at least 5 at the right
+    // and bottom.
+    //
+    // Without `staged` the file is published at once, and a file that cannot
+    // be written shows a message. With it, the finished file is added to
+    // `staged` unpublished, for the caller to publish with the page that
+    // shows it, and a failure is the caller's to report: errno says why.
+    // False on failure either way.
+    bool WritePicture(const std::string& name, int32_t index, std::vector<CSafeFile>* staged = nullptr);
     // The element that shows the picture last given to WritePicture, linked
     // relative to the folder that holds the picture directory.
     std::string GetImageTag() const;

@@ -39,5 +39,14 @@ bool CTextLines::Next(std::string& line)
         --end;
     line.assign(content_, pos_, end - pos_);
     pos_ = next;
+    ++linesRead_;
+    return true;
+}
+
+bool CTextLines::Skip(std::string_view prefix)
+{
+    if (content_.compare(pos_, prefix.size(), prefix) != 0)
+        return false;
+    pos_ += prefix.size();
     return true;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 // A small text file read whole and handed out line by line. A line ends at a
@@ -19,9 +20,19 @@ public:
     // The next line without its line end; false at the end of the file.
     bool Next(std::string& line);
 
+    // Passes over `prefix` when the text not yet handed out begins with it.
+    bool Skip(std::string_view prefix);
+    // Where the next line begins, and the text from such a place on, as in
+    // the file.
+    std::size_t Offset() const { return pos_; }
+    std::string_view TextFrom(std::size_t offset) const { return std::string_view(content_).substr(offset); }
+    // How many lines Next has handed out.
+    int LinesRead() const { return linesRead_; }
+
 private:
     explicit CTextLines(std::string content) : content_(std::move(content)) {}
 
     std::string content_;
     std::size_t pos_ = 0;
+    int linesRead_ = 0;
 };

@@ -1,6 +1,9 @@
 #include "platform/FileSystem.h"
 
 #include "platform/CurrentDirectory.h"
+#include "platform/TextEncoding.h"
+
+#include <cstring>
 
 namespace {
 
@@ -16,6 +19,18 @@ std::size_t RootLength(const std::string& path)
 }
 
 }  // namespace
+
+std::string SystemErrorText(int error)
+{
+    if (error == kErrorNotRegularFile)
+        return "not a regular file";
+#ifdef _WIN32
+    // The runtime's texts are in the ANSI code page.
+    return SjisToUtf8(std::strerror(error));
+#else
+    return std::strerror(error);
+#endif
+}
 
 int MakeFolders(const std::string& folder)
 {

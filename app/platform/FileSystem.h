@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,3 +28,43 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // bare name gives "". On Windows '\' separates too and a drive's root
 // ("C:\") is kept like "/".
 std::string ParentFolder(const std::string& path);
+
+// The calls under the program's one file writer (platform/SafeFile.h). Each
+// returns 0, or the errno of its failure.
+
+// The failure of a call given something that is neither a regular file nor
+// a folder where it needs one: a FIFO, a device, a socket. The system has no
+// errno value of its own for it; the program's messages say it in words.
+inline constexpr int kErrorNotRegularFile = 0x10001;
+
+// Whether the two paths name one file or folder that exists (through links
+// and different spellings alike).
+bool SameFile(const std::string& a, const std::string& b);
+
+// The reason for the failure `error` (an errno value or one of the above) in
+// words, UTF-8.
+std::string SystemErrorText(int error);
+
+// Whether a file may be written under `path` by replacing what has the name:
+// 0 when nothing has it, or a regular file or a symbolic link (which is
+// replaced itself); EISDIR for a folder, kErrorNotRegularFile for anything
+// else. Replacing a device node would take it away from everyone.
+int CheckReplaceable(const std::string& path);
+
+// Creates `path`, which must not exist yet (nothing is followed or emptied),
+// and opens it for writing in binary mode.
+int CreateNewFile(const std::string& path, std::FILE*& stream);
+// Hands what the stream's file holds to the disk; the stream must be flushed.
+int SyncFile(std::FILE* stream);
+// Renames `from` to `to` in one step, replacing what has that name (a
+// symbolic link itself, not what it points to); never a folder.
+int ReplaceFile(const std::string& from, const std::string& to);
+// Renames `from` to `to` when nothing has that name yet; EEXIST otherwise.
+int MoveToFreeName(const std::string& from, const std::string& to);
+// Removes a file (a symbolic link itself).
+int RemoveFile(const std::string& path);
+// Removes an empty folder.
+int RemoveEmptyFolder(const std::string& folder);
+// Whether `path` is a symbolic link, or on Windows any reparse point (a
+// junction too): something the program must not write through.
+bool IsLink(const std::string& path);

@@ -1,7 +1,10 @@
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -38,4 +41,94 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     }
     ::closedir(dir);
     return names;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+int CheckReplaceable(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+        return 0;
+    return S_ISDIR(info.st_mode) ? EISDIR : kErrorNotRegularFile;
+}
+
+int CreateNewFile(const std::string& path, std::FILE*& stream)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    stream = ::fdopen(fd, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        static_cast<void>(::close(fd));
+        static_cast<void>(::unlink(path.c_str()));
+        return error;
+    }
+    return 0;
+}
+
+int SyncFile(std::FILE* stream)
+{
+    int result;
+    do {
+        result = ::fsync(::fileno(stream));
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+int ReplaceFile(const std::string& from, const std::string& to)
+{
+    if (const int error = CheckReplaceable(to); error != 0)
+        return error;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int MoveToFreeName(const std::string& from, const std::string& to)
+{
+    // A second name for the file fails where the name is taken, however the
+    // race with another writer goes; the temporary name then goes.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        static_cast<void>(::unlink(from.c_str()));
+        return 0;
+    }
+    int error = errno;
+    if (error == EEXIST)
+        return error;
+#ifdef RENAME_NOREPLACE
+    // File systems without hard links may still rename without replacing.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    error = errno;
+    if (error == EEXIST)
+        return error;
+#endif
+    // Neither: the name is looked at first, which leaves a moment in which
+    // another writer may take it.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveEmptyFolder(const std::string& folder)
+{
+    return ::rmdir(folder.c_str()) == 0 ? 0 : errno;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }

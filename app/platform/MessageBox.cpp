@@ -22,30 +22,43 @@ void WriteToStderr(const std::string& text, MessageIcon)
     std::fflush(stderr);
 }
 
-int& CurrentSystemError()
+// What the message being shown is about.
+struct ShownFailure {
+    int systemError = 0;
+    std::string subject;
+};
+
+ShownFailure& CurrentFailure()
 {
-    static int error = 0;
-    return error;
+    static ShownFailure failure;
+    return failure;
 }
 
 }  // namespace
 
-void ShowMessage(const std::string& text, MessageIcon icon) { ShowMessage(text, icon, 0); }
+void ShowMessage(const std::string& text, MessageIcon icon) { ShowMessage(text, icon, 0, {}); }
 
 void ShowMessage(const std::string& text, MessageIcon icon, int systemError)
 {
+    ShowMessage(text, icon, systemError, {});
+}
+
+void ShowMessage(const std::string& text, MessageIcon icon, int systemError, const std::string& path)
+{
     // A sink may show a message of its own, which must not inherit this one's
     // reason.
-    const int outer = std::exchange(CurrentSystemError(), systemError);
+    ShownFailure outer = std::exchange(CurrentFailure(), ShownFailure{systemError, path});
     const MessageSink& sink = CurrentSink();
     if (sink)
         sink(text, icon);
     else
         WriteToStderr(text, icon);
-    CurrentSystemError() = outer;
+    CurrentFailure() = std::move(outer);
 }
 
-int ShownSystemError() { return CurrentSystemError(); }
+int ShownSystemError() { return CurrentFailure().systemError; }
+
+const std::string& ShownSubject() { return CurrentFailure().subject; }
 
 MessageSink SetMessageSink(MessageSink sink)
 {

@@ -13,8 +13,13 @@ void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclam
 // the system gave no reason). A window shows the text alone; a terminal adds
 // the system's reason.
 void ShowMessage(const std::string& text, MessageIcon icon, int systemError);
-// While a sink runs: the errno value of the failure it is shown, 0 for none.
+// The same for a failure on the file or folder `path`, which a terminal
+// names beside the reason.
+void ShowMessage(const std::string& text, MessageIcon icon, int systemError, const std::string& path);
+// While a sink runs: the errno value of the failure it is shown, 0 for none,
+// and the file it is about, empty for none.
 int ShownSystemError();
+const std::string& ShownSubject();
 
 using MessageSink = std::function<void(const std::string& text, MessageIcon icon)>;
 

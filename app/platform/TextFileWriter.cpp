@@ -25,13 +25,10 @@ bool CTextFileWriter::Open(const std::string& path)
     // Room for a whole gathering at once: grown step by step, the text would
     // touch about twice its size in fresh memory.
     text_.reserve(kWriteSize);
-    file_.reset(std::fopen(path.c_str(), "wb"));
-    path_ = path;
-    if (!file_)
+    if (const int error = file_.Open(path); error != 0) {
+        errno = error;
         return false;
-    // Every write goes straight to the file, checked where it is made: the
-    // stream holds nothing back that closing it would write unchecked.
-    static_cast<void>(std::setvbuf(file_.get(), nullptr, _IONBF, 0));
+    }
     return true;
 }
 
@@ -52,34 +49,22 @@ void CTextFileWriter::Write(std::string_view text)
 
 void CTextFileWriter::WriteGathered()
 {
-    errno = 0;
-    const bool written = std::fwrite(text_.data(), 1, text_.size(), file_.get()) == text_.size();
+    const bool written = file_.Write(text_);
+    const int error = errno;
     text_.clear();
     if (!written)
-        throw CFileWriteError(path_, errno);
+        throw CFileWriteError(file_.Path(), error);
 }
 
 void CTextFileWriter::Close()
 {
-    if (!file_)
+    if (!file_.IsOpen())
         return;
-    bool written = true;
-    int writeError = 0;
-    try {
-        WriteGathered();
-    } catch (const CFileWriteError& error) {
-        written = false;
-        writeError = error.Error();
-    }
-    if (written) {
-        errno = 0;
-        written = std::fflush(file_.get()) == 0 && std::ferror(file_.get()) == 0;
-        writeError = errno;
-    }
-    errno = 0;
-    const bool closed = std::fclose(file_.release()) == 0;
-    if (!written)
-        throw CFileWriteError(path_, writeError);
-    if (!closed)
-        throw CFileWriteError(path_, errno);
+    // A failed write is reported by Finish, with its reason.
+    static_cast<void>(file_.Write(text_));
+    text_.clear();
+    if (const int error = file_.Finish(); error != 0)
+        throw CFileWriteError(file_.Path(), error);
 }
+
+int CTextFileWriter::Publish(FilePublish how) { return file_.Publish(how); }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdio>
-#include <memory>
+#include "platform/SafeFile.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,40 +20,39 @@ private:
     int error_;
 };
 
-// A text file written with CR LF line ends on every platform. The text is
-// gathered in memory and reaches the file in writes of 64 KiB and at Close,
-// every one checked: Write or Close raises CFileWriteError when text does
-// not reach the file, so a caller writing many pieces checks once, around all
-// of them. The file is opened in binary mode and every "\n" of the text
-// becomes "\r\n".
+// A text file written with CR LF line ends on every platform, through the
+// one file writer: the text goes into a temporary file beside the final name
+// and takes that name only at Publish. It is gathered in memory and reaches
+// the file in writes of 64 KiB and at Close, every one checked: Write or
+// Close raises CFileWriteError when text does not reach the file, so a
+// caller writing many pieces checks once, around all of them. Every "\n" of
+// the text becomes "\r\n".
 class CTextFileWriter {
 public:
     CTextFileWriter() = default;
-    // Closes the file; gathered text that has not been written is dropped,
-    // never written without its errors checked.
+    // A file that was not published goes, with whatever was written to it.
     ~CTextFileWriter() = default;
     CTextFileWriter(const CTextFileWriter&) = delete;
     CTextFileWriter& operator=(const CTextFileWriter&) = delete;
 
-    // Creates the file or empties it; false when it cannot be opened.
+    // Starts the file that is to become `path`; false (errno set) when it
+    // cannot be made.
     bool Open(const std::string& path);
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // Throws CFileWriteError (or std::bad_alloc); the file must be open.
     void Write(std::string_view text);
-    // Writes the text, flushes and closes the file; throws CFileWriteError
-    // when any of it fails. The file is closed in any case.
+    // Writes the rest of the text and makes the file durable; throws
+    // CFileWriteError when any of it fails, and the file is then gone.
     void Close();
+    // Gives the closed file its name. 0, or the errno of the failure (EEXIST
+    // when the name must be free and is not).
+    int Publish(FilePublish how);
 
 private:
-    // Hands the gathered text to the stream; throws CFileWriteError.
+    // Hands the gathered text to the file; throws CFileWriteError.
     void WriteGathered();
 
-    struct Closer {
-        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-    };
-
     std::string text_;
-    std::unique_ptr<std::FILE, Closer> file_;
-    std::string path_;
+    CSafeFile file_;
 };

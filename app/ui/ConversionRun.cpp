@@ -106,6 +106,10 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
     const CKeyboardDef* source = &keyboard;
     std::unique_ptr<CKeyboardDef> carried;
     int pagesWritten = 0;
+    bool anyFailed = false;
+    // A calibration that could not be stored fails too, though its page was
+    // written; clones count their saves with the keyboard they came from.
+    const int failedSaves = keyboard.FailedSaves();
     for (int row = 0; row < rowCount; ++row) {
         // Rows stay selected, so after the run every processed row is.
         constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
@@ -121,12 +125,17 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
         }
         if (results)
             results->push_back(std::move(page));
-        if (view.GetItemText(row, CInkFileList::kStatusColumn) == CInkFileList::kConverted)
+        const std::string status = view.GetItemText(row, CInkFileList::kStatusColumn);
+        if (status == CInkFileList::kConverted)
             ++pagesWritten;
+        anyFailed = anyFailed || status == CInkFileList::kWriteFailed || status == CInkFileList::kUnreadable;
         if (observer)
             observer->RowFinished(row);
     }
-    if (!observer || observer->WantsClosingMessage(pagesWritten))
+    // The closing message says the pages were made; after a failure it would
+    // tell the user something that is not so. The failures have been told.
+    anyFailed = anyFailed || keyboard.FailedSaves() != failedSaves;
+    if (!anyFailed && (!observer || observer->WantsClosingMessage(pagesWritten)))
         ShowMessage(kRunFinished);
 }
 

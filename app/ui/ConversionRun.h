@@ -34,7 +34,9 @@ public:
 // recognised with a clone of the keyboard (the clone of the page before, so a
 // calibration found on one page carries over to the next pages of the run),
 // offered for saving and written. Each row ends with its status, selected;
-// `results`, when given, is replaced by the run's pages. A list that shows
+// `results`, when given, is replaced by the run's pages. The run ends with
+// its closing message unless a row failed (unreadable or not written). A
+// list that shows
 // the drop hint, or no row, only gets the drop message; a keyboard without
 // keys gets the keyboard's open message and nothing is converted, since every
 // stroke would become a picture. Any failure of one row (running out of

@@ -144,11 +144,13 @@ TEST_F(ConvertCommandTest, KeyboardThatIsMissingOrHasNoKeysStopsBeforeAnyPage)
     const struct {
         const char* name;
         std::string content;
+        std::string told;  // before the refusal
     } keyboards[] = {
         {"empty", ""},
         {"garbage", "\x89\x50\x4E\x47 not a keyboard at all\r\n\xFF\xFE"},
         {"only settings lines", settings + marks + marks},
-        {"keys unreadable", settings + marks + marks + "key,\"a\",\"b\"\r\n\"10\",\"20\",\"30\",\"40\",\"a\"\r\n"},
+        {"keys unreadable", settings + marks + marks + "key,\"a\",\"b\"\r\n\"10\",\"20\",\"30\",\"40\",\"a\"\r\n",
+         u8"marovi-convert: ソフトＫＢ定義ファイルのキーの並びは4行目で終わっています。その後の1個のキーは読み込まれません。\n"},
     };
     for (const auto& keyboard : keyboards) {
         SCOPED_TRACE(keyboard.name);
@@ -156,7 +158,7 @@ TEST_F(ConvertCommandTest, KeyboardThatIsMissingOrHasNoKeysStopsBeforeAnyPage)
         const Outcome outcome = Convert({"-k", "kb", "-d", "out", "a.ink"});
         EXPECT_EQ(outcome.exitCode, 2);
         EXPECT_EQ(outcome.out, "");
-        EXPECT_EQ(outcome.err, kKeyboardUnreadable + " (no key could be read from kb/softKB.skb)\n");
+        EXPECT_EQ(outcome.err, keyboard.told + kKeyboardUnreadable + " (no key could be read from kb/softKB.skb)\n");
         EXPECT_TRUE(fs::is_empty(dir_ / "out"));
     }
 }
@@ -244,15 +246,28 @@ TEST_F(ConvertCommandTest, EveryFailureNamesItsFile)
     EXPECT_EQ(unreadable.exitCode, 1);
     EXPECT_EQ(unreadable.out, Line("bad.ink", u8"不正ファイル") + Line("good.ink", kConverted, "out/good.html") +
                                   Line("missing.ink", u8"不正ファイル"));
+    // After a failure the run does not close saying the pages were made.
     EXPECT_EQ(unreadable.err, "marovi-convert: bad.ink: " + kCannotOpenInk + "\n" + "marovi-convert: missing.ink: " +
-                                  kCannotOpenInk + " (No such file or directory)\n" + kRunFinished);
+                                  kCannotOpenInk + " (No such file or directory)\n");
 
-    // A run that writes nothing does not say it did.
+    // Pages that cannot be, refused before anything is read.
     fs::create_directories(dir_ / "folder.html");
-    const Outcome unwritable = Convert({"-f", "-k", "kb", "-o", "folder.html", "good.ink"});
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_EQ(unwritable.out, Line("good.ink", u8"変換エラー"));
-    EXPECT_EQ(unwritable.err, u8"marovi-convert: good.ink: 出力するHTMLファイルのOPENに失敗しました (Is a directory)\n");
+    const std::string ink = ReadText(dir_ / "good.ink");
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } refused[] = {
+        {{"-f", "-k", "kb", "-o", "folder.html", "good.ink"}, "folder.html: is a folder, not a page to write"},
+        {{"-f", "-k", "kb", "-o", "good.ink", "good.ink"}, "good.ink: -o names the ink file itself"},
+        {{"-f", "-k", "kb", "-o", "./good.ink", "good.ink"}, "good.ink: -o names the ink file itself"},
+    };
+    for (const auto& r : refused) {
+        const Outcome outcome = Convert(r.args);
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "marovi-convert: " + r.err + "\n");
+    }
+    EXPECT_EQ(ReadText(dir_ / "good.ink"), ink);
 
     const Outcome noFolder = Convert({"-k", "kb", "-o", "no-such-folder/good.html", "good.ink"});
     EXPECT_EQ(noFolder.exitCode, 2);

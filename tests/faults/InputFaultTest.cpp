@@ -38,7 +38,7 @@ const char kCannotOpen[] = "内部エラー(DoParse)：ファイルオープン�
 const char kBadHeader[] = "内部エラー(DoParse)：インクファイルのヘッダーが異常です";
 const char kReadFailed[] = "内部エラー(DoParse)：インクファイル読み込み失敗";
 const char kKeyboardOpenFailed[] = "ソフトＫＢ定義ファイルがオープンできません";
-const char kKeyboardWriteFailed[] = "ファイル書き込みに失敗しました。";
+const char kKeyboardWriteOpenFailed[] = "ソフトＫＢ定義ファイルが書き込みオープンできません";
 const char kLocksOpenFailed[] = "キー再定可否ファイルがオープンできません";
 
 std::string Utf8(const char* sjis)
@@ -208,25 +208,15 @@ TEST(KeyboardFileIsAFolder, ReadsAndSavesEndWithAMessage)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find(Utf8(kKeyboardOpenFailed)), std::string::npos) << run.err;
 
-    // A save moves an empty folder aside as the backup: nothing is lost.
-    {
-        MessageLog log;
-        EXPECT_TRUE(keyboard.Save());
-        EXPECT_TRUE(log.Messages().empty());
-        EXPECT_TRUE(fs::is_regular_file("softKB.skb"));
-        EXPECT_TRUE(fs::is_directory("softKB.skb.bak"));
-    }
-    // A folder with contents, and a backup folder with contents: neither can
-    // be replaced; the save fails, told, and both folders keep what they hold.
-    fs::remove("softKB.skb");
+    // A save never replaces a folder: the save fails, told, and the folder
+    // keeps what it holds.
     fs::create_directories("softKB.skb/inside");
-    fs::create_directories("softKB.skb.bak/inside");
     {
         MessageLog log;
         EXPECT_FALSE(keyboard.Save());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kKeyboardWriteFailed});
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{kKeyboardWriteOpenFailed});
         EXPECT_TRUE(fs::is_directory("softKB.skb/inside"));
-        EXPECT_TRUE(fs::is_directory("softKB.skb.bak/inside"));
+        EXPECT_TRUE(TemporaryFilesIn(".").empty());
     }
 
     fs::remove("keydef.skb");

@@ -124,13 +124,13 @@ struct Conversion {
 
 // Converts the page in the current (scratch) directory.
 Conversion Convert(const PageBuilder& builder, const std::string& htmlPath = "memo.html", int fontSize = 12,
-                   const std::string& baseName = "memo001")
+                   const std::string& baseName = "memo001", FilePublish publish = FilePublish::Replace)
 {
     Conversion result;
     MessageLog log;
     const std::vector<StrokeSample>& records = builder.Records();
     result.page = std::make_unique<CPageStrokes>(records.data(), records.size(), LoadKeyboard(fontSize), nullptr);
-    result.ok = result.page->ConvertToHtml(htmlPath, baseName);
+    result.ok = result.page->ConvertToHtml(htmlPath, baseName, PageEncoding::ShiftJis, nullptr, publish);
     // Not through a link to a device: reading /dev/full never ends.
     if (fs::is_regular_file(fs::symlink_status(htmlPath)))
         result.html = ReadBytes(htmlPath);
@@ -308,7 +308,8 @@ TEST(HtmlConversion, PictureDirectoryBesideThePage)
     } cases[] = {
         {".html becomes .files", {}, "memo.html", "memo.files"},
         {"without .html the path gets .files", {}, "memo.htm", "memo.htm.files"},
-        {"every .html is replaced, folders too", {"a.html", "a.files"}, "a.html/memo.html", "a.files/memo.files"},
+        {"only the page's own name counts", {"a.html"}, "a.html/memo.html", "a.html/memo.files"},
+        {"the last .html of the name", {}, "memo.html.html", "memo.html.files"},
         {"an existing directory is used as it is", {"memo.files", "memo.files/older"}, "memo.html", "memo.files"},
         {"case matters", {}, "MEMO.HTML", "MEMO.HTML.files"},
     };
@@ -329,7 +330,6 @@ TEST(HtmlConversion, FailuresReportWhatStaysOnDisk)
 {
     const std::string kOpenFailed = "出力するHTMLファイルのOPENに失敗しました";
     const std::string kDirectoryFailed = "画像ファイル用ディレクトリの作成でエラーが発生しました";
-    const std::string kWriteFailed = "HTMLファイルの出力中でエラーが発生しました";
     const std::string kPictureFailed = "画像ファイルの出力中でエラーが発生しました";
 
     PageBuilder longPage;
@@ -337,38 +337,51 @@ TEST(HtmlConversion, FailuresReportWhatStaysOnDisk)
         longPage.Tap(Kana);
     longPage.Ink(kSketchA);
 
+    const PageBuilder twoPictures = PageBuilder().Tap(X).Ink(kSketchA).Tap(Text).Ink(kSketchB);
+    const auto oldPage = [] {
+        WriteBytes("memo.html", "old page");
+        fs::create_directory("memo.files");
+        WriteBytes("memo.files/memo001.1.JPG", "old picture");
+    };
     const struct {
         const char* name;
         std::function<void()> prepare;
         std::string htmlPath;
         PageBuilder page;
+        FilePublish publish;
         bool ok;
         std::vector<std::string> messages;
         std::string html;
         std::vector<std::string> existing;
         std::vector<std::string> absent;
     } cases[] = {
-        {"the page cannot be created", [] {}, "missing/memo.html", PageBuilder().Ink(kSketchA), false,
-         {kOpenFailed}, "", {}, {"missing", "missing.files", "memo.files"}},
-        {"the directory's folder is missing", [] { fs::create_directory("a.html"); }, "a.html/memo.html",
-         PageBuilder().Tap(X).Ink(kSketchA), false, {kDirectoryFailed}, "", {"a.html/memo.html"}, {"a.files"}},
+        {"the page cannot be created", [] {}, "missing/memo.html", PageBuilder().Ink(kSketchA), FilePublish::Replace,
+         false, {kOpenFailed}, "", {}, {"missing", "missing.files", "memo.files"}},
+        {"the picture folder is a link", [] {
+             fs::create_directory("elsewhere");
+             fs::create_directory_symlink("elsewhere", "memo.files");
+         }, "memo.html", twoPictures, FilePublish::Replace, false, {kDirectoryFailed}, "", {}, {"memo.html",
+         "elsewhere/memo001.1.JPG"}},
         {"a file holds the directory's name", [] { WriteBytes("memo.files", "x"); }, "memo.html",
-         PageBuilder().Tap(X), false, {kDirectoryFailed}, "", {"memo.html"}, {}},
-        {"the disk fills while the tail is flushed",
-         [] { fs::create_symlink("/dev/full", "full.html"); }, "full.html", PageBuilder().Tap(X), false,
-         {kWriteFailed}, "", {"full.files"}, {}},
-        {"the disk fills in mid-page, before the picture",
-         [] { fs::create_symlink("/dev/full", "full.html"); }, "full.html", longPage, false, {kWriteFailed}, "",
-         {"full.files"}, {"full.files/memo001.1.JPG"}},
-        {"a picture cannot be written", [] { fs::create_directories("memo.files/memo001.2.JPG"); }, "memo.html",
-         PageBuilder().Tap(X).Ink(kSketchA).Tap(Text).Ink(kSketchB).Tap(X).Ink(kOutsideAll), true,
-         {"画像ファイルの出力に失敗しました", kPictureFailed}, kHead + Font() + "x" + Img(1) + Font() + "あ" + kTail,
-         {"memo.files/memo001.1.JPG"}, {"memo.files/memo001.3.JPG"}},
+         PageBuilder().Tap(X), FilePublish::Replace, false, {kDirectoryFailed}, "", {}, {"memo.html"}},
+        {"a link at the page's name is replaced, not written through", [] {
+             WriteBytes("target", "kept");
+             fs::create_symlink("target", "memo.html");
+         }, "memo.html", PageBuilder().Tap(X), FilePublish::Replace, true, {}, kHead + Font() + "x" + kTail, {}, {}},
+        {"a picture cannot be written: the old page stays whole", [] {
+             WriteBytes("memo.html", "old page");
+             fs::create_directories("memo.files/memo001.2.JPG");
+         }, "memo.html", twoPictures, FilePublish::Replace, false, {kPictureFailed}, "old page", {},
+         {"memo.files/memo001.1.JPG"}},
+        {"a page whose name must be free and is not", oldPage, "memo.html", twoPictures, FilePublish::Exclusive, false,
+         {kOpenFailed}, "old page", {}, {"memo.files/memo001.2.JPG"}},
+        {"a page that may replace the old one", oldPage, "memo.html", twoPictures, FilePublish::Replace, true, {},
+         kHead + Font() + "x" + Img(1) + Font() + "あ" + Img(2) + kTail, {"memo.files/memo001.2.JPG"}, {}},
     };
     for (const auto& c : cases) {
         ScopedWorkDir dir;
         c.prepare();
-        const Conversion result = Convert(c.page, c.htmlPath);
+        const Conversion result = Convert(c.page, c.htmlPath, 12, "memo001", c.publish);
         EXPECT_EQ(result.ok, c.ok) << c.name;
         EXPECT_EQ(result.messages, c.messages) << c.name;
         EXPECT_EQ(result.html, c.html) << c.name;
@@ -376,6 +389,14 @@ TEST(HtmlConversion, FailuresReportWhatStaysOnDisk)
             EXPECT_TRUE(fs::exists(path)) << c.name << ": " << path;
         for (const std::string& path : c.absent)
             EXPECT_FALSE(fs::exists(path)) << c.name << ": " << path;
+        // Nothing half-made stays: an old picture is whole and old, or new.
+        if (fs::exists("memo.files/memo001.1.JPG")) {
+            EXPECT_EQ(ReadBytes("memo.files/memo001.1.JPG") == "old picture", !result.ok) << c.name;
+        }
+        if (fs::exists("target")) {
+            EXPECT_EQ(ReadBytes("target"), "kept");
+        }
+        EXPECT_TRUE(TemporaryFilesIn(".").empty()) << c.name;
     }
 }
 

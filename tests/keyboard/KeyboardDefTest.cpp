@@ -1,9 +1,9 @@
 #include "keyboard/EditableKeyboardDef.h"
-#include "keyboard/FileReplace.h"
 #include "keyboard/KeyboardDef.h"
 
 #include "ink/QuadMapping.h"
 #include "platform/InMemoryListView.h"
+#include "platform/TextEncoding.h"
 
 #include "MessageLog.h"
 #include "TestFiles.h"
@@ -22,7 +22,6 @@ namespace {
 
 const char kOpenFailed[] = "ソフトＫＢ定義ファイルがオープンできません";
 const char kWriteOpenFailed[] = "ソフトＫＢ定義ファイルが書き込みオープンできません";
-const char kWriteFailed[] = "ファイル書き込みに失敗しました。";
 const char kLockOpenFailed[] = "キー再定可否ファイルがオープンできません";
 
 const std::string kSettings = "\"1\",\"12\",\"7\"";
@@ -104,7 +103,7 @@ TEST(KeyboardDefFile, LoadSaveRoundTripKeepsEveryValue)
     ASSERT_TRUE(first.Save());
     EXPECT_EQ(ReadBytes("softKB.skb"), CrLf({kSettings, kReference, kMeasured, kKeyA, kKeyB}));
     EXPECT_EQ(ReadBytes("softKB.skb.bak"), SampleFile());
-    EXPECT_FALSE(fs::exists("new.skb"));
+    EXPECT_TRUE(TemporaryFilesIn(".").empty());
 
     CKeyboardDef second;
     second.SetMapping(&mapping);
@@ -327,85 +326,108 @@ TEST(KeyboardDefFile, BareLineFeedsReadLikeCrLf)
     ExpectSameDefinition(crlf, bare);
 }
 
-TEST(KeyboardDefFile, SaveFailuresLeaveThePreviousFileInPlace)
+TEST(KeyboardDefFile, SavesKeepOneBackupAndNeverWriteThroughALink)
 {
-    const std::string previous = SampleFile();
-
-    {
-        SCOPED_TRACE("temporary file cannot be created");
-        ScopedWorkDir dir;
-        WriteBytes("softKB.skb", previous);
-        fs::create_directory("new.skb");
-        CKeyboardDef keyboard;
-        MessageLog log;
-        EXPECT_FALSE(keyboard.Save());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
-        EXPECT_EQ(ReadBytes("softKB.skb"), previous);
-    }
-    if (fs::exists("/dev/full")) {
-        SCOPED_TRACE("writing fails");
-        ScopedWorkDir dir;
-        WriteBytes("softKB.skb", previous);
-        fs::create_symlink("/dev/full", "new.skb");
-        CKeyboardDef keyboard;
-        MessageLog log;
-        EXPECT_FALSE(keyboard.Save());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
-        EXPECT_EQ(ReadBytes("softKB.skb"), previous);
-        EXPECT_FALSE(fs::exists("softKB.skb.bak"));
-    }
-    {
-        SCOPED_TRACE("final rename fails");
-        // Directories that are not empty can be neither deleted nor replaced,
-        // so the new file cannot take the name.
-        ScopedWorkDir dir;
-        fs::create_directory("softKB.skb");
-        WriteBytes("softKB.skb/inside", previous);
-        fs::create_directory("softKB.skb.bak");
-        WriteBytes("softKB.skb.bak/inside", "old backup");
-        CKeyboardDef keyboard;
-        MessageLog log;
-        EXPECT_FALSE(keyboard.Save());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteFailed});
-        EXPECT_EQ(ReadBytes("softKB.skb/inside"), previous);
-        EXPECT_TRUE(fs::is_regular_file("new.skb"));
-    }
-}
-
-namespace {
-
-// Each call is recorded; the rename whose source is `failingFrom` fails.
-std::vector<std::string> g_calls;
-std::string g_failingFrom;
-
-int RecordingRemove(const char* path)
-{
-    g_calls.push_back(std::string("remove ") + path);
-    return std::remove(path);
-}
-
-int RecordingRename(const char* from, const char* to)
-{
-    g_calls.push_back(std::string("rename ") + from + " " + to);
-    return from == g_failingFrom ? -1 : std::rename(from, to);
-}
-
-}  // namespace
-
-TEST(FileReplace, FailedFinalRenamePutsThePreviousFileBack)
-{
-    const FileReplaceOps ops{RecordingRemove, RecordingRename};
     ScopedWorkDir dir;
-    WriteBytes("target", "previous");
-    WriteBytes("target.bak", "older");
-    WriteBytes("new", "replacement");
-    g_calls.clear();
-    g_failingFrom = "new";
-    EXPECT_FALSE(ReplaceFileKeepingBackup("new", "target", "target.bak", ops));
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"remove target.bak", "rename target target.bak",
-                                                 "rename new target", "rename target.bak target"}));
-    EXPECT_EQ(ReadBytes("target"), "previous");
-    EXPECT_EQ(ReadBytes("new"), "replacement");
+    const std::string original = CrLf({kSettings, kReference, kMeasured, kKeyA, kKeyB});
+    WriteBytes("softKB.skb", original);
+    CKeyboardDef keyboard;
+    ASSERT_TRUE(keyboard.Load());
+
+    // Two saves from one reading: the backup is the file both started from.
+    CKeyboardDef::Marks marks = keyboard.MeasuredMarks();
+    marks[0].x = 1111;
+    keyboard.SetMeasuredMarks(marks);
+    ASSERT_TRUE(keyboard.Save());
+    const std::string first = ReadBytes("softKB.skb");
+    EXPECT_NE(first, original);
+    marks[0].x = 2222;
+    keyboard.SetMeasuredMarks(marks);
+    ASSERT_TRUE(keyboard.Clone()->Save());
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), original);
+    EXPECT_NE(ReadBytes("softKB.skb"), first);
+
+    // A new reading backs up the file as it is then.
+    const std::string second = ReadBytes("softKB.skb");
+    ASSERT_TRUE(keyboard.Load());
+    ASSERT_TRUE(keyboard.Save());
+    EXPECT_EQ(ReadBytes("softKB.skb.bak"), second);
+
+    // softKB.skb as a link: the link is replaced, its target left alone.
+    fs::rename("softKB.skb", "elsewhere.skb");
+    fs::create_symlink("elsewhere.skb", "softKB.skb");
+    ASSERT_TRUE(keyboard.Load());
+    ASSERT_TRUE(keyboard.Save());
+    EXPECT_FALSE(fs::is_symlink("softKB.skb"));
+    EXPECT_EQ(ReadBytes("softKB.skb"), second);
+    EXPECT_EQ(ReadBytes("elsewhere.skb"), second);
+    EXPECT_EQ(keyboard.FailedSaves(), 0);
+    EXPECT_TRUE(TemporaryFilesIn(".").empty());
+
+    // A name the new file cannot take: told, and nothing changes.
+    ASSERT_TRUE(fs::remove("softKB.skb"));
+    fs::create_directory("softKB.skb");
+    WriteBytes("softKB.skb/inside", original);
+    MessageLog log;
+    EXPECT_FALSE(keyboard.Save());
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
+    EXPECT_EQ(keyboard.FailedSaves(), 1);
+    EXPECT_EQ(ReadBytes("softKB.skb/inside"), original);
+    EXPECT_TRUE(TemporaryFilesIn(".").empty());
+}
+
+// Whatever the reader did not take in goes back into the file: a calibration
+// must not lose keys.
+TEST(KeyboardDefFile, RewriteKeepsEveryKeyLineItDidNotRead)
+{
+    std::vector<std::string> keys;
+    for (int i = 0; i < 302; ++i)
+        keys.push_back(KeyLine("\"" + std::to_string(100 * i) + "\",\"0\",\"" + std::to_string(100 * i + 90) + "\",\"90\"",
+                               {"き" + std::to_string(i), "<NOKEY>", "x", "y", "z", "<NOKEY>", "1", "2", "3"}));
+    std::vector<std::string> blankAfterFirst(keys.begin(), keys.begin() + 62);
+    blankAfterFirst.insert(blankAfterFirst.begin() + 1, "");
+    std::vector<std::string> longText(keys.begin(), keys.begin() + 3);
+    longText[1] = KeyLine("\"0\",\"0\",\"10\",\"10\"", {std::string(5000, 'a'), "after the cut"});
+
+    const struct {
+        const char* name;
+        std::vector<std::string> keyLines;
+        int keysRead;
+        bool told;
+    } cases[] = {
+        {"a blank line after the first key", blankAfterFirst, 1, true},
+        {"more keys than the table holds", keys, 200, true},
+        {"a text past the reader's length", longText, 3, true},
+        {"a file the reader takes in whole", std::vector<std::string>(keys.begin(), keys.begin() + 5), 5, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool utf8 : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (utf8 ? ", UTF-8 with a byte-order mark" : ""));
+            ScopedWorkDir dir;
+            std::vector<std::string> lines = {kSettings, kReference, kMeasured};
+            lines.insert(lines.end(), c.keyLines.begin(), c.keyLines.end());
+            const std::string sjis = CrLf(lines);
+            const std::string file = utf8 ? "\xEF\xBB\xBF" + SjisToUtf8(sjis) : sjis;
+            WriteBytes("softKB.skb", file);
+            CKeyboardDef keyboard;
+            MessageLog log;
+            ASSERT_TRUE(keyboard.Load());
+            EXPECT_EQ(keyboard.KeyCount(), c.keysRead);
+            EXPECT_EQ(keyboard.GetKey(0).texts[0], "き0");
+            EXPECT_EQ(keyboard.HitPointRule(), 1);
+            EXPECT_EQ(log.Messages().size(), c.told ? 1u : 0u);
+
+            CKeyboardDef::Marks marks = keyboard.MeasuredMarks();
+            marks[2] = PenPoint{20001, 13801};
+            keyboard.SetMeasuredMarks(marks);
+            ASSERT_TRUE(keyboard.Save());
+            std::string expected = file;
+            const std::string measured = utf8 ? SjisToUtf8(kMeasured) : kMeasured;
+            expected.replace(expected.find(measured), measured.size(),
+                             "\"1010\",\"990\",\"20020\",\"1005\",\"20001\",\"13801\",\"1003\",\"13810\",\"10490\",\"7410\"");
+            EXPECT_EQ(ReadBytes("softKB.skb"), expected);
+        }
+    }
 }
 
 TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
@@ -495,7 +517,8 @@ TEST(EditableKeyboardDef, SavesOnlyWhenModified)
     EXPECT_TRUE(keyboard.IsModified());
     EXPECT_EQ(ReadBytes("softKB.skb.bak"), SampleFile());
 
-    fs::create_directory("new.skb");
+    fs::remove("softKB.skb");
+    fs::create_directory("softKB.skb");
     MessageLog log;
     EXPECT_FALSE(keyboard.SaveIfModified());
     EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});

@@ -60,6 +60,18 @@ std::string CrLf(const std::vector<std::string>& lines)
     return text;
 }
 
+std::vector<fs::path> TemporaryFilesIn(const fs::path& folder)
+{
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(".marovi-", 0) == 0)
+            found.push_back(it->path());
+    }
+    return found;
+}
+
 fs::path ExampleKeyboardDir() { return MAROVI_EXAMPLES_DIR; }
 
 void CopyExampleKeyboard(const fs::path& dir)

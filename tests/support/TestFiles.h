@@ -52,6 +52,10 @@ std::string ReadBytes(const std::filesystem::path& path);
 // Throws when the file cannot be written.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// The temporary files of the program's file writer left anywhere below
+// `folder` (a writer that finished cleanly leaves none).
+std::vector<std::filesystem::path> TemporaryFilesIn(const std::filesystem::path& folder);
+
 // Joins lines with CR LF, the line end the program writes.
 std::string CrLf(const std::vector<std::string>& lines);
 

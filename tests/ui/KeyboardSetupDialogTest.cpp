@@ -248,7 +248,7 @@ TEST(KeyboardSetupDialog, EditOkTakesTheTextsAndSaveWritesThem)
         EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok) << c.name;
         EXPECT_EQ(ReadBytes("softKB.skb"), KeyboardFile(c.keyCount, c.saved)) << c.name;
         EXPECT_EQ(ReadBytes("softKB.skb.bak"), original) << c.name;
-        EXPECT_FALSE(fs::exists("new.skb")) << c.name;
+        EXPECT_TRUE(TemporaryFilesIn(".").empty()) << c.name;
         EXPECT_TRUE(w.messages.Messages().empty()) << c.name;
     }
 }
@@ -269,7 +269,7 @@ TEST(KeyboardSetupDialog, SaveOrCancelWithoutAChangeWritesNothing)
         }
         EXPECT_EQ(ReadBytes("softKB.skb"), original);
         EXPECT_FALSE(fs::exists("softKB.skb.bak"));
-        EXPECT_FALSE(fs::exists("new.skb"));
+        EXPECT_TRUE(TemporaryFilesIn(".").empty());
     }
 }
 
@@ -293,10 +293,11 @@ TEST(KeyboardSetupDialog, ResetCalibrationWritesAtOnceWithTheEditsBeforeIt)
 
         EXPECT_EQ(w.Edit(1, {}), DialogResult::None);
         if (save) {
-            // A second write: the backup now holds the reset file.
+            // A second write: the backup still holds the file the dialog
+            // began with.
             EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
             EXPECT_EQ(ReadBytes("softKB.skb"), KeyboardFile(3, {{0, edited}, {1, {}}}, kReference));
-            EXPECT_EQ(ReadBytes("softKB.skb.bak"), reset);
+            EXPECT_EQ(ReadBytes("softKB.skb.bak"), original);
         } else {
             EXPECT_EQ(w.dialog.OnCancel(), DialogResult::Cancel);
             EXPECT_EQ(ReadBytes("softKB.skb"), reset);
@@ -310,15 +311,18 @@ TEST(KeyboardSetupDialog, FailedWritesLeaveTheFileAndTheDialogGoing)
     const std::string original = KeyboardFile(3);
     WriteBytes("softKB.skb", original);
     WriteBytes("keydef.skb", "");
-    fs::create_directory("new.skb");  // the writer's temporary file cannot be made
     SetupWindow w;
     w.Open();
+    // The new file cannot take the name.
+    fs::remove("softKB.skb");
+    fs::create_directory("softKB.skb");
+    WriteBytes("softKB.skb/inside", original);
 
     EXPECT_EQ(w.dialog.OnResetCalibration(), DialogResult::None);
     EXPECT_TRUE(w.dialog.Keyboard().IsModified());
     EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
     EXPECT_EQ(w.messages.Messages(), (std::vector<std::string>{kWriteOpenFailed, kWriteOpenFailed}));
-    EXPECT_EQ(ReadBytes("softKB.skb"), original);
+    EXPECT_EQ(ReadBytes("softKB.skb/inside"), original);
 }
 
 TEST(KeyboardSetupDialog, AfterAFailedLoadNothingIsWritten)
@@ -342,5 +346,5 @@ TEST(KeyboardSetupDialog, AfterAFailedLoadNothingIsWritten)
     EXPECT_TRUE(fs::is_directory("softKB.skb"));
     EXPECT_EQ(ReadBytes("softKB.skb/inside"), "kept");
     EXPECT_EQ(ReadBytes("softKB.skb.bak"), backup);
-    EXPECT_FALSE(fs::exists("new.skb"));
+    EXPECT_TRUE(TemporaryFilesIn(".").empty());
 }

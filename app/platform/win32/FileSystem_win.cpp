@@ -3,8 +3,13 @@
 #include <windows.h>
 
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -46,4 +51,107 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+namespace {
+
+// The errno value closest to a Windows error of the file calls.
+int ErrnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    case ERROR_DIR_NOT_EMPTY:
+        return ENOTEMPTY;
+    default:
+        return EIO;
+    }
+}
+
+int LastErrno() { return ErrnoOf(GetLastError()); }
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (!PathExists(a) || !PathExists(b))
+        return false;
+    // _fullpath allocates the full paths when given no buffer.
+    const std::unique_ptr<char, decltype(&std::free)> first(_fullpath(nullptr, a.c_str(), 0), &std::free);
+    const std::unique_ptr<char, decltype(&std::free)> second(_fullpath(nullptr, b.c_str(), 0), &std::free);
+    if (!first || !second)
+        return a == b;
+    return _stricmp(first.get(), second.get()) == 0;
+}
+
+int CheckReplaceable(const std::string& path)
+{
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return EISDIR;
+    return 0;
+}
+
+int CreateNewFile(const std::string& path, std::FILE*& stream)
+{
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return errno;
+    stream = _fdopen(fd, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        static_cast<void>(_close(fd));
+        static_cast<void>(DeleteFileA(path.c_str()));
+        return error;
+    }
+    return 0;
+}
+
+int SyncFile(std::FILE* stream)
+{
+    // FlushFileBuffers on the handle behind the descriptor.
+    return _commit(_fileno(stream)) == 0 ? 0 : errno;
+}
+
+int ReplaceFile(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastErrno();
+}
+
+int MoveToFreeName(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : LastErrno();
+}
+
+int RemoveFile(const std::string& path)
+{
+    return DeleteFileA(path.c_str()) ? 0 : LastErrno();
+}
+
+int RemoveEmptyFolder(const std::string& folder)
+{
+    return RemoveDirectoryA(folder.c_str()) ? 0 : LastErrno();
+}
+
+bool IsLink(const std::string& path)
+{
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
