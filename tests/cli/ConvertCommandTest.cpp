@@ -146,9 +146,9 @@ TEST_F(ConvertCommandTest, KeyboardThatIsMissingOrHasNoKeysStopsBeforeAnyPage)
         std::string content;
         std::string told;  // before the refusal
     } keyboards[] = {
-        {"empty", ""},
-        {"garbage", "\x89\x50\x4E\x47 not a keyboard at all\r\n\xFF\xFE"},
-        {"only settings lines", settings + marks + marks},
+        {"empty", "", ""},
+        {"garbage", "\x89\x50\x4E\x47 not a keyboard at all\r\n\xFF\xFE", ""},
+        {"only settings lines", settings + marks + marks, ""},
         {"keys unreadable", settings + marks + marks + "key,\"a\",\"b\"\r\n\"10\",\"20\",\"30\",\"40\",\"a\"\r\n",
          u8"marovi-convert: ソフトＫＢ定義ファイルのキーの並びは4行目で終わっています。その後の1個のキーは読み込まれません。\n"},
     };

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -47,15 +48,6 @@ const char kKeyboardWriteOpenFailed[] = "ソフトＫＢ定義ファイルが書
 std::string Utf8(const char* sjis)
 {
     return SjisToUtf8(sjis);
-}
-
-bool Contains(const std::vector<std::string>& messages, const std::string& text)
-{
-    for (const std::string& m : messages) {
-        if (m == text)
-            return true;
-    }
-    return false;
 }
 
 bool IsCompleteJpeg(const std::string& bytes)
@@ -108,7 +100,18 @@ Outcome ConvertPage(Keyboard& keyboard, const fs::path& keyboardDir, const fs::p
     return outcome;
 }
 
-TEST(FullDisk, PageAndPicturesEndWithAMessageAndKeepTheInputs)
+// What a folder holds, file by file: relative path and bytes.
+std::map<std::string, std::string> Contents(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().filename() != "filler")
+            files[fs::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+    }
+    return files;
+}
+
+TEST(FullDisk, PageAndPicturesAreWrittenWholeOrNotAtAll)
 {
     ScratchDir scratch;
     CopyExampleKeyboard(scratch.Path());
@@ -124,43 +127,46 @@ TEST(FullDisk, PageAndPicturesEndWithAMessageAndKeepTheInputs)
         GTEST_SKIP() << "no small file system to fill: " << whyNot;
 
     // The free space runs from nothing to enough, so the disk fills at every
-    // stage: the page's first bytes, a picture, the page's tail.
-    std::set<std::string> seen;
-    bool completed = false;
-    for (std::size_t leave = 0; leave <= 96 * 1024 && !completed; leave += 4096) {
-        for (const auto& entry : fs::directory_iterator(scratch / "out"))
-            fs::remove_all(entry.path());
-        disk->FillLeaving(leave);
-        const Outcome result = ConvertPage(keyboard, scratch.Path(), scratch / "memo.ink", scratch / "out/memo.html");
-        const std::string html = ReadBytes(scratch / "out/memo.html");
-        SCOPED_TRACE("free bytes " + std::to_string(leave));
-        if (result.messages.empty()) {
-            EXPECT_TRUE(result.ok);
-            completed = true;
-        } else {
-            // A picture that failed is reported and the page still ends with its
-            // tail when the disk lets it; a page that failed is reported as such.
-            EXPECT_TRUE(result.ok ? Contains(result.messages, kPictureFailed)
-                                  : Contains(result.messages, kPageWriteFailed) ||
-                                        Contains(result.messages, kPageOpenFailed));
-            for (const std::string& m : result.messages)
-                seen.insert(m);
+    // stage: a picture, the page, the renames. Without an old page and over
+    // one, as -f does: a failure leaves the folder as it was.
+    for (const bool oldPage : {false, true}) {
+        std::set<std::string> seen;
+        bool completed = false;
+        for (std::size_t leave = 0; leave <= 96 * 1024 && !completed; leave += 4096) {
+            SCOPED_TRACE(std::string(oldPage ? "over an old page" : "a new page") + ", free bytes " +
+                         std::to_string(leave));
+            for (const auto& entry : fs::directory_iterator(scratch / "out"))
+                fs::remove_all(entry.path());
+            if (oldPage) {
+                WriteBytes(scratch / "out/memo.html", "<html>old</html>");
+                fs::create_directory(scratch / "out/memo.files");
+                WriteBytes(scratch / "out/memo.files/IMG001.JPG", "old picture");
+            }
+            const std::map<std::string, std::string> before = Contents(scratch / "out");
+            disk->FillLeaving(leave);
+            const Outcome result =
+                ConvertPage(keyboard, scratch.Path(), scratch / "memo.ink", scratch / "out/memo.html");
+            if (result.ok) {
+                EXPECT_TRUE(result.messages.empty());
+                const std::string html = ReadBytes(scratch / "out/memo.html");
+                for (const fs::path& picture : ShownPictures(html, scratch / "out"))
+                    EXPECT_TRUE(IsCompleteJpeg(ReadBytes(picture))) << picture;
+                completed = true;
+            } else {
+                // One message, and the folder as it was: no page, no picture,
+                // no temporary file.
+                ASSERT_EQ(result.messages.size(), 1u);
+                seen.insert(result.messages.front());
+                EXPECT_EQ(Contents(scratch / "out"), before);
+                EXPECT_EQ(fs::exists(scratch / "out/memo.files"), oldPage);
+            }
+            EXPECT_EQ(ReadBytes(scratch / "memo.ink"), ink);
+            EXPECT_EQ(ReadBytes(scratch / "softKB.skb"), softKb);
         }
-        // Whatever the page shows is there in full.
-        for (const fs::path& picture : ShownPictures(html, scratch / "out"))
-            EXPECT_TRUE(IsCompleteJpeg(ReadBytes(picture))) << picture;
-        // A picture cut short is removed rather than left looking finished.
-        for (const auto& entry : fs::recursive_directory_iterator(scratch / "out")) {
-            if (entry.path().extension() != ".JPG")
-                continue;
-            EXPECT_TRUE(IsCompleteJpeg(ReadBytes(entry.path()))) << entry.path();
-        }
-        EXPECT_EQ(ReadBytes(scratch / "memo.ink"), ink);
-        EXPECT_EQ(ReadBytes(scratch / "softKB.skb"), softKb);
+        EXPECT_TRUE(completed) << "96 KiB should hold the page";
+        EXPECT_TRUE(seen.count(kPictureFailed)) << "the disk never filled while a picture was written";
+        EXPECT_TRUE(seen.count(kPageWriteFailed)) << "the disk never filled while the page was written";
     }
-    EXPECT_TRUE(completed) << "96 KiB should hold the page";
-    EXPECT_TRUE(seen.count(kPictureFailed)) << "the disk never filled while a picture was written";
-    EXPECT_TRUE(seen.count(kPageWriteFailed)) << "the disk never filled while the page was written";
 }
 
 TEST(FullDisk, RecalibrationKeepsTheKeyboardFileWhole)
@@ -177,24 +183,27 @@ TEST(FullDisk, RecalibrationKeepsTheKeyboardFileWhole)
     Keyboard keyboard(scratch / "kb");
 
     // Nothing free, and less than the file needs: the write fails at its
-    // start or in its middle.
+    // start or in its middle. The page is converted with the new calibration;
+    // the keyboard file stays as it was, with nothing beside it.
     for (std::size_t leave : {std::size_t{0}, std::size_t{4096}}) {
         SCOPED_TRACE("free bytes " + std::to_string(leave));
-        fs::remove(scratch / "kb/new.skb");
         disk->FillLeaving(leave);
         const Outcome result =
             ConvertPage(keyboard, scratch / "kb", scratch / "calibrated.ink", scratch / "calibrated.html");
         EXPECT_TRUE(result.ok);
         EXPECT_EQ(result.messages, std::vector<std::string>{kKeyboardWriteFailed});
         EXPECT_EQ(ReadBytes(scratch / "kb/softKB.skb"), softKb);
-        EXPECT_FALSE(fs::exists(scratch / "kb/softKB.skb.bak"));
+        EXPECT_TRUE(TemporaryFilesIn(scratch / "kb").empty());
     }
 
-    // Through the converter: the page is converted, the failed save is told.
+    // Through the converter: the page is converted, the failed save is told
+    // with the file's name, and the run ends with 1.
     const ScopedCurrentDir here(scratch.Path());
     const ConvertRun run = RunConvert({"-k", "kb", "-f", "calibrated.ink"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(StatusOf(run, scratch / "calibrated.ink"), Utf8("変換済み")) << run.out;
     EXPECT_NE(run.err.find(Utf8(kKeyboardWriteFailed)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("kb/softKB.skb"), std::string::npos) << run.err;
     EXPECT_EQ(ReadBytes(scratch / "kb/softKB.skb"), softKb);
 }
 
@@ -216,12 +225,14 @@ TEST(ReadOnlyFolder, KeyboardAndOutputFoldersThatCannotBeWritten)
     const std::string softKb = ReadBytes(scratch / "kb/softKB.skb");
     const ScopedCurrentDir here(scratch.Path());
 
-    // The keyboard loads from a read-only folder; the recalibration cannot be
-    // saved, which is told, and the page is converted with it all the same.
+    // The keyboard loads from a read-only folder; the page is converted with
+    // the new calibration, the save that cannot be made is told and makes
+    // the run end with 1, without the closing message.
     ConvertRun run = RunConvert({"-k", "kb", "-d", ".", "calibrated.ink"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(StatusOf(run, scratch / "calibrated.ink"), Utf8("変換済み")) << run.out;
     EXPECT_NE(run.err.find(Utf8(kKeyboardWriteOpenFailed)), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find(Utf8("HTMLファイルを生成しました")), std::string::npos) << run.out;
     EXPECT_EQ(ReadBytes(scratch / "kb/softKB.skb"), softKb);
     EXPECT_TRUE(fs::exists("calibrated.html"));
 
