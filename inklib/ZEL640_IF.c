@@ -7,6 +7,7 @@
 
 #include "ZEL640_IF.h"
 
+#include <errno.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -20,8 +21,10 @@ typedef int64_t FileOffset;
 #  define file_seek _fseeki64
 #  define file_tell _ftelli64
 #else
+#  include <fcntl.h>
 #  include <sys/stat.h>
 #  include <sys/types.h>
+#  include <unistd.h>
 typedef off_t FileOffset;
 #  define file_seek fseeko
 #  define file_tell ftello
@@ -109,13 +112,54 @@ static int regular_file_size(FILE* stream, FileOffset* size)
     return 1;
 }
 
+/* Opens a regular file for reading; anything else fails at once with errno
+   EISDIR for a folder and EINVAL for the rest. Opening does not wait: a FIFO
+   without a writer or a device would otherwise hold the caller forever, and
+   an endless one would be read until memory runs out. */
+static FILE* open_regular_file(const char* path)
+{
+#if defined(_WIN32)
+    FILE* stream = fopen(path, "rb");
+    if (stream == NULL)
+        return NULL;
+    struct _stat64 info = {0};
+    if (_fstat64(_fileno(stream), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        int folder = (info.st_mode & _S_IFMT) == _S_IFDIR;
+        (void)fclose(stream);
+        errno = folder ? EISDIR : EINVAL;
+        return NULL;
+    }
+    return stream;
+#else
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return NULL;
+    struct stat info;
+    int error = 0;
+    if (fstat(fd, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    FILE* stream = error == 0 ? fdopen(fd, "rb") : NULL;
+    if (stream == NULL) {
+        if (error == 0)
+            error = errno;
+        (void)close(fd);
+        errno = error;
+    }
+    return stream;
+#endif
+}
+
 ZEL640_API InkFileHandle ZEL640_Open(const char* path)
 {
     if (path == NULL) {
         set_error(ZEL640_ERR_OPEN);
         return NULL;
     }
-    FILE* stream = fopen(path, "rb");
+    FILE* stream = open_regular_file(path);
     if (stream == NULL) {
         set_error(ZEL640_ERR_OPEN);
         return NULL;

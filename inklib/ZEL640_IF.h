@@ -95,7 +95,9 @@ _Static_assert(sizeof(InkStrokePoint) == 4, "a stroke point is two 16-bit fields
 #endif
 
 /* Opens the file and checks its signature and tag. NULL on failure; a failed
-   open never leaves the file open. */
+   open never leaves the file open. Only a regular file is opened: a folder, a
+   FIFO or a device fails at once, without being read, with errno EISDIR for a
+   folder and EINVAL for the others. */
 ZEL640_API InkFileHandle ZEL640_Open(const char* path);
 
 /* Closes the file; the result of closing the stream (0 on success). */

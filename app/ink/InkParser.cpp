@@ -1,6 +1,7 @@
 #include "ink/InkParser.h"
 
 #include "ZEL640_IF.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
 
@@ -62,7 +63,9 @@ const char* ReadSamples(const std::string& path, InkSamples& samples, int& syste
     errno = 0;
     InkFile file(ZEL640_Open(path.c_str()));
     if (!file) {
-        systemError = errno;
+        // The library opens regular files alone; anything else it refuses
+        // with EINVAL (EISDIR for a folder).
+        systemError = errno == EINVAL ? kErrorNotRegularFile : errno;
         return kCannotOpen;
     }
     InkFileHeader header{};

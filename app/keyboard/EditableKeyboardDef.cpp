@@ -33,9 +33,10 @@ bool CEditableKeyboardDef::SaveIfModified() const
 
 bool CEditableKeyboardDef::LoadLockFlags()
 {
-    std::optional<CTextLines> lines = CTextLines::Open(kLockFile);
+    int error = 0;
+    std::optional<CTextLines> lines = CTextLines::Open(kLockFile, error);
     if (!lines) {
-        ShowMessage("キー再定可否ファイルがオープンできません", MessageIcon::Exclamation);
+        ShowMessage("キー再定可否ファイルがオープンできません", MessageIcon::Exclamation, error, kLockFile);
         return false;
     }
 

@@ -283,9 +283,7 @@ bool CKeyboardDef::Load()
     int openError = 0;
     {
         const CFileLock lock(kDefinitionLock, CFileLock::Mode::Shared);
-        errno = 0;
-        lines = CTextLines::Open(kDefinitionFile);
-        openError = errno;
+        lines = CTextLines::Open(kDefinitionFile, openError);
     }
     if (!lines) {
         ShowMessage(kCannotOpenMessage, MessageIcon::Exclamation, openError, kDefinitionFile);
@@ -453,13 +451,13 @@ CKeyboardDef::SaveFailure CKeyboardDef::WriteDefinition() const
     // reading of it, so a run that calibrates twice still has the file it
     // started from.
     if (!saves_->backedUp) {
-        errno = 0;
-        std::optional<CTextLines> previous = CTextLines::Open(kDefinitionFile);
+        int readError = 0;
+        std::optional<CTextLines> previous = CTextLines::Open(kDefinitionFile, readError);
         if (previous) {
             if (const int error = WriteWholeFile(kBackupFile, previous->TextFrom(0)); error != 0)
                 return {kWriteFailed, error, kBackupFile};
-        } else if (errno != ENOENT) {
-            return {kWriteFailed, errno != 0 ? errno : EIO, kDefinitionFile};
+        } else if (readError != ENOENT) {
+            return {kWriteFailed, readError, kDefinitionFile};
         }
         saves_->backedUp = true;
     }

@@ -1,5 +1,8 @@
 #include "keyboard/TextLines.h"
 
+#include "platform/FileSystem.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -12,18 +15,27 @@ struct FileCloser {
 
 }  // namespace
 
-std::optional<CTextLines> CTextLines::Open(const char* path)
+std::optional<CTextLines> CTextLines::Open(const char* path, int& error)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file)
+    std::FILE* opened = nullptr;
+    if ((error = OpenRegularFile(path, opened)) != 0)
         return std::nullopt;
+    const std::unique_ptr<std::FILE, FileCloser> file(opened);
+    // Read up to one byte past the bound, so a file that grows while it is
+    // read is refused as surely as one that was too large to begin with.
     std::string content;
     char chunk[8192];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+    while (content.size() <= kMaxBytes && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
         content.append(chunk, got);
-    if (std::ferror(file.get()))
+    if (std::ferror(file.get())) {
+        error = errno != 0 ? errno : EIO;
         return std::nullopt;
+    }
+    if (content.size() > kMaxBytes) {
+        error = kErrorTooLarge;
+        return std::nullopt;
+    }
     return CTextLines(std::move(content));
 }
 

@@ -12,8 +12,14 @@
 // has no lines.
 class CTextLines {
 public:
-    // Nothing when the file cannot be opened or read.
-    static std::optional<CTextLines> Open(const char* path);
+    // The most a file may hold: keyboard files are a few kilobytes.
+    static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
+
+    // Nothing when the file cannot be opened or read, with the reason in
+    // `error` (an errno value, kErrorNotRegularFile or kErrorTooLarge from
+    // platform/FileSystem.h). Only a regular file of at most kMaxBytes is
+    // read.
+    static std::optional<CTextLines> Open(const char* path, int& error);
     // Text already in memory, split the same way.
     static CTextLines FromText(std::string text) { return CTextLines(std::move(text)); }
 

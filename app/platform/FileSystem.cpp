@@ -24,6 +24,8 @@ std::string SystemErrorText(int error)
 {
     if (error == kErrorNotRegularFile)
         return "not a regular file";
+    if (error == kErrorTooLarge)
+        return "larger than 4 MiB";
 #ifdef _WIN32
     // The runtime's texts are in the ANSI code page.
     return SjisToUtf8(std::strerror(error));

@@ -36,6 +36,14 @@ std::string ParentFolder(const std::string& path);
 // a folder where it needs one: a FIFO, a device, a socket. The system has no
 // errno value of its own for it; the program's messages say it in words.
 inline constexpr int kErrorNotRegularFile = 0x10001;
+// The failure of a read that would take more than the text reader's bound
+// of 4 MiB (keyboard/TextLines.h).
+inline constexpr int kErrorTooLarge = 0x10002;
+
+// Opens `path` for reading in binary mode when it is a regular file (links
+// followed). Nothing else is opened for long enough to wait on it: EISDIR for
+// a folder, kErrorNotRegularFile for a FIFO, a device or a socket.
+int OpenRegularFile(const std::string& path, std::FILE*& stream);
 
 // Whether the two paths name one file or folder that exists (through links
 // and different spellings alike).

@@ -59,6 +59,27 @@ int CheckReplaceable(const std::string& path)
     return S_ISDIR(info.st_mode) ? EISDIR : kErrorNotRegularFile;
 }
 
+int OpenRegularFile(const std::string& path, std::FILE*& stream)
+{
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = S_ISDIR(info.st_mode) ? EISDIR : kErrorNotRegularFile;
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error == 0 && (stream = ::fdopen(fd, "rb")) == nullptr)
+        error = errno;
+    if (error != 0)
+        static_cast<void>(::close(fd));
+    return error;
+}
+
 int CreateNewFile(const std::string& path, std::FILE*& stream)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -144,6 +144,8 @@ ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressS
         const rlimit limit{addressSpace, addressSpace};
         if (addressSpace != 0 && ::setrlimit(RLIMIT_AS, &limit) != 0)
             ::_exit(126);
+        // A converter that hangs is killed rather than holding the tests.
+        ::alarm(60);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }

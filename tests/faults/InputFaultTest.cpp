@@ -1,6 +1,6 @@
 // Inputs that change or surprise: ink files that vanish or shrink before
 // they are converted, very long paths, Shift_JIS names whose trail byte is a
-// backslash, keyboard files that are folders, and very large pages.
+// backslash, inputs that are folders, FIFOs or devices, and very large pages.
 
 #include "FaultSupport.h"
 
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -185,42 +186,71 @@ TEST(ShiftJisNames, TrailBytesThatLookLikeABackslash)
         << ReadBytes(html);
 }
 
-TEST(KeyboardFileIsAFolder, ReadsAndSavesEndWithAMessage)
+TEST(SpecialFiles, InputsThatAreNotRegularFilesAreRefusedAtOnce)
 {
     ScratchDir scratch;
     const ScopedCurrentDir here(scratch.Path());
     CopyExampleKeyboard(scratch.Path());
+    const std::string softKb = ReadBytes("softKB.skb");
+    WritePage("p.ink", kPageScript);
+
+    // Each is refused by name and reason before anything is read from it: a
+    // FIFO would wait for a writer for ever, an endless device would be read
+    // until memory runs out. An odd ink file fails only its own row.
+    const struct {
+        const char* kind;
+        void (*make)(const char* path);
+        const char* reason;
+        bool asInk;
+    } odd[] = {
+        {"a folder", [](const char* path) { fs::create_directory(path); }, "Is a directory", true},
+        {"a FIFO", [](const char* path) { ASSERT_EQ(::mkfifo(path, 0600), 0); }, "not a regular file", true},
+        {"an endless device", [](const char* path) { fs::create_symlink("/dev/zero", path); }, "not a regular file",
+         true},
+        {"a keyboard file of 5 MB",
+         [](const char* path) { WriteBytes(path, ReadBytes("kept.skb") + std::string(5'000'000, '#')); },
+         "larger than 4 MiB", false},
+    };
+    for (const auto& input : odd) {
+        SCOPED_TRACE(input.kind);
+        if (input.asInk) {
+            input.make("odd.ink");
+            const ConvertRun run = RunConvert({"-f", "odd.ink", "p.ink"});
+            EXPECT_EQ(run.exitCode, 1) << run.err;
+            EXPECT_EQ(StatusOf(run, scratch / "odd.ink"), Utf8("不正ファイル")) << run.out;
+            EXPECT_EQ(StatusOf(run, scratch / "p.ink"), Utf8("変換済み")) << run.out;
+            EXPECT_NE(run.err.find("odd.ink: " + Utf8(kCannotOpen) + " (" + input.reason + ")"), std::string::npos)
+                << run.err;
+            fs::remove("odd.ink");
+        }
+        fs::rename("softKB.skb", "kept.skb");
+        input.make("softKB.skb");
+        const ConvertRun run = RunConvert({"p.ink"});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find(Utf8(kKeyboardOpenFailed) + " (softKB.skb: " + input.reason + ")"), std::string::npos)
+            << run.err;
+        fs::remove("softKB.skb");
+        fs::rename("kept.skb", "softKB.skb");
+    }
+    EXPECT_EQ(ReadBytes("softKB.skb"), softKb);
+
+    // In the program: a folder in the keyboard's place fails to load and is
+    // never replaced by a save.
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
-
-    // Loading a folder fails like a missing file, in the program and in the
-    // converter.
     fs::rename("softKB.skb", "kept.skb");
-    fs::create_directory("softKB.skb");
+    fs::create_directories("softKB.skb/inside");
     {
         MessageLog log;
         CKeyboardDef other;
         EXPECT_FALSE(other.Load());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kKeyboardOpenFailed});
-    }
-    WritePage("p.ink", kPageScript);
-    const ConvertRun run = RunConvert({"p.ink"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find(Utf8(kKeyboardOpenFailed)), std::string::npos) << run.err;
-
-    // A save never replaces a folder: the save fails, told, and the folder
-    // keeps what it holds.
-    fs::create_directories("softKB.skb/inside");
-    {
-        MessageLog log;
         EXPECT_FALSE(keyboard.Save());
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{kKeyboardWriteOpenFailed});
+        EXPECT_EQ(log.Messages(), (std::vector<std::string>{kKeyboardOpenFailed, kKeyboardWriteOpenFailed}));
         EXPECT_TRUE(fs::is_directory("softKB.skb/inside"));
         EXPECT_TRUE(TemporaryFilesIn(".").empty());
     }
-
     fs::remove("keydef.skb");
-    fs::create_directory("keydef.skb");
+    ASSERT_EQ(::mkfifo("keydef.skb", 0600), 0);
     MessageLog log;
     CEditableKeyboardDef editable;
     EXPECT_FALSE(editable.LoadLockFlags());

@@ -109,6 +109,25 @@ int CheckReplaceable(const std::string& path)
     return 0;
 }
 
+int OpenRegularFile(const std::string& path, std::FILE*& stream)
+{
+    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0)
+        return errno;
+    // A console, NUL or a pipe is a character device or a pipe to the runtime.
+    int error = 0;
+    struct _stat64 info {};
+    if (_fstat64(fd, &info) != 0)
+        error = errno;
+    else if ((info.st_mode & _S_IFMT) != _S_IFREG)
+        error = (info.st_mode & _S_IFMT) == _S_IFDIR ? EISDIR : kErrorNotRegularFile;
+    if (error == 0 && (stream = _fdopen(fd, "rb")) == nullptr)
+        error = errno;
+    if (error != 0)
+        static_cast<void>(_close(fd));
+    return error;
+}
+
 int CreateNewFile(const std::string& path, std::FILE*& stream)
 {
     const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
