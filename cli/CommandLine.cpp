@@ -228,6 +228,16 @@ std::string AbsolutePath(const std::string& path, const std::string& base)
 
 void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
+void ReportStandardOutputFailure(const char* program, int error)
+{
+    std::string line = std::string(program) + ": cannot write to standard output";
+    if (error != 0)
+        line += ": " + SystemErrorText(error);
+    Print(stderr, line + "\n");
+    // Told once: the stream's error flag must not tell it again at the end.
+    std::clearerr(stdout);
+}
+
 int FinishStandardStreams(const char* program, int status)
 {
     constexpr int kSomethingNotWritten = 1;
@@ -235,10 +245,7 @@ int FinishStandardStreams(const char* program, int status)
     const bool outFlushed = std::fflush(stdout) == 0;
     const int outError = errno;
     if (!outFlushed || std::ferror(stdout) != 0) {
-        std::string line = std::string(program) + ": cannot write to standard output";
-        if (outError != 0)
-            line += ": " + SystemErrorText(outError);
-        Print(stderr, line + "\n");
+        ReportStandardOutputFailure(program, outError);
         status = std::max(status, kSomethingNotWritten);
     }
     if (std::fflush(stderr) != 0 || std::ferror(stderr) != 0)

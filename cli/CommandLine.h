@@ -69,6 +69,10 @@ void Print(std::FILE* stream, const std::string& text);
 // reach it (a full disk, a closed pipe), which is said on stderr while it
 // still takes text. `program` is the name messages begin with.
 int FinishStandardStreams(const char* program, int status);
+// Says on stderr that stdout could not be written, with the reason `error`
+// (an errno value; 0 when unknown), and clears stdout's error flag so that
+// FinishStandardStreams does not say it again.
+void ReportStandardOutputFailure(const char* program, int error);
 
 // A path as a terminal shows it. Paths are in the platform's narrow encoding:
 // UTF-8 here, the ANSI code page (Shift_JIS) on Windows.

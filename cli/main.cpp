@@ -179,11 +179,21 @@ public:
             allConverted_ = false;
         Print(stdout, PathForDisplay(list_.GetItemText(row, CInkFileList::kPathColumn)) + "\t" + SjisToUtf8(status) +
                           "\t" + PathForDisplay(list_.GetItemText(row, CInkFileList::kHtmlColumn)) + "\n");
-        std::fflush(stdout);
+        // The first failure's reason is kept for the run's end, when it is told.
+        errno = 0;
+        if (std::fflush(stdout) != 0 && outputError_ == 0)
+            outputError_ = errno != 0 ? errno : EIO;
     }
 
-    // A run that wrote nothing has nothing to announce.
-    bool WantsClosingMessage(int pagesWritten) override { return pagesWritten > 0; }
+    // The reason the rows could not all be printed; 0 when they were.
+    int OutputError() const { return outputError_; }
+
+    // A run that wrote nothing has nothing to announce, and one whose rows
+    // could not be printed has failed (told at its end).
+    bool WantsClosingMessage(int pagesWritten) override
+    {
+        return pagesWritten > 0 && outputError_ == 0 && std::ferror(stdout) == 0;
+    }
 
     // Something asked for beside a page could not be written; the page itself
     // stands.
@@ -252,6 +262,7 @@ private:
     // Bytes of the progress line on the screen, 0 when none is.
     std::size_t shownWidth_ = 0;
     bool allConverted_ = true;
+    int outputError_ = 0;
 };
 
 // Answers as the user would: with the output file, or the suggested name in
@@ -498,7 +509,12 @@ int Convert(ConvertOptions options)
     dialog.OnConvert();
     dialog.OnDestroy();
     // The pages stand, but a calibration that could not be stored is lost
-    // for the next run.
+    // for the next run, and rows that were not printed are lost to whoever
+    // reads them.
+    if (const int error = report.OutputError(); error != 0) {
+        ReportStandardOutputFailure("marovi-convert", error);
+        return kSomeNotConverted;
+    }
     if (dialog.Keyboard().FailedSaves() > 0)
         return kSomeNotConverted;
     return report.AllConverted() ? kAllConverted : kSomeNotConverted;

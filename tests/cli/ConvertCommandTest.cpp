@@ -273,6 +273,15 @@ TEST_F(ConvertCommandTest, EveryFailureNamesItsFile)
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_EQ(noFolder.out, "");
     EXPECT_EQ(noFolder.err, "marovi-convert: no-such-folder: no such folder for no-such-folder/good.html\n");
+
+    // Rows that cannot be printed fail the run, told once at its end, the
+    // page written all the same.
+    if (fs::is_character_file("/dev/full")) {
+        EXPECT_EQ(RunHere(Quote(MAROVI_CONVERT) + " -k kb -d full good.ink >/dev/full 2>stderr.txt"), 1);
+        EXPECT_EQ(ReadText(dir_ / "stderr.txt"),
+                  "marovi-convert: cannot write to standard output: No space left on device\n");
+        EXPECT_TRUE(fs::exists(dir_ / "full/good.html"));
+    }
 }
 
 TEST_F(ConvertCommandTest, Utf8PagesSayTheSameText)

@@ -122,7 +122,8 @@ TEST(JpegCodec, FailuresAreReportedAndLeaveNothingOpen)
     EXPECT_FALSE(std::filesystem::exists(folder.Path("missing")));
     EXPECT_FALSE(image.Save(folder.Path(""), ImageType::Jpeg)) << "a folder is no file";
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_FALSE(image.Save("/dev/full", ImageType::Jpeg)) << "the full disk shows at the flush";
+        EXPECT_FALSE(image.Save("/dev/full", ImageType::Jpeg)) << "a device is not replaced by a picture";
+        EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
     }
 
     // libjpeg itself refuses this width; its error must come back as false
