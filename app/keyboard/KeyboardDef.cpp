@@ -25,8 +25,8 @@ const char kDefinitionFile[] = "softKB.skb";
 const char kBackupFile[] = "softKB.skb.bak";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Converters running side by side on one keyboard folder read and rewrite
-// softKB.skb; this lock keeps a reader out of a save's rename sequence and
-// two saves out of each other's new.skb.
+// softKB.skb; a save holds this lock from its backup to its rename, so saves
+// follow each other whole.
 const char kDefinitionLock[] = "softKB.skb.lock";
 
 // The slot texts of a key line are taken from at most this many bytes after
