@@ -108,6 +108,11 @@ int ReplaceFile(const std::string& from, const std::string& to)
 {
     if (const int error = CheckReplaceable(to); error != 0)
         return error;
+    // The new file keeps the permissions the user gave the old one (a
+    // keyboard file kept private stays so).
+    struct stat old {};
+    if (::lstat(to.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::chmod(from.c_str(), old.st_mode & 07777) != 0)
+        return errno;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 

@@ -100,6 +100,15 @@ TEST(SafeFile, PublishingReplacesOnlyWhatItMay)
         EXPECT_TRUE(TemporaryFilesIn(".").empty());
     }
 
+    // A file kept private stays private when it is replaced.
+    {
+        ScopedWorkDir dir;
+        WriteBytes("out", "old");
+        fs::permissions("out", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+        EXPECT_EQ(WriteWholeFile("out", "new"), 0);
+        EXPECT_EQ(fs::status("out").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    }
+
     // A device keeps its node, whoever writes: a root process replacing
     // /dev/null would take it away from everyone.
     struct stat before {};
