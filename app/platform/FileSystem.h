@@ -66,7 +66,7 @@ int CreateNewFile(const std::string& path, std::FILE*& stream);
 int SyncFile(std::FILE* stream);
 // Renames `from` to `to` in one step, replacing what has that name (a
 // symbolic link itself, not what it points to); never a folder.
-int ReplaceFile(const std::string& from, const std::string& to);
+int RenameOver(const std::string& from, const std::string& to);
 // Renames `from` to `to` when nothing has that name yet; EEXIST otherwise.
 int MoveToFreeName(const std::string& from, const std::string& to);
 // Removes a file (a symbolic link itself).

@@ -104,7 +104,7 @@ int SyncFile(std::FILE* stream)
     return result == 0 ? 0 : errno;
 }
 
-int ReplaceFile(const std::string& from, const std::string& to)
+int RenameOver(const std::string& from, const std::string& to)
 {
     if (const int error = CheckReplaceable(to); error != 0)
         return error;

@@ -159,7 +159,7 @@ int CSafeFile::Publish(FilePublish how)
 {
     if (!finished_ || temporary_.empty())
         return EBADF;
-    const int error = how == FilePublish::Replace ? ReplaceFile(temporary_, path_) : MoveToFreeName(temporary_, path_);
+    const int error = how == FilePublish::Replace ? RenameOver(temporary_, path_) : MoveToFreeName(temporary_, path_);
     if (error != 0) {
         Discard();
         return error;

@@ -149,7 +149,7 @@ int SyncFile(std::FILE* stream)
     return _commit(_fileno(stream)) == 0 ? 0 : errno;
 }
 
-int ReplaceFile(const std::string& from, const std::string& to)
+int RenameOver(const std::string& from, const std::string& to)
 {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastErrno();
 }
