@@ -120,8 +120,13 @@ static FILE* open_regular_file(const char* path)
 {
 #if defined(_WIN32)
     FILE* stream = fopen(path, "rb");
-    if (stream == NULL)
+    if (stream == NULL) {
+        /* The runtime tells a folder as a file it may not open. */
+        struct _stat64 folder;
+        if (errno == EACCES && _stat64(path, &folder) == 0 && (folder.st_mode & _S_IFMT) == _S_IFDIR)
+            errno = EISDIR;
         return NULL;
+    }
     struct _stat64 info = {0};
     if (_fstat64(_fileno(stream), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         int folder = (info.st_mode & _S_IFMT) == _S_IFDIR;

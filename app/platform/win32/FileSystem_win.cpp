@@ -112,8 +112,11 @@ int CheckReplaceable(const std::string& path)
 int OpenRegularFile(const std::string& path, std::FILE*& stream)
 {
     const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0)
-        return errno;
+    if (fd < 0) {
+        // The runtime tells a folder as a file it may not open.
+        const int error = errno;
+        return error == EACCES && IsFolder(path) ? EISDIR : error;
+    }
     // A console, NUL or a pipe is a character device or a pipe to the runtime.
     int error = 0;
     struct _stat64 info {};
