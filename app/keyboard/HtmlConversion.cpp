@@ -204,7 +204,16 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
         if (!WriteBody(html, picturePrefix, encoding, pictures))
             return false;
         html.Write(kTail);
-        html.Close();
+        html.Close(FileSync::Later);
+        // The page and its pictures reach the disk together, in about the
+        // time one of them would take.
+        std::vector<CSafeFile*> files{&html.File()};
+        for (CSafeFile& picture : pictures)
+            files.push_back(&picture);
+        if (const int error = SyncTogether(files); error != 0) {
+            ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error);
+            return false;
+        }
 
         // A page that must find its name free and cannot publishes nothing.
         if (publish == FilePublish::Exclusive && (PathExists(htmlPath) || IsLink(htmlPath))) {

@@ -123,8 +123,9 @@ bool CInkStrokes::WritePicture(const std::string& name, int32_t index, std::vect
             if (!image.SaveTo(file, ImageType::Jpeg))
                 error = errno != 0 ? errno : EIO;
         }
+        // Synced with the rest of the page, before any of it is published.
         if (error == 0)
-            error = file.Finish();
+            error = file.Finish(FileSync::Later);
         if (error != 0) {
             errno = error;
             return false;

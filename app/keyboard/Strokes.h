@@ -130,8 +130,9 @@ public:
     //
     // Without `staged` the file is published at once, and a file that cannot
     // be written shows a message. With it, the finished file is added to
-    // `staged` unpublished, for the caller to publish with the page that
-    // shows it, and a failure is the caller's to report: errno says why.
+    // `staged` unpublished and not yet synced, for the caller to sync and
+    // publish with the page that shows it, and a failure is the caller's to
+    // report: errno says why.
     // False on failure either way.
     bool WritePicture(const std::string& name, int32_t index, std::vector<CSafeFile>* staged = nullptr);
     // The element that shows the picture last given to WritePicture, linked

@@ -64,6 +64,10 @@ int CheckReplaceable(const std::string& path);
 int CreateNewFile(const std::string& path, std::FILE*& stream);
 // Hands what the stream's file holds to the disk; the stream must be flushed.
 int SyncFile(std::FILE* stream);
+// Hands what the closed files hold to the disk, side by side where the
+// system can: the file system then commits them in one go. 0, or the errno
+// of the first failure.
+int SyncPaths(const std::vector<std::string>& paths);
 // Renames `from` to `to` in one step, replacing what has that name (a
 // symbolic link itself, not what it points to); never a folder.
 int RenameOver(const std::string& from, const std::string& to);

@@ -66,7 +66,8 @@ CSafeFile::CSafeFile(CSafeFile&& other) noexcept
       stream_(std::exchange(other.stream_, nullptr)),
       buffer_(std::move(other.buffer_)),
       writeError_(other.writeError_),
-      finished_(other.finished_)
+      finished_(other.finished_),
+      synced_(other.synced_)
 {
     other.temporary_.clear();
 }
@@ -82,6 +83,7 @@ CSafeFile& CSafeFile::operator=(CSafeFile&& other) noexcept
         buffer_ = std::move(other.buffer_);
         writeError_ = other.writeError_;
         finished_ = other.finished_;
+        synced_ = other.synced_;
     }
     return *this;
 }
@@ -92,6 +94,7 @@ int CSafeFile::Open(const std::string& path)
     path_ = path;
     writeError_ = 0;
     finished_ = false;
+    synced_ = false;
     // Told before anything is written; Publish looks again.
     int error = CheckReplaceable(path);
     if (error != 0)
@@ -131,7 +134,7 @@ bool CSafeFile::Write(std::string_view bytes)
     return false;
 }
 
-int CSafeFile::Finish()
+int CSafeFile::Finish(FileSync sync)
 {
     if (stream_ == nullptr)
         return finished_ ? 0 : EBADF;
@@ -139,7 +142,7 @@ int CSafeFile::Finish()
     int error = writeError_;
     if (error == 0 && (std::fflush(stream_) != 0 || std::ferror(stream_) != 0))
         error = errno != 0 ? errno : EIO;
-    if (error == 0)
+    if (error == 0 && sync == FileSync::Now)
         error = SyncFile(stream_);
     errno = 0;
     const bool closed = std::fclose(stream_) == 0;
@@ -152,6 +155,7 @@ int CSafeFile::Finish()
         return error;
     }
     finished_ = true;
+    synced_ = sync == FileSync::Now;
     return 0;
 }
 
@@ -159,6 +163,13 @@ int CSafeFile::Publish(FilePublish how)
 {
     if (!finished_ || temporary_.empty())
         return EBADF;
+    if (!synced_) {
+        if (const int error = SyncPaths({temporary_}); error != 0) {
+            Discard();
+            return error;
+        }
+        synced_ = true;
+    }
     const int error = how == FilePublish::Replace ? RenameOver(temporary_, path_) : MoveToFreeName(temporary_, path_);
     if (error != 0) {
         Discard();
@@ -181,6 +192,7 @@ void CSafeFile::Discard()
         static_cast<void>(RemoveFile(temporary_));
     temporary_.clear();
     finished_ = false;
+    synced_ = false;
 }
 
 void CSafeFile::Close()
@@ -189,6 +201,22 @@ void CSafeFile::Close()
         static_cast<void>(std::fclose(stream_));
     stream_ = nullptr;
     buffer_.reset();
+}
+
+int SyncTogether(const std::vector<CSafeFile*>& files)
+{
+    std::vector<std::string> paths;
+    for (const CSafeFile* file : files) {
+        if (file->finished_ && !file->synced_ && !file->temporary_.empty())
+            paths.push_back(file->temporary_);
+    }
+    if (const int error = SyncPaths(paths); error != 0)
+        return error;
+    for (CSafeFile* file : files) {
+        if (file->finished_)
+            file->synced_ = true;
+    }
+    return 0;
 }
 
 int WriteWholeFile(const std::string& path, std::string_view bytes, FilePublish how)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How a finished file takes its final name.
 enum class FilePublish {
@@ -16,6 +17,15 @@ enum class FilePublish {
     // EEXIST and nothing is changed. Of two writers racing for one name, one
     // wins.
     Exclusive,
+};
+
+// When a finished file's bytes reach the disk.
+enum class FileSync {
+    // Before Finish returns.
+    Now,
+    // With the other files of a SyncTogether, or at the latest at Publish:
+    // each sync waits for the disk, many at once wait about as long as one.
+    Later,
 };
 
 // The one way the program writes a file. The bytes go into a new temporary
@@ -48,12 +58,13 @@ public:
     // Writes all of `bytes`; false (errno set) when they did not all go.
     bool Write(std::string_view bytes);
 
-    // Flushes, syncs and closes the temporary file. 0, or the errno of the
-    // first failure of any write since Open (EIO when it left none); after a
-    // failure the temporary file is removed.
-    int Finish();
-    // Gives a finished file its final name. 0, or the errno of the failure,
-    // after which the temporary file is removed.
+    // Flushes, syncs (as `sync` says) and closes the temporary file. 0, or
+    // the errno of the first failure of any write since Open (EIO when it
+    // left none); after a failure the temporary file is removed.
+    int Finish(FileSync sync = FileSync::Now);
+    // Gives a finished file its final name, syncing it first if that is still
+    // to do. 0, or the errno of the failure, after which the temporary file
+    // is removed.
     int Publish(FilePublish how);
     // Finish, then Publish.
     int Commit(FilePublish how = FilePublish::Replace);
@@ -73,7 +84,14 @@ private:
     // errno of the first write that failed, or 0.
     int writeError_ = 0;
     bool finished_ = false;
+    bool synced_ = false;
+
+    friend int SyncTogether(const std::vector<CSafeFile*>& files);
 };
+
+// Syncs the finished files that wait for it, at once. 0, or the errno of the
+// first failure; a file that failed is synced again at its Publish.
+int SyncTogether(const std::vector<CSafeFile*>& files);
 
 // Writes `bytes` to `path` through a CSafeFile. 0, or the errno of the failure.
 int WriteWholeFile(const std::string& path, std::string_view bytes, FilePublish how = FilePublish::Replace);

@@ -56,14 +56,14 @@ void CTextFileWriter::WriteGathered()
         throw CFileWriteError(file_.Path(), error);
 }
 
-void CTextFileWriter::Close()
+void CTextFileWriter::Close(FileSync sync)
 {
     if (!file_.IsOpen())
         return;
     // A failed write is reported by Finish, with its reason.
     static_cast<void>(file_.Write(text_));
     text_.clear();
-    if (const int error = file_.Finish(); error != 0)
+    if (const int error = file_.Finish(sync); error != 0)
         throw CFileWriteError(file_.Path(), error);
 }
 

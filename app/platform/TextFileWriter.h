@@ -42,9 +42,12 @@ public:
 
     // Throws CFileWriteError (or std::bad_alloc); the file must be open.
     void Write(std::string_view text);
-    // Writes the rest of the text and makes the file durable; throws
-    // CFileWriteError when any of it fails, and the file is then gone.
-    void Close();
+    // Writes the rest of the text and finishes the file, durable as `sync`
+    // says; throws CFileWriteError when any of it fails, and the file is
+    // then gone.
+    void Close(FileSync sync = FileSync::Now);
+    // The file underneath, for SyncTogether.
+    CSafeFile& File() { return file_; }
     // Gives the closed file its name. 0, or the errno of the failure (EEXIST
     // when the name must be free and is not).
     int Publish(FilePublish how);

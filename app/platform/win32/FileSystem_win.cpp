@@ -152,6 +152,21 @@ int SyncFile(std::FILE* stream)
     return _commit(_fileno(stream)) == 0 ? 0 : errno;
 }
 
+int SyncPaths(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        // FlushFileBuffers wants a handle that may write.
+        const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+        if (fd < 0)
+            return errno;
+        const int error = _commit(fd) == 0 ? 0 : errno;
+        static_cast<void>(_close(fd));
+        if (error != 0)
+            return error;
+    }
+    return 0;
+}
+
 int RenameOver(const std::string& from, const std::string& to)
 {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastErrno();
