@@ -81,14 +81,99 @@ struct MmBox {
 
 double Mm(int32_t penUnits) { return penUnits * kMmPerPenUnit; }
 
+// The boxes taken so far, filed by the cells of a grid over the picture that
+// their closed extent touches, so that a box is checked only against the
+// boxes near it. Two boxes that overlap share a point, and that point's cell
+// holds both: a cell's index grows with the coordinate, clamped or not. A box
+// wholly off the picture can overlap no box inside it and is not filed, so
+// only boxes that touch the picture are answered for; the others are taken
+// as clear.
+class CBoxGrid {
+public:
+    explicit CBoxGrid(const MmBox& area)
+        : area_(area), columns_(Count(area.right - area.left, kCellWidthMm)),
+          rows_(Count(area.bottom - area.top, kCellHeightMm)),
+          cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_))
+    {
+    }
+
+    void Add(const MmBox& box)
+    {
+        const double left = std::min(box.left, box.right);
+        const double right = std::max(box.left, box.right);
+        const double top = std::min(box.top, box.bottom);
+        const double bottom = std::max(box.top, box.bottom);
+        // Also false for a box with a NaN corner, which overlaps nothing.
+        if (!(left <= area_.right && right >= area_.left && top <= area_.bottom && bottom >= area_.top))
+            return;
+        for (int row = Row(top); row <= Row(bottom); ++row) {
+            for (int column = Column(left); column <= Column(right); ++column)
+                Cell(column, row).push_back(box);
+        }
+    }
+
+    bool AnyOverlaps(const MmBox& box) const
+    {
+        const double left = std::min(box.left, box.right);
+        const double right = std::max(box.left, box.right);
+        const double top = std::min(box.top, box.bottom);
+        const double bottom = std::max(box.top, box.bottom);
+        if (!(left <= area_.right && right >= area_.left && top <= area_.bottom && bottom >= area_.top))
+            return false;
+        for (int row = Row(top); row <= Row(bottom); ++row) {
+            for (int column = Column(left); column <= Column(right); ++column) {
+                const std::vector<MmBox>& cell = Cell(column, row);
+                if (std::any_of(cell.begin(), cell.end(), [&](const MmBox& t) { return t.Overlaps(box); }))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    // About a label's height and half a short label's width.
+    static constexpr double kCellWidthMm = 5;
+    static constexpr double kCellHeightMm = 4;
+
+    static int Count(double length, double cell)
+    {
+        return static_cast<int>(std::clamp(std::ceil(length / cell), 1.0, 4096.0));
+    }
+
+    // Clamped to the grid, which keeps the order of coordinates. Never given
+    // a NaN: the callers have checked that the box touches the picture.
+    static int Index(double offset, double cell, int count)
+    {
+        return static_cast<int>(std::clamp(std::floor(offset / cell), 0.0, static_cast<double>(count - 1)));
+    }
+    int Column(double x) const { return Index(x - area_.left, kCellWidthMm, columns_); }
+    int Row(double y) const { return Index(y - area_.top, kCellHeightMm, rows_); }
+
+    std::vector<MmBox>& Cell(int column, int row)
+    {
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                      static_cast<std::size_t>(column)];
+    }
+    const std::vector<MmBox>& Cell(int column, int row) const
+    {
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                      static_cast<std::size_t>(column)];
+    }
+
+    MmBox area_;
+    int columns_;
+    int rows_;
+    std::vector<std::vector<MmBox>> cells_;
+};
+
 // Labels go beside their point, on the first side, at the smallest distance,
 // where they cover no other label or marked point and stay in the picture;
 // a label put further off is tied to its point by a thin line.
 class CLabelPlacer {
 public:
-    explicit CLabelPlacer(const MmBox& area) : area_(area) {}
+    explicit CLabelPlacer(const MmBox& area) : area_(area), taken_(area) {}
 
-    void Reserve(const MmBox& box) { taken_.push_back(box); }
+    void Reserve(const MmBox& box) { taken_.Add(box); }
 
     // A label for a box: above it or below it, else inside its top.
     MmBox PlaceBeside(const MmBox& t, double w, double h)
@@ -122,13 +207,13 @@ public:
                 if (!first && Inside(box))
                     first = box;
                 if (Clear(box)) {
-                    taken_.push_back(box);
+                    taken_.Add(box);
                     return {box, r > kDistances[0]};
                 }
             }
         }
         const MmBox box = first.value_or(MmBox{x, y, x + w, y + h});
-        taken_.push_back(box);
+        taken_.Add(box);
         return {box, false};
     }
 
@@ -138,11 +223,7 @@ private:
         return box.left >= area_.left && box.top >= area_.top && box.right <= area_.right && box.bottom <= area_.bottom;
     }
 
-    bool Clear(const MmBox& box) const
-    {
-        return Inside(box) &&
-               std::none_of(taken_.begin(), taken_.end(), [&](const MmBox& t) { return t.Overlaps(box); });
-    }
+    bool Clear(const MmBox& box) const { return Inside(box) && !taken_.AnyOverlaps(box); }
 
     // The first candidate that is clear, taken; else the first in the
     // picture, taken; else none.
@@ -154,17 +235,17 @@ private:
             if (!fallback && Inside(box))
                 fallback = box;
             if (Clear(box)) {
-                taken_.push_back(box);
+                taken_.Add(box);
                 return box;
             }
         }
         if (fallback)
-            taken_.push_back(*fallback);
+            taken_.Add(*fallback);
         return fallback;
     }
 
     MmBox area_;
-    std::vector<MmBox> taken_;
+    CBoxGrid taken_;
 };
 
 // The nearest point of the box to (x, y), where a leader line ends.
