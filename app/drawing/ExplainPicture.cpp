@@ -131,9 +131,11 @@ public:
     }
 
 private:
-    // About a label's height and half a short label's width.
-    static constexpr double kCellWidthMm = 5;
-    static constexpr double kCellHeightMm = 4;
+    // Fine enough that the boxes of a crowded cell mostly overlap whatever
+    // else touches it, coarse enough that a label (a line of 2.6 mm text) is
+    // filed in a handful of cells.
+    static constexpr double kCellWidthMm = 4;
+    static constexpr double kCellHeightMm = 2;
 
     static int Count(double length, double cell)
     {
