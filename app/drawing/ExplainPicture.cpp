@@ -122,8 +122,10 @@ public:
             return false;
         for (int row = Row(top); row <= Row(bottom); ++row) {
             for (int column = Column(left); column <= Column(right); ++column) {
+                // Newest first: the labels, which are large, before the many
+                // small marked points that were all filed ahead of them.
                 const std::vector<MmBox>& cell = Cell(column, row);
-                if (std::any_of(cell.begin(), cell.end(), [&](const MmBox& t) { return t.Overlaps(box); }))
+                if (std::any_of(cell.rbegin(), cell.rend(), [&](const MmBox& t) { return t.Overlaps(box); }))
                     return true;
             }
         }
