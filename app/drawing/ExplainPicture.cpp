@@ -1,5 +1,6 @@
 #include "drawing/ExplainPicture.h"
 
+#include "drawing/BoxGrid.h"
 #include "drawing/Paper.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
@@ -68,107 +69,12 @@ CanvasColour GestureColour(Gesture gesture)
 
 int32_t PenUnits(double mm) { return static_cast<int32_t>(std::lround(mm / kMmPerPenUnit)); }
 
-// A rectangle in millimetres on the sheet.
-struct MmBox {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-
-    bool Overlaps(const MmBox& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
-    PenRect Pen() const { return {PenUnits(left), PenUnits(top), PenUnits(right), PenUnits(bottom)}; }
-};
+PenRect PenOf(const MmBox& box)
+{
+    return {PenUnits(box.left), PenUnits(box.top), PenUnits(box.right), PenUnits(box.bottom)};
+}
 
 double Mm(int32_t penUnits) { return penUnits * kMmPerPenUnit; }
-
-// The boxes taken so far, filed by the cells of a grid over the picture that
-// their closed extent touches, so that a box is checked only against the
-// boxes near it. Two boxes that overlap share a point, and that point's cell
-// holds both: a cell's index grows with the coordinate, clamped or not. A box
-// wholly off the picture can overlap no box inside it and is not filed, so
-// only boxes that touch the picture are answered for; the others are taken
-// as clear.
-class CBoxGrid {
-public:
-    explicit CBoxGrid(const MmBox& area)
-        : area_(area), columns_(Count(area.right - area.left, kCellWidthMm)),
-          rows_(Count(area.bottom - area.top, kCellHeightMm)),
-          cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_))
-    {
-    }
-
-    void Add(const MmBox& box)
-    {
-        const double left = std::min(box.left, box.right);
-        const double right = std::max(box.left, box.right);
-        const double top = std::min(box.top, box.bottom);
-        const double bottom = std::max(box.top, box.bottom);
-        // Also false for a box with a NaN corner, which overlaps nothing.
-        if (!(left <= area_.right && right >= area_.left && top <= area_.bottom && bottom >= area_.top))
-            return;
-        for (int row = Row(top); row <= Row(bottom); ++row) {
-            for (int column = Column(left); column <= Column(right); ++column)
-                Cell(column, row).push_back(box);
-        }
-    }
-
-    bool AnyOverlaps(const MmBox& box) const
-    {
-        const double left = std::min(box.left, box.right);
-        const double right = std::max(box.left, box.right);
-        const double top = std::min(box.top, box.bottom);
-        const double bottom = std::max(box.top, box.bottom);
-        if (!(left <= area_.right && right >= area_.left && top <= area_.bottom && bottom >= area_.top))
-            return false;
-        for (int row = Row(top); row <= Row(bottom); ++row) {
-            for (int column = Column(left); column <= Column(right); ++column) {
-                // Newest first: the labels, which are large, before the many
-                // small marked points that were all filed ahead of them.
-                const std::vector<MmBox>& cell = Cell(column, row);
-                if (std::any_of(cell.rbegin(), cell.rend(), [&](const MmBox& t) { return t.Overlaps(box); }))
-                    return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    // Fine enough that the boxes of a crowded cell mostly overlap whatever
-    // else touches it, coarse enough that a label (a line of 2.6 mm text) is
-    // filed in a handful of cells.
-    static constexpr double kCellWidthMm = 4;
-    static constexpr double kCellHeightMm = 2;
-
-    static int Count(double length, double cell)
-    {
-        return static_cast<int>(std::clamp(std::ceil(length / cell), 1.0, 4096.0));
-    }
-
-    // Clamped to the grid, which keeps the order of coordinates. Never given
-    // a NaN: the callers have checked that the box touches the picture.
-    static int Index(double offset, double cell, int count)
-    {
-        return static_cast<int>(std::clamp(std::floor(offset / cell), 0.0, static_cast<double>(count - 1)));
-    }
-    int Column(double x) const { return Index(x - area_.left, kCellWidthMm, columns_); }
-    int Row(double y) const { return Index(y - area_.top, kCellHeightMm, rows_); }
-
-    std::vector<MmBox>& Cell(int column, int row)
-    {
-        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                      static_cast<std::size_t>(column)];
-    }
-    const std::vector<MmBox>& Cell(int column, int row) const
-    {
-        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                      static_cast<std::size_t>(column)];
-    }
-
-    MmBox area_;
-    int columns_;
-    int rows_;
-    std::vector<std::vector<MmBox>> cells_;
-};
 
 // Labels go beside their point, on the first side, at the smallest distance,
 // where they cover no other label or marked point and stay in the picture;
@@ -360,7 +266,7 @@ void DrawLabelled(CSheetCanvas& canvas, CLabelPlacer& placer, const Marker& mark
     const auto [box, away] = placer.Place(x, y, size.widthMm + 2 * kPad, size.heightMm);
     if (away)
         canvas.DrawLine(marker.at, NearestPointOf(box, x, y), 0.15, marker.colour);
-    canvas.DrawFilledBox(box.Pen(), kWhite, 0.8);
+    canvas.DrawFilledBox(PenOf(box), kWhite, 0.8);
     canvas.DrawLabel({PenUnits(box.left + kPad), PenUnits(box.top)}, marker.label, marker.labelSizeMm, marker.colour);
 }
 
@@ -382,7 +288,7 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_
     box = {Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
     const bool shown = reading.picture > 0;
     const CanvasColour colour = shown ? kPictureColour : kNothingColour;
-    canvas.DrawBox(box.Pen(), 0.4, colour);
+    canvas.DrawBox(PenOf(box), 0.4, colour);
     std::string label = std::to_string(number) + " ";
     if (shown)
         label += "picture " + std::to_string(reading.picture) + (reading.reused ? " reused" : "");
@@ -479,7 +385,7 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
         for (const auto& [box, label] : groups) {
             const LabelExtent size = canvas.MeasureLabel(label.label, label.labelSizeMm);
             const MmBox at = placer.PlaceBeside(box, size.widthMm, size.heightMm);
-            canvas.DrawFilledBox(at.Pen(), kWhite, 0.8);
+            canvas.DrawFilledBox(PenOf(at), kWhite, 0.8);
             canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label.label, label.labelSizeMm, label.colour);
         }
         for (const Marker& marker : markers)
