@@ -1,5 +1,6 @@
 #include "drawing/ExplainPicture.h"
 
+#include "drawing/BoxGrid.h"
 #include "drawing/Paper.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
@@ -68,16 +69,10 @@ CanvasColour GestureColour(Gesture gesture)
 
 int32_t PenUnits(double mm) { return static_cast<int32_t>(std::lround(mm / kMmPerPenUnit)); }
 
-// A rectangle in millimetres on the sheet.
-struct MmBox {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-
-    bool Overlaps(const MmBox& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
-    PenRect Pen() const { return {PenUnits(left), PenUnits(top), PenUnits(right), PenUnits(bottom)}; }
-};
+PenRect PenOf(const MmBox& box)
+{
+    return {PenUnits(box.left), PenUnits(box.top), PenUnits(box.right), PenUnits(box.bottom)};
+}
 
 double Mm(int32_t penUnits) { return penUnits * kMmPerPenUnit; }
 
@@ -86,9 +81,9 @@ double Mm(int32_t penUnits) { return penUnits * kMmPerPenUnit; }
 // a label put further off is tied to its point by a thin line.
 class CLabelPlacer {
 public:
-    explicit CLabelPlacer(const MmBox& area) : area_(area) {}
+    explicit CLabelPlacer(const MmBox& area) : area_(area), taken_(area) {}
 
-    void Reserve(const MmBox& box) { taken_.push_back(box); }
+    void Reserve(const MmBox& box) { taken_.Add(box); }
 
     // A label for a box: above it or below it, else inside its top.
     MmBox PlaceBeside(const MmBox& t, double w, double h)
@@ -122,13 +117,13 @@ public:
                 if (!first && Inside(box))
                     first = box;
                 if (Clear(box)) {
-                    taken_.push_back(box);
+                    taken_.Add(box);
                     return {box, r > kDistances[0]};
                 }
             }
         }
         const MmBox box = first.value_or(MmBox{x, y, x + w, y + h});
-        taken_.push_back(box);
+        taken_.Add(box);
         return {box, false};
     }
 
@@ -138,11 +133,7 @@ private:
         return box.left >= area_.left && box.top >= area_.top && box.right <= area_.right && box.bottom <= area_.bottom;
     }
 
-    bool Clear(const MmBox& box) const
-    {
-        return Inside(box) &&
-               std::none_of(taken_.begin(), taken_.end(), [&](const MmBox& t) { return t.Overlaps(box); });
-    }
+    bool Clear(const MmBox& box) const { return Inside(box) && !taken_.AnyOverlaps(box); }
 
     // The first candidate that is clear, taken; else the first in the
     // picture, taken; else none.
@@ -154,17 +145,17 @@ private:
             if (!fallback && Inside(box))
                 fallback = box;
             if (Clear(box)) {
-                taken_.push_back(box);
+                taken_.Add(box);
                 return box;
             }
         }
         if (fallback)
-            taken_.push_back(*fallback);
+            taken_.Add(*fallback);
         return fallback;
     }
 
     MmBox area_;
-    std::vector<MmBox> taken_;
+    CBoxGrid taken_;
 };
 
 // The nearest point of the box to (x, y), where a leader line ends.
@@ -275,7 +266,7 @@ void DrawLabelled(CSheetCanvas& canvas, CLabelPlacer& placer, const Marker& mark
     const auto [box, away] = placer.Place(x, y, size.widthMm + 2 * kPad, size.heightMm);
     if (away)
         canvas.DrawLine(marker.at, NearestPointOf(box, x, y), 0.15, marker.colour);
-    canvas.DrawFilledBox(box.Pen(), kWhite, 0.8);
+    canvas.DrawFilledBox(PenOf(box), kWhite, 0.8);
     canvas.DrawLabel({PenUnits(box.left + kPad), PenUnits(box.top)}, marker.label, marker.labelSizeMm, marker.colour);
 }
 
@@ -297,7 +288,7 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_
     box = {Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
     const bool shown = reading.picture > 0;
     const CanvasColour colour = shown ? kPictureColour : kNothingColour;
-    canvas.DrawBox(box.Pen(), 0.4, colour);
+    canvas.DrawBox(PenOf(box), 0.4, colour);
     std::string label = std::to_string(number) + " ";
     if (shown)
         label += "picture " + std::to_string(reading.picture) + (reading.reused ? " reused" : "");
@@ -394,7 +385,7 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
         for (const auto& [box, label] : groups) {
             const LabelExtent size = canvas.MeasureLabel(label.label, label.labelSizeMm);
             const MmBox at = placer.PlaceBeside(box, size.widthMm, size.heightMm);
-            canvas.DrawFilledBox(at.Pen(), kWhite, 0.8);
+            canvas.DrawFilledBox(PenOf(at), kWhite, 0.8);
             canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label.label, label.labelSizeMm, label.colour);
         }
         for (const Marker& marker : markers)

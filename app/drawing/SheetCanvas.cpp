@@ -100,6 +100,46 @@ std::string InTwoLines(const std::string& utf8)
     return utf8;
 }
 
+// A layout for cr as it is transformed now, in the text units of the canvas.
+// What the transform gives a layout is its scale only: the translation is
+// ignored, and with the metrics unhinted nothing else depends on it.
+PangoLayout* NewTextLayout(cairo_t* cr)
+{
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoContext* context = pango_layout_get_context(layout);
+    pango_context_set_language(context, pango_language_from_string("ja"));
+    pango_context_set_round_glyph_positions(context, FALSE);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    pango_layout_context_changed(layout);
+    pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+    return layout;
+}
+
+PangoFontDescription* NewFont(bool bold)
+{
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, kFontFamilies);
+    pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    return font;
+}
+
+// Shows the layout centred on the box's height and placed in its width, cr
+// being transformed to the text units of the box's corner.
+void ShowLayout(cairo_t* cr, PangoLayout* layout, const Box& box, Align align, const CanvasColour& colour)
+{
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout, nullptr, &logical);
+    const double x = align == Align::Left ? -logical.x : (TextUnits(box.w) - logical.width) / 2.0 - logical.x;
+    const double y = (TextUnits(box.h) - logical.height) / 2.0 - logical.y;
+    cairo_move_to(cr, x / PANGO_SCALE, y / PANGO_SCALE);
+    SetColour(cr, colour);
+    pango_cairo_show_layout(cr, layout);
+}
+
 // One Pango layout for a text, in the text units of a box's corner. Owns the
 // layout and the saved cairo state.
 class CTextLayout {
@@ -109,20 +149,8 @@ public:
         cairo_save(cr_);
         cairo_translate(cr_, box.x, box.y);
         cairo_scale(cr_, 1 / kTextUnitsPerMm, 1 / kTextUnitsPerMm);
-        layout_ = pango_cairo_create_layout(cr_);
-        PangoContext* context = pango_layout_get_context(layout_);
-        pango_context_set_language(context, pango_language_from_string("ja"));
-        pango_context_set_round_glyph_positions(context, FALSE);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        pango_cairo_context_set_font_options(context, options);
-        cairo_font_options_destroy(options);
-        pango_layout_context_changed(layout_);
-        pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
-        font_ = pango_font_description_new();
-        pango_font_description_set_family(font_, kFontFamilies);
-        pango_font_description_set_weight(font_, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        layout_ = NewTextLayout(cr_);
+        font_ = NewFont(bold);
         pango_layout_set_text(layout_, utf8.c_str(), -1);
     }
     ~CTextLayout()
@@ -161,20 +189,59 @@ public:
         pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
     }
     // Shows the text centred on the box's height and placed in its width.
-    void Show(const Box& box, Align align, const CanvasColour& colour)
-    {
-        const PangoRectangle logical = Logical();
-        const double x = align == Align::Left ? -logical.x : (TextUnits(box.w) - logical.width) / 2.0 - logical.x;
-        const double y = (TextUnits(box.h) - logical.height) / 2.0 - logical.y;
-        cairo_move_to(cr_, x / PANGO_SCALE, y / PANGO_SCALE);
-        SetColour(cr_, colour);
-        pango_cairo_show_layout(cr_, layout_);
-    }
+    void Show(const Box& box, Align align, const CanvasColour& colour) { ShowLayout(cr_, layout_, box, align, colour); }
 
 private:
     cairo_t* cr_;
     PangoLayout* layout_ = nullptr;
     PangoFontDescription* font_ = nullptr;
+};
+
+// The one layout every label of a canvas is set in. A picture may carry a
+// label for each of many thousand strokes, each measured to be placed and
+// then drawn: kept, the layout is made once, and a label drawn right after it
+// was measured is not laid out again. Owns the layout; made on first use.
+class CLabelLayout {
+public:
+    CLabelLayout() = default;
+    ~CLabelLayout()
+    {
+        if (font_ != nullptr)
+            pango_font_description_free(font_);
+        if (layout_ != nullptr)
+            g_object_unref(layout_);
+    }
+    CLabelLayout(const CLabelLayout&) = delete;
+    CLabelLayout& operator=(const CLabelLayout&) = delete;
+
+    // The layout of the text at that size, for cr transformed to text units.
+    PangoLayout* Set(cairo_t* cr, const std::string& utf8, double sizeMm)
+    {
+        if (layout_ == nullptr) {
+            layout_ = NewTextLayout(cr);
+            font_ = NewFont(false);
+        } else {
+            pango_cairo_update_layout(cr, layout_);
+        }
+        if (!sized_ || sizeMm != sizeMm_) {
+            pango_font_description_set_absolute_size(font_, sizeMm * kTextUnitsPerMm * PANGO_SCALE);
+            pango_layout_set_font_description(layout_, font_);
+            sizeMm_ = sizeMm;
+            sized_ = true;
+        }
+        if (utf8 != text_) {
+            pango_layout_set_text(layout_, utf8.c_str(), -1);
+            text_ = utf8;
+        }
+        return layout_;
+    }
+
+private:
+    PangoLayout* layout_ = nullptr;
+    PangoFontDescription* font_ = nullptr;
+    bool sized_ = false;
+    double sizeMm_ = 0;
+    std::string text_;
 };
 
 // The largest size from the style's maximum down to its minimum at which the
@@ -396,6 +463,8 @@ struct CSheetCanvas::Impl {
     CanvasSpec spec;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
+    // Holds nothing of cr or the surface.
+    CLabelLayout labels;
     // What a vector surface has written so far; a raster is encoded into it
     // when saved.
     std::string bytes;
@@ -713,9 +782,12 @@ LabelExtent CSheetCanvas::MeasureLabel(const std::string& text, double sizeMm)
 {
     if (text.empty())
         return {};
-    CTextLayout layout(impl_->cr, Box{}, SjisToUtf8(text), false);
-    layout.SetSize(sizeMm);
-    const PangoRectangle logical = layout.Logical();
+    cairo_t* cr = impl_->cr;
+    cairo_save(cr);
+    cairo_scale(cr, 1 / kTextUnitsPerMm, 1 / kTextUnitsPerMm);
+    PangoRectangle logical{};
+    pango_layout_get_extents(impl_->labels.Set(cr, SjisToUtf8(text), sizeMm), nullptr, &logical);
+    cairo_restore(cr);
     const double toMm = 1 / (kTextUnitsPerMm * PANGO_SCALE);
     return {logical.width * toMm, logical.height * toMm};
 }
@@ -724,13 +796,16 @@ void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm
 {
     if (text.empty())
         return;
-    const std::string utf8 = SjisToUtf8(text);
-    const Box origin{impl_->Mm(at.x), impl_->Mm(at.y), 0, 0};
-    CTextLayout layout(impl_->cr, origin, utf8, false);
-    layout.SetSize(sizeMm);
-    const PangoRectangle logical = layout.Logical();
+    cairo_t* cr = impl_->cr;
+    cairo_save(cr);
+    cairo_translate(cr, impl_->Mm(at.x), impl_->Mm(at.y));
+    cairo_scale(cr, 1 / kTextUnitsPerMm, 1 / kTextUnitsPerMm);
+    PangoLayout* layout = impl_->labels.Set(cr, SjisToUtf8(text), sizeMm);
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout, nullptr, &logical);
     const double toMm = 1 / (kTextUnitsPerMm * PANGO_SCALE);
-    layout.Show(Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, colour);
+    ShowLayout(cr, layout, Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, colour);
+    cairo_restore(cr);
 }
 
 bool CSheetCanvas::Save(const std::string& path, std::string& error, FilePublish how)

@@ -251,6 +251,9 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
 void CPageStrokes::ApplyBackSpaces()
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    // The active key strokes passed so far, the nearest last: nothing but a
+    // back space makes a key stroke inactive here, and it takes the last.
+    std::vector<CStrokeBase*> active;
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         CStrokeBase& stroke = *strokes_[i];
         if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
@@ -258,14 +261,13 @@ void CPageStrokes::ApplyBackSpaces()
         const InputMode mode = keyboard_->GetInputMode();
         const std::string text = keyboard_->LookupKeyText(stroke);
         ReportKey(i, mode, text);
-        if (text != kBackSpaceKey)
+        if (text != kBackSpaceKey) {
+            active.push_back(&stroke);
             continue;
-        for (std::size_t j = i; j-- > 0;) {
-            CStrokeBase& earlier = *strokes_[j];
-            if (earlier.IsActive() && earlier.GetKind() == CStrokeBase::Kind::KeyStroke) {
-                earlier.SetActive(false);
-                break;
-            }
+        }
+        if (!active.empty()) {
+            active.back()->SetActive(false);
+            active.pop_back();
         }
         stroke.SetActive(false);
     }

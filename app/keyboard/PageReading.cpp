@@ -152,6 +152,8 @@ void CPageStrokes::StartReadings()
     if (!readings_)
         return;
     readings_->assign(strokes_.size(), PageReading{});
+    reportedPictures_.clear();
+    ownPicturesReported_ = 0;
     const CKeyboardDef::Marks& marks = keyboard_->ReferenceMarks();
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         PageReading& reading = (*readings_)[i];
@@ -187,24 +189,19 @@ void CPageStrokes::ReportKey(std::size_t index, InputMode mode, std::string_view
 }
 
 // Pictures are numbered in the order they are first shown; a reuse shows the
-// number of the picture it found.
+// number of the picture it found. The writer reports ink groups in page
+// order, each once, so what was reported before is what lies before.
 void CPageStrokes::ReportPicture(std::size_t index, const CInkStrokes& shown)
 {
     if (!readings_)
         return;
     PageReading& reading = (*readings_)[index];
     reading.reused = strokes_[index]->IsReused();
-    int32_t shownBefore = 0;
-    for (std::size_t j = 0; j < index; ++j) {
-        const PageReading& earlier = (*readings_)[j];
-        if (earlier.kind != PageReading::Kind::Ink || earlier.picture == 0)
-            continue;
-        if (earlier.stroke == &shown) {
-            reading.picture = earlier.picture;
-            return;
-        }
-        if (!earlier.reused)
-            ++shownBefore;
-    }
-    reading.picture = shownBefore + 1;
+    const auto found = reportedPictures_.find(&shown);
+    reading.picture = found != reportedPictures_.end() ? found->second : ownPicturesReported_ + 1;
+    if (reading.kind != PageReading::Kind::Ink)
+        return;
+    reportedPictures_.emplace(strokes_[index], reading.picture);
+    if (!reading.reused)
+        ++ownPicturesReported_;
 }

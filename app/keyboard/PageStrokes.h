@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class CQuadMapping;
@@ -103,5 +104,9 @@ private:
     bool calibrated_ = false;
     // Set only inside ConvertToHtml.
     PageReadings* readings_ = nullptr;
+    // The pictures reported so far, in page order: by the object whose
+    // reading holds them, and how many of those objects were not reuses.
+    std::unordered_map<const CStrokeBase*, int32_t> reportedPictures_;
+    int32_t ownPicturesReported_ = 0;
     int32_t picturesWritten_ = 0;
 };
