@@ -190,36 +190,38 @@ std::string PictureText(const std::string& sjis)
 
 void DrawInk(CSheetCanvas& canvas, const std::vector<StrokeSample>& samples)
 {
-    bool open = false;
-    bool moved = false;
-    PenPoint last;
+    // Each stroke is one path: a rasteriser pass per segment would cost a
+    // page of many strokes seconds.
+    std::vector<PenPoint> stroke;  // empty while the pen is up
     CanvasColour colour = kBlackPen;
+    const auto drawStroke = [&] {
+        if (stroke.size() > 1)
+            canvas.DrawPolyline(stroke, kInkWidthMm, colour);
+        stroke.clear();
+    };
     for (const StrokeSample& s : samples) {
         const PenPoint point{s.x, s.y};
         switch (s.kind) {
         case StrokeSample::PenDown:
-            open = true;
-            moved = false;
+            drawStroke();
             colour = PenColour(s.penColor);
-            last = point;
+            stroke.push_back(point);
             break;
         case StrokeSample::PenMove:
-            if (open) {
-                canvas.DrawLine(last, point, kInkWidthMm, colour);
-                moved = true;
-            }
-            last = point;
+            if (!stroke.empty())
+                stroke.push_back(point);
             break;
         case StrokeSample::PenUp:
             // A stroke of one point leaves a dot where the pen touched.
-            if (open && !moved)
-                canvas.DrawDot(last, kInkWidthMm / 2, colour);
-            open = false;
+            if (stroke.size() == 1)
+                canvas.DrawDot(stroke.front(), kInkWidthMm / 2, colour);
+            drawStroke();
             break;
         default:
             break;
         }
     }
+    drawStroke();
 }
 
 std::string Millimetres(double mm)

@@ -755,6 +755,23 @@ void CSheetCanvas::DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasCo
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
 }
 
+void CSheetCanvas::DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColour colour)
+{
+    if (points.size() < 2)
+        return;
+    cairo_t* cr = impl_->cr;
+    cairo_move_to(cr, impl_->Mm(points.front().x), impl_->Mm(points.front().y));
+    for (std::size_t i = 1; i < points.size(); ++i)
+        cairo_line_to(cr, impl_->Mm(points[i].x), impl_->Mm(points[i].y));
+    cairo_set_line_width(cr, widthMm);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    SetColour(cr, colour);
+    cairo_stroke(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+}
+
 void CSheetCanvas::DrawDot(PenPoint centre, double radiusMm, CanvasColour colour)
 {
     cairo_t* cr = impl_->cr;

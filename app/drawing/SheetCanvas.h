@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CKeyboardDef;
 
@@ -65,6 +66,9 @@ public:
     bool DrawNotes(const CKeyboardDef& keyboard);
 
     void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour);
+    // The line through the points, as the pen drew it: round ends and joins,
+    // one stroke of the path (one pass of the rasteriser, however many points).
+    void DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColour colour);
     void DrawDot(PenPoint centre, double radiusMm, CanvasColour colour);
     void DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour);
     // Fills the box; below an opacity of 1 what lies under it shows through.
