@@ -120,11 +120,9 @@ void WritePage(const fs::path& path, const std::string& script)
     inkgen::ToInkFile(inkgen::RunScript(script, options)).Save(path.string());
 }
 
-ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressSpace)
+pid_t StartConvert(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
+                   std::size_t addressSpace)
 {
-    ScratchDir capture;
-    const fs::path out = capture / "out";
-    const fs::path err = capture / "err";
     std::vector<std::string> argv{MAROVI_CONVERT};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
@@ -149,13 +147,26 @@ ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressS
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }
+    return child;
+}
+
+int WaitForConvert(pid_t child)
+{
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR)
             throw std::runtime_error(Errno("waitpid"));
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressSpace)
+{
+    ScratchDir capture;
+    const fs::path out = capture / "out";
+    const fs::path err = capture / "err";
     ConvertRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.exitCode = WaitForConvert(StartConvert(args, out, err, addressSpace));
     run.out = ReadBytes(out);
     run.err = ReadBytes(err);
     return run;

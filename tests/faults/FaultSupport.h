@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 // Helpers of the fault tests: small file systems mounted for one test, pages
 // written from inkgen scripts, and runs of marovi-convert.
 namespace faults {
@@ -56,6 +58,11 @@ struct ConvertRun {
 // Runs marovi-convert with the arguments, in the current directory; a
 // non-zero `addressSpace` limits the memory the process may map, in bytes.
 ConvertRun RunConvert(const std::vector<std::string>& args, std::size_t addressSpace = 0);
+// The same, started and left running, its stdout and stderr going to the
+// files; WaitForConvert gives its exit status (128 + the signal that ended it).
+pid_t StartConvert(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
+                   std::size_t addressSpace = 0);
+int WaitForConvert(pid_t child);
 
 // The status column of the printed row for an ink file: "変換済み" etc. as
 // UTF-8, or an empty text when the file has no row.

@@ -14,10 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace faults {
 namespace {
@@ -57,26 +54,10 @@ std::map<std::string, std::string> Published(const fs::path& folder)
 // Starts marovi-convert on the page and kills it after `delay`.
 void ConvertAndKill(const std::vector<std::string>& args, std::chrono::microseconds delay)
 {
-    std::vector<std::string> argv{MAROVI_CONVERT};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers;
-    for (std::string& arg : argv)
-        pointers.push_back(arg.data());
-    pointers.push_back(nullptr);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0)
-            ::_exit(126);
-        ::execv(pointers[0], pointers.data());
-        ::_exit(127);
-    }
+    const pid_t child = StartConvert(args, "/dev/null", "/dev/null");
     std::this_thread::sleep_for(delay);
     ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    WaitForConvert(child);
 }
 
 TEST(KilledConverter, LeavesWholePagesOrNoneAndTheNextRunFinishes)
@@ -120,8 +101,9 @@ TEST(KilledConverter, LeavesWholePagesOrNoneAndTheNextRunFinishes)
                 const bool isOld = force && was != old.end() && was->second == bytes;
                 EXPECT_TRUE(isOld || bytes == whole.at(name)) << name;
             }
-            if (left.count("dense.html") && left.at("dense.html") == whole.at("dense.html"))
+            if (left.count("dense.html") && left.at("dense.html") == whole.at("dense.html")) {
                 EXPECT_EQ(left, whole);
+            }
 
             // The next run completes the page: one without -f makes it unless
             // it is there whole already.
