@@ -1,26 +1,25 @@
-// marovi-convert: Marovi's conversion without its window. The ink files are
-// dropped onto the main window's logic over in-memory controls and the
-// conversion command is pressed; the save dialog answers with the output
-// path, and cancels where a file exists and overwriting was not asked for.
+// marovi-convert: Marovi's conversion without its window. The keyboard is
+// loaded as the window loads it, the ink files are put in the window list's
+// order and the conversion driver takes them; the save dialog answers with
+// the output path, and cancels where a file exists and overwriting was not
+// asked for.
 
 #include "CommandLine.h"
 
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
-#include "platform/InMemoryControls.h"
-#include "platform/InMemoryListView.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
 #include "platform/SafeFile.h"
 #include "platform/SaveFileDialog.h"
-#include "platform/Shell.h"
 #include "platform/TextEncoding.h"
+#include "ink/QuadMapping.h"
 #include "keyboard/HtmlConversion.h"
+#include "keyboard/KeyboardDef.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/PageStrokes.h"
 #include "ui/InkFileList.h"
-#include "ui/KeyboardSetupDialog.h"
-#include "ui/MainDialog.h"
+#include "ui/ConversionRun.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -109,10 +108,10 @@ ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 // a terminal, and the status line of each file as it finishes.
 class CRunReport : public IConversionObserver {
 public:
-    CRunReport(const IListView& list, std::vector<std::pair<std::string, std::string>> givenPaths, bool showProgress,
-               std::string startDir, std::string keyboardDir)
-        : list_(list),
-          givenPaths_(std::move(givenPaths)),
+    // `inkFiles`: (absolute path, path as given) of each file, in run order.
+    CRunReport(std::vector<std::pair<std::string, std::string>> inkFiles, bool showProgress, std::string startDir,
+               std::string keyboardDir)
+        : inkFiles_(std::move(inkFiles)),
           showProgress_(showProgress),
           startDir_(std::move(startDir)),
           keyboardDir_(std::move(keyboardDir))
@@ -159,26 +158,25 @@ public:
         Say(kProgram + (currentInk_.empty() ? std::string() : PathForDisplay(currentInk_) + ": ") + text);
     }
 
-    void RowStarted(int row, int rowCount) override
+    void FileStarted(int index, int count, const std::string&) override
     {
-        currentInk_ = GivenPath(list_.GetItemText(row, CInkFileList::kPathColumn));
-        if (showProgress_ && rowCount > 1) {
-            progress_ = "[" + std::to_string(row + 1) + "/" + std::to_string(rowCount) + "] " +
+        currentInk_ = inkFiles_[static_cast<std::size_t>(index)].second;
+        if (showProgress_ && count > 1) {
+            progress_ = "[" + std::to_string(index + 1) + "/" + std::to_string(count) + "] " +
                         PathForDisplay(currentInk_);
             DrawProgress();
         }
     }
 
-    void RowFinished(int row) override
+    void FileFinished(int index, InkFileConversion::Outcome outcome, const std::string& htmlPath) override
     {
         ClearProgress();
         progress_.clear();
         currentInk_.clear();
-        const std::string status = list_.GetItemText(row, CInkFileList::kStatusColumn);
-        if (status != CInkFileList::kConverted)
+        if (outcome != InkFileConversion::Outcome::Converted)
             allConverted_ = false;
-        Print(stdout, PathForDisplay(list_.GetItemText(row, CInkFileList::kPathColumn)) + "\t" + SjisToUtf8(status) +
-                          "\t" + PathForDisplay(list_.GetItemText(row, CInkFileList::kHtmlColumn)) + "\n");
+        Print(stdout, PathForDisplay(inkFiles_[static_cast<std::size_t>(index)].first) + "\t" +
+                          SjisToUtf8(CInkFileList::StatusText(outcome)) + "\t" + PathForDisplay(htmlPath) + "\n");
         // The first failure's reason is kept for the run's end, when it is told.
         errno = 0;
         if (std::fflush(stdout) != 0 && outputError_ == 0)
@@ -213,15 +211,6 @@ private:
         return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : path;
     }
 
-    std::string GivenPath(const std::string& listed) const
-    {
-        for (const auto& [absolute, given] : givenPaths_) {
-            if (absolute == listed)
-                return given;
-        }
-        return listed;
-    }
-
     void Say(const std::string& line)
     {
         ClearProgress();
@@ -250,9 +239,7 @@ private:
         shownWidth_ = 0;
     }
 
-    const IListView& list_;
-    // (path as listed, path as given) for every ink file.
-    std::vector<std::pair<std::string, std::string>> givenPaths_;
+    std::vector<std::pair<std::string, std::string>> inkFiles_;
     bool showProgress_;
     std::string startDir_;
     std::string keyboardDir_;
@@ -342,17 +329,6 @@ void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, 
         static_cast<void>(RemoveFile(folder + PathSeparator() + name));
     }
 }
-
-// Nothing is opened and Keyboard Setup never runs without a window.
-class CNoShell : public IShell {
-public:
-    void Open(const std::string&) override {}
-};
-
-class CNoKeyboardSetup : public IKeyboardSetupRunner {
-public:
-    DialogResult Run(CKeyboardSetupDialog&) override { return DialogResult::Cancel; }
-};
 
 // Writes the explanation of a page just written to htmlPath; a file that
 // cannot be written is named, and the run does not count as complete.
@@ -444,9 +420,11 @@ int Convert(ConvertOptions options)
     if (!EnterKeyboardDir(options.keyboardDir, startDir))
         return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
 
-    CInMemoryWindowFrame frame;
-    CInMemoryListView list;
-    CRunReport report(list, inkFiles, StderrIsTerminal(), startDir, options.keyboardDir);
+    // In the order the window's list shows them: by path, byte by byte, a
+    // path given twice twice.
+    std::stable_sort(inkFiles.begin(), inkFiles.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    CRunReport report(inkFiles, StderrIsTerminal(), startDir, options.keyboardDir);
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
@@ -455,28 +433,29 @@ int Convert(ConvertOptions options)
             report.Message(text, ShownSystemError(), ShownSubject());
         });
 
-    CInMemoryButton exit, help, convert, keySetup, remove;
-    CCommandLineSaveDialog saveDialog(options, outputFile, outputDir, report);
-    CNoShell shell;
-    CNoKeyboardSetup keyboardSetup;
-    MainDialogControls controls;
-    controls.frame = &frame;
-    controls.fileList = &list;
-    controls.exit = &exit;
-    controls.help = &help;
-    controls.convert = &convert;
-    controls.keySetup = &keySetup;
-    controls.remove = &remove;
-    controls.saveDialog = &saveDialog;
-    controls.shell = &shell;
-    controls.keyboardSetup = &keyboardSetup;
+    // The keyboard and the mapping it shares with its clones and pages, set
+    // up as the window sets them up; the mapping outlives them all.
+    CQuadMapping mapping;
+    mapping.SetTraceStream(options.verbose ? stderr : nullptr);
+    mapping.SelfTest();
+    CKeyboardDef keyboard;
+    keyboard.SetMapping(&mapping);
+    if (!keyboard.Load())
+        return kUsageOrSetupError;
+    // An empty, damaged or cut softKB.skb reads without keys: every stroke
+    // would become a picture and the text would be lost.
+    if (keyboard.KeyCount() == 0) {
+        report.Message(CKeyboardDef::kCannotOpenMessage, "no key could be read from " + PathForDisplay(keyboardFile));
+        return kUsageOrSetupError;
+    }
+    report.SetReasonSubject("");
 
     const PageEncoding encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     // Without -f a page takes only a free name: of two converters racing for
     // one page, one writes it.
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
-    CMainDialog dialog([encoding, drawExplanation, publish, &report](CPageStrokes& page, const std::string& htmlPath,
-                                                                     const std::string& inkBaseName) {
+    const PageWriter writePage = [encoding, drawExplanation, publish, &report](
+                                     CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
         PageReadings readings;
         if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, drawExplanation ? &readings : nullptr, publish))
             return false;
@@ -485,29 +464,15 @@ int Convert(ConvertOptions options)
         if (drawExplanation)
             WriteExplanation(page, readings, htmlPath, drawExplanation, report);
         return true;
-    });
-    dialog.SetTraceStream(options.verbose ? stderr : nullptr);
-    dialog.SetConversionObserver(&report);
+    };
+    std::vector<std::string> paths;
+    for (const auto& file : inkFiles)
+        paths.push_back(file.first);
+    CCommandLineSaveDialog saveDialog(options, outputFile, outputDir, report);
     // Nothing reads a page once it is written: a long batch holds one page
     // at a time.
-    dialog.SetKeepRunPages(false);
-    dialog.OnInitDialog(controls);
-    if (!dialog.KeyboardLoaded())
-        return kUsageOrSetupError;
-    // An empty, damaged or cut softKB.skb reads without keys: every stroke
-    // would become a picture and the text would be lost.
-    if (dialog.Keyboard().KeyCount() == 0) {
-        report.Message(CKeyboardDef::kCannotOpenMessage, "no key could be read from " + PathForDisplay(keyboardFile));
-        return kUsageOrSetupError;
-    }
-    report.SetReasonSubject("");
-
-    std::vector<std::string> listed;
-    for (const auto& file : inkFiles)
-        listed.push_back(file.first);
-    dialog.OnDropFiles(listed);
-    dialog.OnConvert();
-    dialog.OnDestroy();
+    ConvertInkFiles(paths, keyboard, &mapping, saveDialog, writePage, nullptr, &report);
+    keyboard.SetMapping(nullptr);
     // The pages stand, but a calibration that could not be stored is lost
     // for the next run, and rows that were not printed are lost to whoever
     // reads them.
@@ -515,7 +480,7 @@ int Convert(ConvertOptions options)
         ReportStandardOutputFailure("marovi-convert", error);
         return kSomeNotConverted;
     }
-    if (dialog.Keyboard().FailedSaves() > 0)
+    if (keyboard.FailedSaves() > 0)
         return kSomeNotConverted;
     return report.AllConverted() ? kAllConverted : kSomeNotConverted;
 }

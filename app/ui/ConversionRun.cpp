@@ -36,69 +36,65 @@ private:
     std::string saved_;
 };
 
-void SetStatus(IListView& view, int row, const char* status) { view.SetItemText(row, CInkFileList::kStatusColumn, status); }
-
-// Converts the ink file of `row` with a clone of `source` and shows the
-// outcome in its row; returns the page, null when the file could not be read.
-std::unique_ptr<CPageStrokes> ConvertRow(IListView& view, int row, const CKeyboardDef& source,
-                                         CQuadMapping* mapping, ISaveFileDialog& saveDialog,
-                                         const PageWriter& writePage)
+// Converts one ink file with a clone of `source`; the page is null when the
+// file could not be read.
+InkFileConversion ConvertOne(const std::string& inkPath, const CKeyboardDef& source, CQuadMapping* mapping,
+                             ISaveFileDialog& saveDialog, const PageWriter& writePage)
 {
-    const std::string inkPath = view.GetItemText(row, CInkFileList::kPathColumn);
-    InkFileConversion done;
-    {
-        // The save dialog and the page writer may move the current
-        // directory; the next row starts where this one did.
-        const CCurrentDirectoryKeeper keeper;
-        done = ConvertInkFile(
-            inkPath, source.Clone(), mapping,
-            [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
-    }
-    switch (done.outcome) {
-    case InkFileConversion::Outcome::Unreadable:
-        SetStatus(view, row, CInkFileList::kUnreadable);
-        view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-        break;
-    case InkFileConversion::Outcome::Cancelled:
-        // The path of an earlier run stays, but without "変換済み" it no
-        // longer opens.
-        SetStatus(view, row, CInkFileList::kCancelled);
-        break;
-    case InkFileConversion::Outcome::WriteFailed:
-        SetStatus(view, row, CInkFileList::kWriteFailed);
-        view.SetItemText(row, CInkFileList::kHtmlColumn, "");
-        break;
-    case InkFileConversion::Outcome::Converted:
-        SetStatus(view, row, CInkFileList::kConverted);
-        view.SetItemText(row, CInkFileList::kHtmlColumn, done.htmlPath);
-        break;
-    }
-    return std::move(done.page);
+    // The save dialog and the page writer may move the current directory;
+    // the next file starts where this one did.
+    const CCurrentDirectoryKeeper keeper;
+    return ConvertInkFile(
+        inkPath, source.Clone(), mapping,
+        [&](const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); }, writePage);
 }
+
+// The window's list as a run's observer: each row is selected as its file
+// starts and shows its outcome when it ends; what it hears goes on to the
+// window's own observer.
+class CListRowsObserver : public IConversionObserver {
+public:
+    CListRowsObserver(CInkFileList& list, IConversionObserver* next) : list_(list), next_(next) {}
+
+    void FileStarted(int index, int count, const std::string& inkPath) override
+    {
+        // Rows stay selected, so after the run every processed row is.
+        constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
+        list_.View().SetItemState(index, kCurrent, kCurrent);
+        if (next_)
+            next_->FileStarted(index, count, inkPath);
+    }
+
+    void FileFinished(int index, InkFileConversion::Outcome outcome, const std::string& htmlPath) override
+    {
+        list_.ShowOutcome(index, outcome, htmlPath);
+        if (next_)
+            next_->FileFinished(index, outcome, htmlPath);
+    }
+
+    bool WantsClosingMessage(int pagesWritten) override { return !next_ || next_->WantsClosingMessage(pagesWritten); }
+
+private:
+    CInkFileList& list_;
+    IConversionObserver* next_;
+};
 
 }  // namespace
 
-void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
-                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
-                   IConversionObserver* observer)
+void ConvertInkFiles(const std::vector<std::string>& inkPaths, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                     ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
+                     IConversionObserver* observer)
 {
-    IListView& view = list.View();
-    const int rowCount = view.RowCount();
-    if (list.HintShown() || rowCount == 0) {
-        ShowMessage(kNothingToConvert);
-        return;
-    }
     // An empty, damaged or cut keyboard file reads as one without keys; every
     // stroke would become a picture and all text would be lost.
     if (keyboard.KeyCount() == 0) {
         ShowMessage(CKeyboardDef::kCannotOpenMessage);
         return;
     }
-
     if (results) {
         results->clear();
-        // Entry i is row i's, whatever its row came to.
-        results->reserve(static_cast<std::size_t>(rowCount));
+        // Entry i is file i's, whatever it came to.
+        results->reserve(inkPaths.size());
     }
     // Recognising a calibration at the start of a page changes its keyboard;
     // the next page is cloned from that one. A page that is not kept leaves
@@ -110,33 +106,49 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
     // A calibration that could not be stored fails too, though its page was
     // written; clones count their saves with the keyboard they came from.
     const int failedSaves = keyboard.FailedSaves();
-    for (int row = 0; row < rowCount; ++row) {
-        // Rows stay selected, so after the run every processed row is.
-        constexpr unsigned kCurrent = IListView::kSelected | IListView::kFocused;
-        view.SetItemState(row, kCurrent, kCurrent);
+    const int count = static_cast<int>(inkPaths.size());
+    for (int index = 0; index < count; ++index) {
+        const std::string& inkPath = inkPaths[static_cast<std::size_t>(index)];
         if (observer)
-            observer->RowStarted(row, rowCount);
-        std::unique_ptr<CPageStrokes> page = ConvertRow(view, row, *source, mapping, saveDialog, writePage);
-        if (page && results) {
-            source = &page->Keyboard();
-        } else if (page) {
-            carried = page->Keyboard().Clone();
+            observer->FileStarted(index, count, inkPath);
+        InkFileConversion done = ConvertOne(inkPath, *source, mapping, saveDialog, writePage);
+        if (done.page && results) {
+            source = &done.page->Keyboard();
+        } else if (done.page) {
+            carried = done.page->Keyboard().Clone();
             source = carried.get();
         }
         if (results)
-            results->push_back(std::move(page));
-        const std::string status = view.GetItemText(row, CInkFileList::kStatusColumn);
-        if (status == CInkFileList::kConverted)
-            ++pagesWritten;
-        anyFailed = anyFailed || status == CInkFileList::kWriteFailed || status == CInkFileList::kUnreadable;
+            results->push_back(std::move(done.page));
+        using Outcome = InkFileConversion::Outcome;
+        const bool converted = done.outcome == Outcome::Converted;
+        pagesWritten += converted ? 1 : 0;
+        anyFailed = anyFailed || done.outcome == Outcome::WriteFailed || done.outcome == Outcome::Unreadable;
         if (observer)
-            observer->RowFinished(row);
+            observer->FileFinished(index, done.outcome, converted ? done.htmlPath : std::string());
     }
     // The closing message says the pages were made; after a failure it would
     // tell the user something that is not so. The failures have been told.
     anyFailed = anyFailed || keyboard.FailedSaves() != failedSaves;
     if (!anyFailed && (!observer || observer->WantsClosingMessage(pagesWritten)))
         ShowMessage(kRunFinished);
+}
+
+void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                   ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
+                   IConversionObserver* observer)
+{
+    IListView& view = list.View();
+    const int rowCount = view.RowCount();
+    if (list.HintShown() || rowCount == 0) {
+        ShowMessage(kNothingToConvert);
+        return;
+    }
+    std::vector<std::string> inkPaths;
+    for (int row = 0; row < rowCount; ++row)
+        inkPaths.push_back(view.GetItemText(row, CInkFileList::kPathColumn));
+    CListRowsObserver rows(list, observer);
+    ConvertInkFiles(inkPaths, keyboard, mapping, saveDialog, writePage, results, &rows);
 }
 
 void CConversionRun::Run(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,

@@ -16,36 +16,44 @@ class CQuadMapping;
 // whose ink file could not be read.
 using RunResults = std::vector<std::unique_ptr<CPageStrokes>>;
 
-// Hears of each row of a conversion run as it goes; the command line shows
-// its progress and status lines through it.
+// Hears of each ink file of a conversion run as it goes; the window's list
+// shows the outcomes, the command line prints them.
 class IConversionObserver {
 public:
     virtual ~IConversionObserver() = default;
-    // Row `row` of `rowCount` is about to be read.
-    virtual void RowStarted(int row, int rowCount) = 0;
-    // The row has its final status and page path.
-    virtual void RowFinished(int row) = 0;
+    // File `index` of `count`, `inkPath`, is about to be read.
+    virtual void FileStarted(int index, int count, const std::string& inkPath) = 0;
+    // What became of it; `htmlPath` is the page written for a converted
+    // file, empty otherwise.
+    virtual void FileFinished(int index, InkFileConversion::Outcome outcome, const std::string& htmlPath) = 0;
     // Whether the run ends with its closing message, given how many pages it
-    // wrote. The window always shows it.
+    // wrote; asked only when nothing failed. The window always shows it.
     virtual bool WantsClosingMessage(int pagesWritten) = 0;
 };
 
-// The conversion command: every row of the list, in list order, is read,
-// recognised with a clone of the keyboard (the clone of the page before, so a
-// calibration found on one page carries over to the next pages of the run),
-// offered for saving and written. Each row ends with its status, selected;
-// `results`, when given, is replaced by the run's pages. The run ends with
-// its closing message unless a row failed (unreadable or not written). A
-// list that shows
-// the drop hint, or no row, only gets the drop message; a keyboard without
-// keys gets the keyboard's open message and nothing is converted, since every
-// stroke would become a picture. Any failure of one row (running out of
-// memory included) marks that row, by the phase it failed in, and the run
-// goes on.
+// The conversion of a run's ink files, in the order given: each is read,
+// recognised with a clone of the keyboard (the clone of the page before, so
+// a calibration found on one page carries over to the next pages of the
+// run), offered for saving and written, and its outcome goes to `observer`.
+// `results`, when given, is replaced by the run's pages, entry i for file i
+// (null for a file that could not be read). The run ends with its closing
+// message unless a file failed (unreadable or not written) or a calibration
+// could not be saved. A keyboard without keys gets the keyboard's open
+// message and nothing is converted, since every stroke would become a
+// picture. Any failure of one file (running out of memory included) is that
+// file's outcome, and the run goes on.
 //
-// With `results` null no page outlives its row: each goes once it is written
-// (only a copy of its keyboard stays, for the pages after it), so a long run
-// holds one page at a time. What the rows show is the same either way.
+// With `results` null no page outlives its file: each goes once it is
+// written (only a copy of its keyboard stays, for the pages after it), so a
+// long run holds one page at a time.
+void ConvertInkFiles(const std::vector<std::string>& inkPaths, const CKeyboardDef& keyboard, CQuadMapping* mapping,
+                     ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
+                     IConversionObserver* observer);
+
+// The conversion command over the window's list: ConvertInkFiles over its
+// rows in list order, each row ending with its status, selected. A list that
+// shows the drop hint, or no row, only gets the drop message. `observer`
+// hears of each row as the list does.
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
                    ISaveFileDialog& saveDialog, const PageWriter& writePage, RunResults* results,
                    IConversionObserver* observer = nullptr);

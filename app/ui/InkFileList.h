@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keyboard/PageConversion.h"
+
 #include <string>
 #include <vector>
 
@@ -42,6 +44,13 @@ public:
     // Every selected row, however many; the hint rows come back when the list
     // is left empty.
     void RemoveSelected();
+
+    // The status text of an outcome, as the row shows it.
+    static const char* StatusText(InkFileConversion::Outcome outcome);
+    // The row's status for `outcome` and, for a converted file, its page
+    // `htmlPath`. A file that failed has no page; a cancelled one keeps the
+    // path of an earlier run, which without kConverted no longer opens.
+    void ShowOutcome(int row, InkFileConversion::Outcome outcome, const std::string& htmlPath);
 
     bool HintShown() const { return hintShown_; }
     IListView& View() { return *view_; }
