@@ -97,7 +97,7 @@ struct ExplainFiles {
 
 ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 {
-    const std::size_t nameStart = htmlPath.find_last_of(std::string("/") + PathSeparator()) + 1;
+    const std::size_t nameStart = FileNameStart(htmlPath);
     const std::size_t dot = htmlPath.find_last_of('.');
     const std::string base = dot == std::string::npos || dot < nameStart ? htmlPath : htmlPath.substr(0, dot);
     return {base + ".explain.txt", base + ".explain.png"};

@@ -5,6 +5,7 @@
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
+#include "keyboard/PenColors.h"
 #include "keyboard/Strokes.h"
 #include "platform/TextEncoding.h"
 
@@ -34,10 +35,6 @@ constexpr double kMarkReachMm = 3.4;
 constexpr double kLabelSizeMm = 2.6;
 constexpr double kSmallLabelSizeMm = 2.2;
 
-constexpr CanvasColour kBlackPen{0.05, 0.05, 0.05};
-constexpr CanvasColour kBluePen{0.0, 0.0, 1.0};
-constexpr CanvasColour kRedPen{1.0, 0.0, 0.0};
-
 constexpr CanvasColour kTapColour{0.0, 0.55, 0.15};
 constexpr CanvasColour kUpColour{0.55, 0.15, 0.80};
 constexpr CanvasColour kDownColour{0.90, 0.45, 0.0};
@@ -48,9 +45,11 @@ constexpr CanvasColour kMarkColour{0.0, 0.40, 0.85};
 constexpr CanvasColour kTextColour{0.15, 0.15, 0.15};
 constexpr CanvasColour kWhite{1, 1, 1};
 
+// The ink as the page's pictures show it.
 CanvasColour PenColour(uint16_t code)
 {
-    return code == 2 ? kBluePen : code == 3 ? kRedPen : kBlackPen;
+    const RgbColor& rgb = PenColorOf(code).rgb;
+    return {rgb.red / 255.0, rgb.green / 255.0, rgb.blue / 255.0};
 }
 
 CanvasColour GestureColour(Gesture gesture)
@@ -193,7 +192,7 @@ void DrawInk(CSheetCanvas& canvas, const std::vector<StrokeSample>& samples)
     // Each stroke is one path: a rasteriser pass per segment would cost a
     // page of many strokes seconds.
     std::vector<PenPoint> stroke;  // empty while the pen is up
-    CanvasColour colour = kBlackPen;
+    CanvasColour colour = PenColour(1);
     const auto drawStroke = [&] {
         if (stroke.size() > 1)
             canvas.DrawPolyline(stroke, kInkWidthMm, colour);

@@ -444,8 +444,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 std::optional<CanvasFormat> CanvasFormatOf(const std::string& path)
 {
     const std::size_t dot = path.find_last_of('.');
-    const std::size_t slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    if (dot == std::string::npos || dot < FileNameStart(path))
         return std::nullopt;
     std::string extension = path.substr(dot + 1);
     for (char& c : extension)

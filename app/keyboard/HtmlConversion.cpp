@@ -1,6 +1,7 @@
 #include "keyboard/HtmlConversion.h"
 
 #include "keyboard/PageStrokes.h"
+#include "keyboard/PenColors.h"
 
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
@@ -49,18 +50,6 @@ std::string Utf8Head()
     return head;
 }
 
-std::string_view FontColor(uint16_t penColor)
-{
-    switch (penColor) {
-    case 2:
-        return "#0000FF";
-    case 3:
-        return "#FF0000";
-    default:
-        return "#000000";
-    }
-}
-
 // Every key text gets an opening tag of its own; none is ever closed.
 std::string FontTag(int fontSize, uint16_t penColor)
 {
@@ -70,7 +59,7 @@ std::string FontTag(int fontSize, uint16_t penColor)
     static constexpr std::string_view kColour = "pt\" color=\"";
     static constexpr std::string_view kClose = "\">";
     const std::string size = std::to_string(fontSize);
-    const std::string_view colour = FontColor(penColor);
+    const std::string_view colour = PenColorOf(penColor).html;
     std::string tag;
     tag.reserve(kOpen.size() + size.size() + kColour.size() + colour.size() + kClose.size());
     tag.append(kOpen).append(size).append(kColour).append(colour).append(kClose);
@@ -114,13 +103,7 @@ std::string PictureDirectoryFor(const std::string& htmlPath)
     static constexpr std::string_view kDirectoryExtension = ".files";
     // Only the page's own name counts: a folder above it may be called
     // anything, "notes.html.d" too.
-    std::size_t nameStart = 0;
-    for (std::size_t i = 0; i < htmlPath.size(); ++i) {
-        if (IsPathLeadByte(static_cast<unsigned char>(htmlPath[i])))
-            ++i;
-        else if (htmlPath[i] == '/' || htmlPath[i] == PathSeparator())
-            nameStart = i + 1;
-    }
+    const std::size_t nameStart = FileNameStart(htmlPath);
     const std::size_t found = htmlPath.rfind(kPageExtension);
     if (found == std::string::npos || found < nameStart)
         return htmlPath + std::string(kDirectoryExtension);

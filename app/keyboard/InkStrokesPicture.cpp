@@ -1,7 +1,9 @@
 #include "keyboard/Strokes.h"
 
 #include "image/ImageFile.h"
+#include "keyboard/PenColors.h"
 #include "platform/MessageBox.h"
+#include "platform/TextEncoding.h"
 
 #include <cerrno>
 #include <string_view>
@@ -13,23 +15,6 @@ namespace {
 constexpr int32_t kMargin = 5;
 constexpr int32_t kPenWidth = 2;
 
-RgbColor InkColor(uint16_t penColor)
-{
-    switch (penColor) {
-    case 2:
-        return RgbColor{0, 0, 255};
-    case 3:
-        return RgbColor{255, 0, 0};
-    default:
-        return kRgbBlack;
-    }
-}
-
-bool IsSjisLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The part after the last backslash that is a character of its own, not the
 // trail byte of a double-byte character.
 std::string_view AfterLastBackslash(std::string_view name)
@@ -37,7 +22,7 @@ std::string_view AfterLastBackslash(std::string_view name)
     std::size_t start = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        if (IsSjisLeadByte(c) && i + 1 < name.size())
+        if (IsShiftJisLeadByte(c) && i + 1 < name.size())
             ++i;
         else if (c == '\\')
             start = i + 1;
@@ -194,7 +179,7 @@ bool CInkStrokes::DrawSamples()
         case StrokeSample::PenDown:
             // A stroke cut off before its pen-up ends here.
             dropPen();
-            pen = CRasterPen::CreateSolid(kPenWidth, InkColor(sample.penColor));
+            pen = CRasterPen::CreateSolid(kPenWidth, PenColorOf(sample.penColor).rgb);
             if (!pen)
                 return false;
             previousPen = dc.SelectObject(pen.get());

@@ -46,6 +46,18 @@ int MakeFolders(const std::string& folder)
     return MakeFolder(folder);
 }
 
+std::size_t FileNameStart(const std::string& path)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsPathLeadByte(static_cast<unsigned char>(path[i])))
+            ++i;
+        else if (path[i] == '/' || path[i] == PathSeparator())
+            start = i + 1;
+    }
+    return start;
+}
+
 std::string ParentFolder(const std::string& path)
 {
     const std::size_t root = RootLength(path);

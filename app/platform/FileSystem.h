@@ -24,6 +24,11 @@ int MakeFolders(const std::string& folder);
 // The names in `folder`, "." and ".." left out; none when it cannot be read.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
+// Where the last component of `path` begins: after the last "/" or platform
+// separator that is a character of its own (on Windows the second byte of a
+// double-byte character may look like "\\"); 0 when there is none.
+std::size_t FileNameStart(const std::string& path);
+
 // `path` without its last component: "/a/b" gives "/a", "/a" gives "/", a
 // bare name gives "". On Windows '\' separates too and a drive's root
 // ("C:\") is kept like "/".

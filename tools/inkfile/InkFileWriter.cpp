@@ -1,9 +1,12 @@
 #include "inkfile/InkFileWriter.h"
 
+#include "platform/FileSystem.h"
+#include "platform/SafeFile.h"
+
+#include <cerrno>
+
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -29,17 +32,6 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value)
 {
     Put16(out, at, value);
     Put16(out, at + 2, value >> 16);
-}
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-void WriteAll(std::FILE* f, const std::vector<uint8_t>& bytes, const std::string& path)
-{
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        throw std::runtime_error("cannot write " + path);
 }
 
 } // namespace
@@ -214,12 +206,9 @@ void InkFileWriter::Save(const std::string& path) const
 
 void SaveBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f)
-        throw std::runtime_error("cannot create " + path);
-    WriteAll(f.get(), bytes, path);
-    if (std::fclose(f.release()) != 0)
-        throw std::runtime_error("cannot write " + path);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (const int error = WriteWholeFile(path, text); error != 0)
+        throw std::runtime_error("cannot write " + path + ": " + SystemErrorText(error));
 }
 
 TempInkFile::TempInkFile(const InkFileWriter& writer) : TempInkFile(writer.Bytes()) {}
@@ -229,24 +218,17 @@ TempInkFile::TempInkFile(const std::vector<uint8_t>& bytes)
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    // "x" refuses an existing file, so two processes never share a name.
+    // A name only ever taken, never replaced, so two processes never share one.
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "marovi-" + std::to_string(random()) + "-"
                                  + std::to_string(counter++) + ".ink";
         const std::string candidate = (dir / name).string();
-        FilePtr f(std::fopen(candidate.c_str(), "wbx"));
-        if (!f)
+        const int error = WriteWholeFile(candidate, text, FilePublish::Exclusive);
+        if (error == EEXIST)
             continue;
-        try {
-            WriteAll(f.get(), bytes, candidate);
-            if (std::fclose(f.release()) != 0)
-                throw std::runtime_error("cannot write " + candidate);
-        } catch (...) {
-            f.reset();
-            std::error_code ignored;
-            std::filesystem::remove(candidate, ignored);
-            throw;
-        }
+        if (error != 0)
+            throw std::runtime_error("cannot write " + candidate + ": " + SystemErrorText(error));
         path_ = candidate;
         return;
     }
