@@ -1,8 +1,5 @@
-#include "image/BmpCodec.h"
-#include "image/GifCodec.h"
 #include "image/ImageFile.h"
 #include "image/JpegCodec.h"
-#include "image/PngCodec.h"
 #include "platform/MessageBox.h"
 #include "platform/Raster.h"
 
@@ -16,7 +13,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -54,20 +50,27 @@ TEST(ImageFile, TypeComesFromTheTextAfterTheLastDot)
         EXPECT_EQ(CImageFile::GetTypeFromFileName(name), type) << name;
 }
 
-TEST(ImageFile, ImplementationsExistForEveryTypeButXpm)
+TEST(ImageFile, EachTypeIsWrittenAsItsFormatOrRefused)
 {
-    const std::pair<int32_t, const std::type_info*> cases[] = {
-        {ImageType::Bmp, &typeid(CBmpCodec)}, {ImageType::Jpeg, &typeid(CJpegCodec)},
-        {ImageType::Gif, &typeid(CGifCodec)}, {ImageType::Png, &typeid(CPngCodec)},
-        {ImageType::Xpm, nullptr},            {ImageType::FromName, nullptr},
-        {5, nullptr},
+    // BMP and JPEG have writers; GIF and PNG have implementations without
+    // one; XPM and unknown codes have none at all.
+    const ScratchDir folder;
+    const struct {
+        int32_t type;
+        const char* name;
+        const char* magic;  // the file's first bytes, or null when refused
+    } cases[] = {
+        {ImageType::Bmp, "a.bmp", "BM"},  {ImageType::Jpeg, "a.jpg", "\xFF\xD8\xFF"}, {ImageType::Gif, "a.gif", nullptr},
+        {ImageType::Png, "a.png", nullptr}, {ImageType::Xpm, "a.xpm", nullptr},      {5, "a.five", nullptr},
     };
-    for (const auto& [type, implClass] : cases) {
-        CImageFile image;
-        ASSERT_TRUE(image.Create(4, 4, 24));
-        EXPECT_EQ(image.CreateImplForType(type), implClass != nullptr) << type;
-        const CImageImpl* impl = image.GetImpl();
-        EXPECT_TRUE(implClass ? impl && typeid(*impl) == *implClass && !impl->IsValid() : !impl) << type;
+    std::unique_ptr<CRasterBitmap> bitmap = GradientBitmap(6, 4);
+    for (const auto& c : cases) {
+        CImageFile image(*bitmap);
+        EXPECT_EQ(image.Save(folder.Path(c.name), c.type), c.magic != nullptr) << c.name;
+        if (c.magic)
+            EXPECT_EQ(ReadBytes(folder.Path(c.name)).rfind(c.magic, 0), 0u) << c.name;
+        else
+            EXPECT_FALSE(std::filesystem::exists(folder.Path(c.name))) << c.name;
     }
     EXPECT_EQ(CJpegCodec().GetQuality(), 75);
 }
@@ -79,7 +82,6 @@ TEST(ImageFile, WrapsACopyOfARasterBitmap)
     bitmap->Image().SetPixel(0, 0, kRgbBlack);
 
     EXPECT_EQ(image.GetTypeCode(), ImageType::Bmp);
-    EXPECT_EQ(typeid(*image.GetImpl()), typeid(CBmpCodec));
     EXPECT_EQ(image.GetBitsPerPixel(), 24);
     EXPECT_EQ(image.GetColorType(), 2);
     EXPECT_EQ(image.GetBytesPerRow(), 24);
@@ -170,7 +172,6 @@ TEST(ImageFile, SavingUnderATypeWithoutWriterKeepsTheImage)
     EXPECT_EQ(image.GetTypeCode(), ImageType::Gif) << "but the image moved into its implementation";
 
     EXPECT_TRUE(image.Save(folder.Path("later.bin"), ImageType::Jpeg));
-    EXPECT_EQ(typeid(*image.GetImpl()), typeid(CJpegCodec));
     EXPECT_EQ(image.GetImpl()->GetFileName(), folder.Path("later.bin"));
     const DecodedJpeg decoded = DecodeJpeg(folder.Path("later.bin"));
     EXPECT_TRUE(decoded.ok && decoded.width == 6 && decoded.height == 4);

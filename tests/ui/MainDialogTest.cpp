@@ -1,6 +1,7 @@
 #include "MainWindowHarness.h"
 
 #include "ink/QuadMapping.h"
+#include "ui/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,10 @@ TEST_F(MainDialogTest, StartUp)
     EXPECT_TRUE(window.dialog.FileList().HintShown());
     EXPECT_EQ(window.Column(0), kHintRows);
     EXPECT_EQ(window.frame.Caption(), "Veda-Rovodad for Inkora");
-    EXPECT_EQ(window.frame.Icon(), 128);
+    EXPECT_EQ(window.frame.Icon(), IDR_MAINFRAME);
     const std::vector<int> images = {window.exit.Image(), window.help.Image(), window.keySetup.Image(),
                                      window.convert.Image(), window.remove.Image()};
-    EXPECT_EQ(images, (std::vector<int>{133, 134, 135, 136, 137}));
+    EXPECT_EQ(images, (std::vector<int>{IDB_EXIT, IDB_HELP, IDB_KEY_SETUP, IDB_CONVERT, IDB_REMOVE}));
     EXPECT_TRUE(window.list.IsSorted());
     EXPECT_TRUE(window.list.IsFullRowSelect());
     ASSERT_EQ(window.list.Columns().size(), 3u);
