@@ -23,7 +23,9 @@ marovi_need_packages() {
   timeout 600 apt-get update -qq && timeout 900 apt-get install -y -qq "$recommends" "${missing[@]}" >/dev/null
 }
 
-MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
+# scdoc turns the manual pages into roff at build time; man-db shows them in
+# the tests (man --warnings).
+MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.
