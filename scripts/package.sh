@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes the release packages in dist/ and checks them:
 #   marovi_<version>_amd64.deb   through CPack from the `package` preset
-#                                (build-package/), installed with dpkg -i, its
-#                                programs run from /usr/bin, removed again
-#                                (purged: no trace of it stays behind);
+#                                (build-package/), checked by lintian (no
+#                                error, no warning), installed with dpkg -i,
+#                                its programs run from /usr/bin and its manual
+#                                pages shown, removed again (purged: no trace
+#                                of it stays behind);
 #   Marovi-<version>-win64.zip   the cross build (build-windows/) and the
 #                                Linux build's data folder, by
 #                                scripts/windows-zip.sh.
@@ -59,6 +61,11 @@ version=$(dpkg-deb -f "$deb" Version)
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
 
+echo "== lintian"
+# Informational and pedantic tags are shown by neither; overrides, each with
+# its reason, are in cmake/debian/lintian-overrides.
+timeout 300 lintian --fail-on error,warning "$deb" || fail "lintian finds errors or warnings in $deb"
+
 echo "== the Debian package installed"
 t=$(seconds)
 work=$(mktemp -d)
@@ -78,6 +85,16 @@ echo "$line"
 line=$(timeout 30 /usr/bin/marovi-sheet --version) || fail "/usr/bin/marovi-sheet --version failed"
 [ "$line" = "marovi-sheet $version" ] || fail "/usr/bin/marovi-sheet --version says '$line', not $version"
 echo "$line"
+for page in marovi-convert.1 marovi-sheet.1 softKB.skb.5; do
+  section=${page##*.}
+  [ "$(man -w "$section" "${page%.*}" 2>/dev/null)" = "/usr/share/man/man$section/$page.gz" ] || fail "man does not find $page"
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' timeout 30 man --warnings -l "/usr/share/man/man$section/$page.gz" 2>&1 >/dev/null) ||
+    fail "man cannot show $page"
+  [ -z "$warnings" ] || fail "man warns about $page: $warnings"
+done
+for program in marovi-convert marovi-sheet; do
+  [ -s "/usr/share/bash-completion/completions/$program" ] || fail "no bash completion for $program"
+done
 # A user's keyboard folder is a copy of the installed one (reading a keyboard
 # leaves a lock file beside it).
 mkdir "$work/keyboard" "$work/pages"
