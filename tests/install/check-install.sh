@@ -61,7 +61,9 @@ for file in "${outputs[@]}"; do
   [ -s "$work/pages/$file" ] || fail "the installed marovi-convert wrote no $file"
 done
 echo "== manual pages and bash completion"
-for page in man1/marovi-convert.1 man5/softKB.skb.5 ${can_draw:+man1/marovi-sheet.1}; do
+pages=(man1/marovi-convert.1 man5/softKB.skb.5)
+[ "$can_draw" = 1 ] && pages+=(man1/marovi-sheet.1)
+for page in "${pages[@]}"; do
   [ -f "$build/share/man/$page.gz" ] || continue  # built where scdoc is installed
   [ -s "$prefix/share/man/$page.gz" ] || fail "no $page.gz in share/man"
   warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' man --warnings -l "$prefix/share/man/$page.gz" 2>&1 >/dev/null) ||
