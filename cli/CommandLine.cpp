@@ -194,16 +194,16 @@ std::string HelpText()
         "file's full path, its status and the HTML file written, separated by tabs.\n"
         "The status is one of 変換済み (converted), 変換エラー (the page or one of its\n"
         "pictures could not be written), キャンセル (not written) and 不正ファイル (not\n"
-        "a regular file, not an ink file, or too large).\n"
+        "read: missing, unreadable, not a regular file, not an ink file, or too large).\n"
         "stderr: after \"marovi-convert: \", the ink file a message is about, the\n"
         "message Marovi would show in a box and, in brackets, the system's reason.\n"
         "On a terminal, a batch shows its progress there too.\n"
         "\n"
         "Exit status: 0 when every page was converted, 1 when any was not (or its\n"
         "explanation or a new calibration could not be saved, or stdout could not be\n"
-        "written), 2 for a usage error, an output folder\n"
-        "that cannot be used, a softKB.skb that cannot be read or has no keys, or\n"
-        "--explain on a build that cannot draw.\n");
+        "written), 2 for a usage error, a keyboard or output folder that cannot be\n"
+        "used, a softKB.skb that cannot be read or has no keys, or --explain on a\n"
+        "build that cannot draw or without its drawing module.\n");
 }
 
 bool IsAbsolutePath(const std::string& path)

@@ -138,7 +138,8 @@ std::string SheetHelpText()
         "edge and y times the unit from its top edge.\n"
         "\n"
         "Exit status: 0 when the sheet was written, 1 when the file could not be\n"
-        "written, 2 for a usage error or an unreadable softKB.skb.\n");
+        "written, 2 for a usage error, a keyboard folder that cannot be entered, or a\n"
+        "softKB.skb that cannot be read or has no keys.\n");
 }
 
 int UsageFailure(const std::string& problem)

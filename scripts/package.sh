@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Makes the release packages in dist/ and checks them:
-#   marovi_<version>_amd64.deb   through CPack from the `package` preset
-#                                (build-package/), installed with dpkg -i, its
-#                                programs run from /usr/bin, removed again
-#                                (purged: no trace of it stays behind);
+#   marovi_<version>_amd64.deb   the programs, the library and its
+#   libzel640-if1_<version>_amd64.deb      development files: through CPack
+#   libzel640-if-dev_<version>_amd64.deb   from the `package` preset
+#                                (build-package/), checked by lintian (no
+#                                error, no warning), installed with dpkg -i,
+#                                the programs run from /usr/bin and their
+#                                manual pages shown, a C program built against
+#                                the library, removed again (purged: no trace
+#                                of them stays behind);
 #   Marovi-<version>-win64.zip   the cross build (build-windows/) and the
 #                                Linux build's data folder, by
 #                                scripts/windows-zip.sh.
@@ -11,7 +16,7 @@
 # usage: scripts/package.sh
 # environment (for work on one part, never for a release):
 #   MAROVI_PACKAGE_WITHOUT_MANUAL=1   package without SKBmanual.pdf
-#   MAROVI_PACKAGE_WITHOUT_WINDOWS=1  make the Debian package only
+#   MAROVI_PACKAGE_WITHOUT_WINDOWS=1  make the Debian packages only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -44,33 +49,44 @@ if [ ! -s "$data/SKBmanual.pdf" ]; then
   echo "package: WARNING: packaging without the manual (MAROVI_PACKAGE_WITHOUT_MANUAL=1)" >&2
 fi
 
-echo "== the Debian package"
+echo "== the Debian packages"
 t=$(seconds)
 rm -rf "$lbuild/_cpack"
 timeout 300 cpack --config "$lbuild/CPackConfig.cmake" -G DEB -B "$lbuild/_cpack" >"$lbuild/cpack.log" 2>&1 ||
   { cat "$lbuild/cpack.log"; fail "cpack failed"; }
-deb=$(find "$lbuild/_cpack" -maxdepth 1 -name 'marovi_*_amd64.deb')
-[ -n "$deb" ] || { cat "$lbuild/cpack.log"; fail "cpack wrote no marovi_*_amd64.deb"; }
-cp "$deb" dist/
-deb=$root/dist/$(basename "$deb")
+packages=(marovi libzel640-if1 libzel640-if-dev)
+debs=()
+version=
+for p in "${packages[@]}"; do
+  deb=$(find "$lbuild/_cpack" -maxdepth 1 -name "${p}_*_amd64.deb")
+  [ -n "$deb" ] || { cat "$lbuild/cpack.log"; fail "cpack wrote no ${p}_*_amd64.deb"; }
+  rm -f dist/"${p}"_*_amd64.deb
+  cp "$deb" dist/
+  deb=$root/dist/$(basename "$deb")
+  version=${version:-$(dpkg-deb -f "$deb" Version)}
+  [ "$(basename "$deb")" = "${p}_${version}_amd64.deb" ] || fail "$deb is not named after version $version"
+  dpkg-deb --info "$deb"
+  dpkg-deb --contents "$deb"
+  debs+=("$deb")
+done
 echo "time: cpack $(elapsed "$t")"
-version=$(dpkg-deb -f "$deb" Version)
-[ "$(basename "$deb")" = "marovi_${version}_amd64.deb" ] || fail "$deb is not named after version $version"
-dpkg-deb --info "$deb"
-dpkg-deb --contents "$deb"
 
-echo "== the Debian package installed"
+echo "== lintian"
+# Informational and pedantic tags are shown by neither.
+timeout 300 lintian --fail-on error,warning "${debs[@]}" || fail "lintian finds errors or warnings in the packages"
+
+echo "== the Debian packages installed"
 t=$(seconds)
 work=$(mktemp -d)
 installed=0
 cleanup() {
   if [ "$installed" = 1 ]; then
-    timeout 120 dpkg -P marovi >/dev/null || echo "package: WARNING: dpkg -P marovi failed" >&2
+    timeout 120 dpkg -P "${packages[@]}" >/dev/null || echo "package: WARNING: dpkg -P ${packages[*]} failed" >&2
   fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-timeout 300 dpkg -i "$deb" || fail "dpkg -i $deb failed"
+timeout 300 dpkg -i "${debs[@]}" || fail "dpkg -i ${debs[*]} failed"
 installed=1
 line=$(timeout 30 /usr/bin/marovi-convert --version) || fail "/usr/bin/marovi-convert --version failed"
 [ "$line" = "marovi-convert $version" ] || fail "/usr/bin/marovi-convert --version says '$line', not $version"
@@ -78,6 +94,16 @@ echo "$line"
 line=$(timeout 30 /usr/bin/marovi-sheet --version) || fail "/usr/bin/marovi-sheet --version failed"
 [ "$line" = "marovi-sheet $version" ] || fail "/usr/bin/marovi-sheet --version says '$line', not $version"
 echo "$line"
+for page in marovi-convert.1 marovi-sheet.1 softKB.skb.5; do
+  section=${page##*.}
+  [ "$(man -w "$section" "${page%.*}" 2>/dev/null)" = "/usr/share/man/man$section/$page.gz" ] || fail "man does not find $page"
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' timeout 30 man --warnings -l "/usr/share/man/man$section/$page.gz" 2>&1 >/dev/null) ||
+    fail "man cannot show $page"
+  [ -z "$warnings" ] || fail "man warns about $page: $warnings"
+done
+for program in marovi-convert marovi-sheet; do
+  [ -s "/usr/share/bash-completion/completions/$program" ] || fail "no bash completion for $program"
+done
 # A user's keyboard folder is a copy of the installed one (reading a keyboard
 # leaves a lock file beside it).
 mkdir "$work/keyboard" "$work/pages"
@@ -95,9 +121,11 @@ done
 timeout 60 cc tests/install/consumer.c $(pkg-config --cflags --libs zel640_if) -o "$work/consumer" ||
   fail "no C program builds against the installed ZEL640_IF"
 timeout 30 "$work/consumer" "$work/memo.ink" || fail "the C reader built against the package failed"
-timeout 120 dpkg -P marovi || fail "dpkg -P marovi failed"
+timeout 120 dpkg -P "${packages[@]}" || fail "dpkg -P ${packages[*]} failed"
 installed=0
-[ ! -e /usr/bin/marovi-convert ] || fail "/usr/bin/marovi-convert is still there after dpkg -P"
+for f in /usr/bin/marovi-convert /usr/lib/x86_64-linux-gnu/libZEL640_IF.so.1 /usr/include/ZEL640_IF.h; do
+  [ ! -e "$f" ] || fail "$f is still there after dpkg -P"
+done
 echo "time: deb check $(elapsed "$t")"
 
 echo "== the Windows archive"

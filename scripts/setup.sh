@@ -23,7 +23,9 @@ marovi_need_packages() {
   timeout 600 apt-get update -qq && timeout 900 apt-get install -y -qq "$recommends" "${missing[@]}" >/dev/null
 }
 
-MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev)
+# scdoc turns the manual pages into roff at build time; man-db shows them in
+# the tests (man --warnings).
+MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.
@@ -32,6 +34,6 @@ MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-go
 # (Gothic for headings and figures, Mincho for the body) are embedded in it.
 MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)
 # Packaging (scripts/package.sh): CPack's Debian package needs dpkg-shlibdeps
-# and file, the Windows archive the cross compiler and zip (the manual's
-# packages come on top).
-MAROVI_PACKAGE_PACKAGES=(dpkg-dev file g++-mingw-w64-x86-64 zip unzip)
+# and file, lintian checks it, the Windows archive needs the cross compiler
+# and zip (the manual's packages come on top).
+MAROVI_PACKAGE_PACKAGES=(dpkg-dev file lintian g++-mingw-w64-x86-64 zip unzip)

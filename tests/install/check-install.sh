@@ -60,4 +60,45 @@ fi
 for file in "${outputs[@]}"; do
   [ -s "$work/pages/$file" ] || fail "the installed marovi-convert wrote no $file"
 done
+echo "== manual pages and bash completion"
+pages=(man1/marovi-convert.1 man5/softKB.skb.5)
+[ "$can_draw" = 1 ] && pages+=(man1/marovi-sheet.1)
+for page in "${pages[@]}"; do
+  [ -f "$build/share/man/$page.gz" ] || continue  # built where scdoc is installed
+  [ -s "$prefix/share/man/$page.gz" ] || fail "no $page.gz in share/man"
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' man --warnings -l "$prefix/share/man/$page.gz" 2>&1 >/dev/null) ||
+    fail "man cannot show $page"
+  [ -z "$warnings" ] || fail "man warns about $page: $warnings"
+done
+# Every option of --help is offered, and values are offered by their kind.
+programs=(marovi-convert)
+[ "$can_draw" = 1 ] && programs+=(marovi-sheet)
+mkdir -p "$work/complete/notes" && touch "$work/complete/a.ink" "$work/complete/b.txt"
+(
+  cd "$work/complete"
+  # shellcheck source=/dev/null
+  source "$prefix/share/bash-completion/completions/marovi-convert"
+  offered() {
+    COMP_WORDS=("$@") COMP_CWORD=$(($# - 1))
+    _marovi_complete "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd' '
+  }
+  for program in "${programs[@]}"; do
+    [ -f "$prefix/share/bash-completion/completions/$program" ] || fail "no bash completion for $program"
+    help=$("$prefix/bin/$program" --help | grep -oE '(^|[ ,])--?[a-z0-9-]+' | tr -d ' ,' | sort -u | paste -sd' ')
+    [ "$(offered "$program" -)" = "$help" ] || fail "$program: completion offers '$(offered "$program" -)', --help has '$help'"
+  done
+  while IFS='|' read -r expected words; do
+    # shellcheck disable=SC2086 # the words are words
+    got=$(offered marovi-convert $words '')
+    [ "$got" = "$expected" ] || fail "completing 'marovi-convert $words': '$got', not '$expected'"
+  done <<'TABLE'
+a.ink notes|
+a.ink notes|-f --
+notes|-k
+notes|--output-dir
+a.ink b.txt notes|-o
+TABLE
+) || exit 1
+
 echo "the installed prefix works where it was moved"

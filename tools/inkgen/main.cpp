@@ -23,7 +23,10 @@ void Usage(std::ostream& out)
     out << "usage: inkgen [--keyboard FILE] [--seed N] [--expect] SCRIPT [OUTPUT]\n"
            "Writes the ink file of a page script. OUTPUT defaults to SCRIPT without\n"
            "\".txt\", or SCRIPT + \".ink\". The keyboard defaults to softKB.skb beside\n"
-           "the script. --expect prints what the page should read as.\n\n"
+           "the script. --expect prints what the page should read as. --seed N\n"
+           "(0 to 4294967295) takes the place of the script's seed line. -h, --help\n"
+           "shows this help, --version the version. Exit status: 0 when the ink file\n"
+           "was written, 1 for a script or file error, 2 for a usage error.\n\n"
         << inkgen::ScriptHelp();
 }
 
