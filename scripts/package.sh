@@ -24,9 +24,6 @@ source scripts/setup.sh
 marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" \
   "${MAROVI_MANUAL_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}"
 
-seconds() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
-fail() { echo "package: $*" >&2; exit 1; }
 jobs=$(nproc 2>/dev/null || echo 2)
 without_manual=${MAROVI_PACKAGE_WITHOUT_MANUAL:-0}
 without_windows=${MAROVI_PACKAGE_WITHOUT_WINDOWS:-0}

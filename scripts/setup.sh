@@ -1,7 +1,22 @@
 # Sourced by the scripts in this folder: installs what a fresh Debian 12
-# machine lacks to build and test Marovi (only when run as root).
+# machine lacks to build and test Marovi (only when run as root), and the
+# helpers every script uses.
 #
 #   marovi_need_packages [--with-recommends] PACKAGE...
+#   fail MESSAGE...   says "<script>: MESSAGE" on stderr and exits 1, after
+#                     marovi_before_fail if the script defines one
+#   seconds, elapsed START   a time stamp, and "N.N s" since one
+
+fail() {
+  echo "$(basename "$0" .sh): $*" >&2
+  if declare -F marovi_before_fail >/dev/null; then
+    marovi_before_fail
+  fi
+  exit 1
+}
+seconds() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
+
 marovi_need_packages() {
   local recommends=--no-install-recommends
   if [ "${1:-}" = --with-recommends ]; then

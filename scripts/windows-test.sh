@@ -40,11 +40,11 @@ if [ "${1:-}" = "--on-screen" ]; then
   shots=$3
   app=$4
   root=$(cd "$(dirname "$0")/.." && pwd)
-  fail() {
-    echo "windows-test: $*" >&2
+  source "$root/scripts/setup.sh"
+  # What the screen showed when it failed, and no Wine left running.
+  marovi_before_fail() {
     timeout 30 import -window root "$shots/failure.png" 2>/dev/null || true
     timeout 30 wineserver -k 2>/dev/null || true
-    exit 1
   }
   timeout 180 wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish"
   timeout 60 wine regedit "$work/wine.reg" >/dev/null 2>&1 || fail "regedit failed"
@@ -91,9 +91,6 @@ packages=("${MAROVI_BASE_PACKAGES[@]}" g++-mingw-w64-x86-64 googletest wine wine
   xdotool imagemagick fonts-ipafont-gothic libx11-dev locales python3 unzip)
 marovi_need_packages --with-recommends "${packages[@]}"
 
-seconds() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
-fail() { echo "windows-test: $*" >&2; exit 1; }
 jobs=$(nproc 2>/dev/null || echo 2)
 started=$(seconds)
 

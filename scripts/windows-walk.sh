@@ -29,11 +29,11 @@ shots=$3
 app=$4
 main_title="Veda-Rovodad for Inkora"
 
-fail() {
-  echo "windows-walk: $*" >&2
+source "$(dirname "$0")/setup.sh"
+# What the screen showed when it failed, and no Wine left running.
+marovi_before_fail() {
   timeout 30 import -window root "$shots/failure.png" 2>/dev/null || true
   timeout 30 wineserver -k 2>/dev/null || true
-  exit 1
 }
 probe() { timeout 30 wine "$work/run/ui-probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 

@@ -16,13 +16,12 @@
 # usage: scripts/windows-zip.sh LINUX_BUILD WINDOWS_BUILD OUTDIR
 set -euo pipefail
 
-fail() { echo "windows-zip: $*" >&2; exit 1; }
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/setup.sh"
 [ $# -eq 3 ] || fail "usage: scripts/windows-zip.sh LINUX_BUILD WINDOWS_BUILD OUTDIR"
 lbuild=$1
 wbuild=$2
 outdir=$3
-root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/scripts/setup.sh"
 marovi_need_packages python3 binutils-mingw-w64-x86-64
 
 project_version() {

@@ -125,6 +125,9 @@ bool CSafeFile::Write(std::string_view bytes)
         errno = EBADF;
         return false;
     }
+    // Nothing to write is no call: fwrite may not be given a null pointer.
+    if (bytes.empty())
+        return true;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size())
         return true;
