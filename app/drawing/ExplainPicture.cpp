@@ -2,6 +2,7 @@
 
 #include "drawing/BoxGrid.h"
 #include "drawing/Paper.h"
+#include "drawing/PrintedKeyboard.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
@@ -302,7 +303,7 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_
 
 ExplainFrame ExplainFrameOf(const CPageStrokes& page)
 {
-    const PaperSize paper = SmallestPaperHolding(KeyboardExtent(page.Keyboard(), kMmPerPenUnit));
+    const PaperSize paper = SmallestPaperHolding(KeyboardExtent(PrintedKeyboardOf(page.Keyboard()), kMmPerPenUnit));
     double left = 0;
     double top = 0;
     double right = paper.widthMm;
@@ -337,7 +338,7 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
     spec.pixelsPerMm = kExplainPixelsPerMm;
     try {
         CSheetCanvas canvas(spec);
-        canvas.DrawKeyboard(page.Keyboard(), kSheetOpacity);
+        canvas.DrawKeyboard(PrintedKeyboardOf(page.Keyboard()), kSheetOpacity);
         DrawInk(canvas, page.Samples());
 
         CLabelPlacer placer({frame.leftMm, frame.topMm, frame.leftMm + frame.widthMm,
