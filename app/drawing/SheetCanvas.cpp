@@ -434,13 +434,6 @@ constexpr double kMarkReach = 7.0;  // mm around a mark's centre taken by it and
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig keeps the font lists it builds for the life of the process and
-// frees them only when told to tear itself down, which Pango, sharing them
-// across font maps, never does. They are not leaks of the drawing code.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-
 std::optional<CanvasFormat> CanvasFormatOf(const std::string& path)
 {
     const std::size_t dot = path.find_last_of('.');
