@@ -1,12 +1,19 @@
 #pragma once
 
-#include "drawing/ExplainModule.h"
+#include "keyboard/PageReading.h"
 
 #include <string>
 
+class CPageStrokes;
+
+// Draws the explain picture of a converted page at `path` through the explain
+// module; on failure the reason, UTF-8, is in `error`.
+using ExplainPictureFunction = bool (*)(const CPageStrokes& page, const PageReadings& readings,
+                                        const std::string& path, std::string& error);
+
 // Loads the explain module from its folder relative to the program's folder
 // (MAROVI_EXPLAIN_MODULE_DIR, ../lib/marovi for a plain install; the build
-// tree keeps the same layout) and returns its entry point; null with the
-// reason, UTF-8, in `error`. The module stays loaded for the rest of the
-// process.
-DrawExplanationFunction LoadExplainModule(std::string& error);
+// tree keeps the same layout) and returns the function that draws through
+// it; null with the reason, UTF-8, in `error`. The module stays loaded for
+// the rest of the process.
+ExplainPictureFunction LoadExplainModule(std::string& error);

@@ -1,5 +1,8 @@
 #include "ExplainLoader.h"
 
+#include "drawing/ExplainModule.h"
+#include "keyboard/PageStrokes.h"
+#include "keyboard/Strokes.h"
 #include "platform/FileSystem.h"
 
 #include <dlfcn.h>
@@ -9,14 +12,10 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-// The module draws through Pango, whose fontconfig keeps its font lists for
-// the life of the process; the sanitizer reads this from the program, not
-// from a module it loads.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-
 namespace {
+
+// Set once, by LoadExplainModule.
+DrawExplanationFunction moduleEntry = nullptr;
 
 // The program's own path, however long; empty with errno set when the system
 // does not tell it.
@@ -33,9 +32,42 @@ std::string ProgramPath()
     }
 }
 
+// Every reading of a converted page has its object.
+ExplainPage ExplainPageOf(const CPageStrokes& page, const PageReadings& readings)
+{
+    ExplainPage explained;
+    explained.keyboard = PrintedKeyboardOf(page.Keyboard());
+    explained.samples = page.Samples().data();
+    explained.sampleCount = page.Samples().size();
+    explained.readings.reserve(readings.size());
+    for (const PageReading& reading : readings) {
+        ExplainedReading& shown = explained.readings.emplace_back();
+        shown.reading = reading;
+        shown.reading.stroke = nullptr;
+        switch (reading.kind) {
+        case PageReading::Kind::Calibration:
+            shown.residualMm = ResidualMm(reading);
+            break;
+        case PageReading::Kind::Key:
+            shown.cancelled = !reading.stroke->IsActive();
+            break;
+        case PageReading::Kind::Ink:
+            shown.records = RecordExtent(*reading.stroke);
+            break;
+        }
+    }
+    return explained;
+}
+
+bool DrawThroughModule(const CPageStrokes& page, const PageReadings& readings, const std::string& path,
+                       std::string& error)
+{
+    return moduleEntry(ExplainPageOf(page, readings), path, error);
+}
+
 }  // namespace
 
-DrawExplanationFunction LoadExplainModule(std::string& error)
+ExplainPictureFunction LoadExplainModule(std::string& error)
 {
     const std::string program = ProgramPath();
     if (program.empty()) {
@@ -57,5 +89,6 @@ DrawExplanationFunction LoadExplainModule(std::string& error)
         ::dlclose(handle);
         return nullptr;
     }
-    return reinterpret_cast<DrawExplanationFunction>(entry);
+    moduleEntry = reinterpret_cast<DrawExplanationFunction>(entry);
+    return &DrawThroughModule;
 }

@@ -5,6 +5,7 @@
 #include "CommandLine.h"
 
 #include "drawing/Paper.h"
+#include "drawing/PrintedKeyboard.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
 #include "platform/CurrentDirectory.h"
@@ -183,7 +184,8 @@ int DrawSheet(const SheetOptions& options)
         return kUsageOrKeyboardError;
     }
 
-    const SheetExtent extent = KeyboardExtent(keyboard, options.mmPerPenUnit);
+    const PrintedKeyboard printed = PrintedKeyboardOf(keyboard);
+    const SheetExtent extent = KeyboardExtent(printed, options.mmPerPenUnit);
     const PaperSize paper = options.paper ? *options.paper : SmallestPaperHolding(extent);
     if (!PaperHolds(paper, extent)) {
         Print(stderr, "marovi-sheet: warning: the keyboard reaches from " + Millimetres(extent.left) + ", " +
@@ -202,8 +204,8 @@ int DrawSheet(const SheetOptions& options)
     std::string error;
     try {
         CSheetCanvas canvas(spec);
-        canvas.DrawKeyboard(keyboard);
-        if (!canvas.DrawNotes(keyboard))
+        canvas.DrawKeyboard(printed);
+        if (!canvas.DrawNotes(printed))
             Print(stderr, "marovi-sheet: warning: no room on the paper for all of the legend\n");
         if (canvas.Save(outputFile, error)) {
             Print(stdout, PathForDisplay(outputFile) + ": " + std::to_string(keyboard.KeyCount()) + " keys on " +

@@ -41,7 +41,7 @@
 #include "ExplainLoader.h"
 #else
 // A build without the drawing module names the type and never calls it.
-using DrawExplanationFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
+using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
 #endif
 
 #ifndef MAROVI_VERSION
@@ -333,7 +333,7 @@ void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, 
 // Writes the explanation of a page just written to htmlPath; a file that
 // cannot be written is named, and the run does not count as complete.
 void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& htmlPath,
-                      DrawExplanationFunction drawExplanation, CRunReport& report)
+                      ExplainPictureFunction drawExplanation, CRunReport& report)
 {
     const ExplainFiles files = ExplainFilesFor(htmlPath);
     if (const int error = WriteWholeFile(files.text, ExplanationText(readings)); error != 0) {
@@ -363,7 +363,7 @@ int SetupFailure(const std::string& problem)
 
 int Convert(ConvertOptions options)
 {
-    DrawExplanationFunction drawExplanation = nullptr;
+    ExplainPictureFunction drawExplanation = nullptr;
     if (options.explain) {
 #if MAROVI_CAN_DRAW
         std::string why;

@@ -3,11 +3,7 @@
 #include "drawing/BoxGrid.h"
 #include "drawing/Paper.h"
 #include "drawing/SheetCanvas.h"
-#include "keyboard/KeyboardDef.h"
-#include "keyboard/PageStrokes.h"
 #include "keyboard/PenColors.h"
-#include "keyboard/Strokes.h"
-#include "platform/TextEncoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -187,7 +183,7 @@ std::string PictureText(const std::string& sjis)
     return sjis;
 }
 
-void DrawInk(CSheetCanvas& canvas, const std::vector<StrokeSample>& samples)
+void DrawInk(CSheetCanvas& canvas, const StrokeSample* samples, std::size_t count)
 {
     // Each stroke is one path: a rasteriser pass per segment would cost a
     // page of many strokes seconds.
@@ -198,12 +194,12 @@ void DrawInk(CSheetCanvas& canvas, const std::vector<StrokeSample>& samples)
             canvas.DrawPolyline(stroke, kInkWidthMm, colour);
         stroke.clear();
     };
-    for (const StrokeSample& s : samples) {
-        const PenPoint point{s.x, s.y};
-        switch (s.kind) {
+    for (const StrokeSample* s = samples; s != samples + count; ++s) {
+        const PenPoint point{s->x, s->y};
+        switch (s->kind) {
         case StrokeSample::PenDown:
             drawStroke();
-            colour = PenColour(s.penColor);
+            colour = PenColour(s->penColor);
             stroke.push_back(point);
             break;
         case StrokeSample::PenMove:
@@ -271,21 +267,22 @@ void DrawLabelled(CSheetCanvas& canvas, CLabelPlacer& placer, const Marker& mark
     canvas.DrawLabel({PenUnits(box.left + kPad), PenUnits(box.top)}, marker.label, marker.labelSizeMm, marker.colour);
 }
 
-CanvasColour KeyColour(const PageReading& reading)
+CanvasColour KeyColour(const ExplainedReading& key)
 {
-    if (reading.stroke != nullptr && !reading.stroke->IsActive())
+    if (key.cancelled)
         return kCancelledColour;
-    if (reading.text.empty())
+    if (key.reading.text.empty())
         return kNothingColour;
-    return GestureColour(reading.gesture);
+    return GestureColour(key.reading.gesture);
 }
 
 // An ink group's box around its records; its label, with its picture, is
 // put once every point is marked.
-Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_t number, MmBox& box)
+Marker DrawInkGroup(CSheetCanvas& canvas, const ExplainedReading& group, std::size_t number, MmBox& box)
 {
     constexpr double kPad = 1.5;
-    const PenRect extent = RecordExtent(*reading.stroke);
+    const PageReading& reading = group.reading;
+    const PenRect& extent = group.records;
     box = {Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
     const bool shown = reading.picture > 0;
     const CanvasColour colour = shown ? kPictureColour : kNothingColour;
@@ -300,20 +297,20 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const PageReading& reading, std::size_
 
 }  // namespace
 
-ExplainFrame ExplainFrameOf(const CPageStrokes& page)
+ExplainFrame ExplainFrameOf(const ExplainPage& page)
 {
-    const PaperSize paper = SmallestPaperHolding(KeyboardExtent(page.Keyboard(), kMmPerPenUnit));
+    const PaperSize paper = SmallestPaperHolding(KeyboardExtent(page.keyboard, kMmPerPenUnit));
     double left = 0;
     double top = 0;
     double right = paper.widthMm;
     double bottom = paper.heightMm;
-    for (const StrokeSample& s : page.Samples()) {
-        if (s.kind != StrokeSample::PenDown && s.kind != StrokeSample::PenMove)
+    for (const StrokeSample* s = page.samples; s != page.samples + page.sampleCount; ++s) {
+        if (s->kind != StrokeSample::PenDown && s->kind != StrokeSample::PenMove)
             continue;
-        left = std::min(left, Mm(s.x) - kInkMarginMm);
-        top = std::min(top, Mm(s.y) - kInkMarginMm);
-        right = std::max(right, Mm(s.x) + kInkMarginMm);
-        bottom = std::max(bottom, Mm(s.y) + kInkMarginMm);
+        left = std::min(left, Mm(s->x) - kInkMarginMm);
+        top = std::min(top, Mm(s->y) - kInkMarginMm);
+        right = std::max(right, Mm(s->x) + kInkMarginMm);
+        bottom = std::max(bottom, Mm(s->y) + kInkMarginMm);
     }
     left = std::floor(std::max(left, -kBeyondPaperMm));
     top = std::floor(std::max(top, -kBeyondPaperMm));
@@ -323,8 +320,7 @@ ExplainFrame ExplainFrameOf(const CPageStrokes& page)
     return {left, top, right - left, bottom - top + kLegendBandMm};
 }
 
-bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& path,
-                     std::string& error)
+bool DrawExplanation(const ExplainPage& page, const std::string& path, std::string& error)
 {
     const ExplainFrame frame = ExplainFrameOf(page);
     CanvasSpec spec;
@@ -337,15 +333,16 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
     spec.pixelsPerMm = kExplainPixelsPerMm;
     try {
         CSheetCanvas canvas(spec);
-        canvas.DrawKeyboard(page.Keyboard(), kSheetOpacity);
-        DrawInk(canvas, page.Samples());
+        canvas.DrawKeyboard(page.keyboard, kSheetOpacity);
+        DrawInk(canvas, page.samples, page.sampleCount);
 
         CLabelPlacer placer({frame.leftMm, frame.topMm, frame.leftMm + frame.widthMm,
                              frame.topMm + frame.heightMm - kLegendBandMm});
         std::vector<Marker> markers;
         std::vector<std::pair<MmBox, Marker>> groups;
-        for (std::size_t i = 0; i < readings.size(); ++i) {
-            const PageReading& reading = readings[i];
+        for (std::size_t i = 0; i < page.readings.size(); ++i) {
+            const ExplainedReading& explained = page.readings[i];
+            const PageReading& reading = explained.reading;
             const std::string number = std::to_string(i + 1);
             switch (reading.kind) {
             case PageReading::Kind::Calibration: {
@@ -358,20 +355,19 @@ bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, con
                 placer.Reserve({x - kMarkReachMm, y - kMarkReachMm, x + kMarkReachMm, y + kMarkReachMm});
                 markers.push_back({reading.at, kMarkColour,
                                    number + " mark " + std::to_string(reading.mark) + " " +
-                                       Millimetres(ResidualMm(reading)),
+                                       Millimetres(explained.residualMm),
                                    kSmallLabelSizeMm, kTapDotRadiusMm});
                 break;
             }
             case PageReading::Kind::Key:
-                markers.push_back({reading.at, KeyColour(reading), number + " " + PictureText(reading.text)});
+                markers.push_back({reading.at, KeyColour(explained), number + " " + PictureText(reading.text)});
                 break;
-            case PageReading::Kind::Ink:
-                if (reading.stroke != nullptr) {
-                    MmBox box;
-                    Marker label = DrawInkGroup(canvas, reading, i + 1, box);
-                    groups.emplace_back(box, std::move(label));
-                }
+            case PageReading::Kind::Ink: {
+                MmBox box;
+                Marker label = DrawInkGroup(canvas, explained, i + 1, box);
+                groups.emplace_back(box, std::move(label));
                 break;
+            }
             }
         }
         // Every marked point before any label: no label may cover one.

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "keyboard/PageReading.h"
+#include "drawing/ExplainModule.h"
 
 #include <string>
-
-class CPageStrokes;
 
 // Pixels per millimetre of an explain picture: one pixel is 0.1 mm.
 inline constexpr double kExplainPixelsPerMm = 10;
@@ -19,7 +17,7 @@ struct ExplainFrame {
     double heightMm = 0;
 };
 
-ExplainFrame ExplainFrameOf(const CPageStrokes& page);
+ExplainFrame ExplainFrameOf(const ExplainPage& page);
 
 // Draws how the page was read as a PNG at `path`: the sheet faintly, the
 // page's ink in its pen colours where the recogniser saw it, every key
@@ -28,5 +26,4 @@ ExplainFrame ExplainFrameOf(const CPageStrokes& page);
 // it), every ink group boxed with its picture number and the calibration
 // taps with their marks and residuals. On failure the reason (UTF-8) is in
 // `error` and no file is left at `path`.
-bool DrawExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& path,
-                     std::string& error);
+bool DrawExplanation(const ExplainPage& page, const std::string& path, std::string& error);

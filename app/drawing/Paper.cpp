@@ -1,6 +1,6 @@
 #include "drawing/Paper.h"
 
-#include "keyboard/KeyboardDef.h"
+#include "drawing/PrintedKeyboard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,7 +36,7 @@ std::optional<PaperSize> FindPaper(const std::string& name)
     return std::nullopt;
 }
 
-SheetExtent KeyboardExtent(const CKeyboardDef& keyboard, double mmPerPenUnit)
+SheetExtent KeyboardExtent(const PrintedKeyboard& keyboard, double mmPerPenUnit)
 {
     bool first = true;
     SheetExtent extent;
@@ -51,12 +51,12 @@ SheetExtent KeyboardExtent(const CKeyboardDef& keyboard, double mmPerPenUnit)
         extent.right = std::max(extent.right, right);
         extent.bottom = std::max(extent.bottom, bottom);
     };
-    for (int i = 0; i < keyboard.KeyCount(); ++i) {
-        const PenRect rect = keyboard.GetKey(i).rect;
+    for (const KeyEntry& key : keyboard.keys) {
+        const PenRect& rect = key.rect;
         add(rect.left * mmPerPenUnit, rect.top * mmPerPenUnit, rect.right * mmPerPenUnit,
             rect.bottom * mmPerPenUnit);
     }
-    for (const PenPoint& mark : keyboard.ReferenceMarks())
+    for (const PenPoint& mark : keyboard.marks)
         add(mark.x * mmPerPenUnit, mark.y * mmPerPenUnit, mark.x * mmPerPenUnit, mark.y * mmPerPenUnit);
     return extent;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-class CKeyboardDef;
+struct PrintedKeyboard;
 
 // A sheet of paper as it goes into the printer, portrait or landscape.
 struct PaperSize {
@@ -28,7 +28,7 @@ struct SheetExtent {
     double bottom = 0;
 };
 
-SheetExtent KeyboardExtent(const CKeyboardDef& keyboard, double mmPerPenUnit);
+SheetExtent KeyboardExtent(const PrintedKeyboard& keyboard, double mmPerPenUnit);
 
 // True when nothing of the extent lies off the paper.
 bool PaperHolds(const PaperSize& paper, const SheetExtent& extent);

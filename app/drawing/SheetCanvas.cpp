@@ -1,7 +1,7 @@
 #include "drawing/SheetCanvas.h"
 
 #include "drawing/KeyFace.h"
-#include "keyboard/KeyboardDef.h"
+#include "drawing/PrintedKeyboard.h"
 #include "platform/FileSystem.h"
 #include "platform/TextEncoding.h"
 
@@ -434,13 +434,6 @@ constexpr double kMarkReach = 7.0;  // mm around a mark's centre taken by it and
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig keeps the font lists it builds for the life of the process and
-// frees them only when told to tear itself down, which Pango, sharing them
-// across font maps, never does. They are not leaks of the drawing code.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-
 std::optional<CanvasFormat> CanvasFormatOf(const std::string& path)
 {
     const std::size_t dot = path.find_last_of('.');
@@ -488,8 +481,8 @@ struct CSheetCanvas::Impl {
         return {Mm(rect.left), Mm(rect.top), Mm(rect.right) - Mm(rect.left), Mm(rect.bottom) - Mm(rect.top)};
     }
 
-    void DrawKeys(const CKeyboardDef& keyboard);
-    void DrawMarks(const CKeyboardDef& keyboard);
+    void DrawKeys(const PrintedKeyboard& keyboard);
+    void DrawMarks(const PrintedKeyboard& keyboard);
     std::optional<Box> FindRoom(double w, double h, double anchorX, double anchorY,
                                 const std::vector<Box>& taken) const;
     void DrawLegend(const Box& at);
@@ -539,11 +532,10 @@ CSheetCanvas::CSheetCanvas(const CanvasSpec& spec) : impl_(std::make_unique<Impl
 
 CSheetCanvas::~CSheetCanvas() = default;
 
-void CSheetCanvas::Impl::DrawKeys(const CKeyboardDef& keyboard)
+void CSheetCanvas::Impl::DrawKeys(const PrintedKeyboard& keyboard)
 {
     // Faces first, outlines last, so that no text covers a key's edge.
-    for (int i = 0; i < keyboard.KeyCount(); ++i) {
-        const KeyEntry key = keyboard.GetKey(i);
+    for (const KeyEntry& key : keyboard.keys) {
         const Box box = BoxOf(key.rect);
         if (box.w <= 0 || box.h <= 0)
             continue;
@@ -552,24 +544,24 @@ void CSheetCanvas::Impl::DrawKeys(const CKeyboardDef& keyboard)
             FillBox(cr, box, kCommandFill);
         DrawKeyFace(cr, face, box);
     }
-    for (int i = 0; i < keyboard.KeyCount(); ++i) {
-        const Box box = BoxOf(keyboard.GetKey(i).rect);
+    for (const KeyEntry& key : keyboard.keys) {
+        const Box box = BoxOf(key.rect);
         if (box.w > 0 && box.h > 0)
             StrokeBox(cr, box, 0.25, kOutline);
     }
 }
 
-void CSheetCanvas::Impl::DrawMarks(const CKeyboardDef& keyboard)
+void CSheetCanvas::Impl::DrawMarks(const PrintedKeyboard& keyboard)
 {
     // The number goes diagonally beside its mark, on the side facing the
     // middle of the page unless a key lies there.
     const double middleX = spec.leftMm + spec.widthMm / 2;
     const double middleY = spec.topMm + spec.heightMm / 2;
     std::vector<Box> keys;
-    for (int i = 0; i < keyboard.KeyCount(); ++i)
-        keys.push_back(BoxOf(keyboard.GetKey(i).rect));
+    for (const KeyEntry& key : keyboard.keys)
+        keys.push_back(BoxOf(key.rect));
     int number = 1;
-    for (const PenPoint& mark : keyboard.ReferenceMarks()) {
+    for (const PenPoint& mark : keyboard.marks) {
         const double x = Mm(mark.x);
         const double y = Mm(mark.y);
         const double dx = middleX >= x ? 1 : -1;
@@ -587,7 +579,7 @@ void CSheetCanvas::Impl::DrawMarks(const CKeyboardDef& keyboard)
     }
 }
 
-void CSheetCanvas::DrawKeyboard(const CKeyboardDef& keyboard, double opacity)
+void CSheetCanvas::DrawKeyboard(const PrintedKeyboard& keyboard, double opacity)
 {
     cairo_t* cr = impl_->cr;
     const bool faint = opacity < 1;
@@ -696,13 +688,13 @@ void CSheetCanvas::Impl::DrawScaleBar(const Box& at, double lengthMm)
     DrawText(cr, caption, Box{at.x, y + 1.2, at.w, at.h - 2.2}, TextStyle{2.3, 1.8, kNoteInk, Align::Left});
 }
 
-bool CSheetCanvas::DrawNotes(const CKeyboardDef& keyboard)
+bool CSheetCanvas::DrawNotes(const PrintedKeyboard& keyboard)
 {
     Impl& impl = *impl_;
     std::vector<Box> taken;
-    for (int i = 0; i < keyboard.KeyCount(); ++i)
-        taken.push_back(impl.BoxOf(keyboard.GetKey(i).rect));
-    for (const PenPoint& mark : keyboard.ReferenceMarks())
+    for (const KeyEntry& key : keyboard.keys)
+        taken.push_back(impl.BoxOf(key.rect));
+    for (const PenPoint& mark : keyboard.marks)
         taken.push_back(Box{impl.Mm(mark.x) - kMarkReach, impl.Mm(mark.y) - kMarkReach, 2 * kMarkReach, 2 * kMarkReach});
 
     bool allPlaced = true;
@@ -725,7 +717,7 @@ bool CSheetCanvas::DrawNotes(const CKeyboardDef& keyboard)
     }
 
     // Beside the keyboard, on its left where there is room.
-    const PenRect bounds = keyboard.Bounds();
+    const PenRect bounds = keyboard.bounds;
     const Box keys = impl.BoxOf(bounds);
     const double legendWidth = std::max(kLegendKey + kLegendCaptions, kScaleBarLength + 2);
     const double legendHeight = kLegendTitle + kLegendKey + kLegendModes + 3 + kScaleBarHeight;

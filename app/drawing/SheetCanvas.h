@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class CKeyboardDef;
+struct PrintedKeyboard;
 
 enum class CanvasFormat { Pdf, Svg, Png };
 
@@ -58,12 +58,12 @@ public:
     // Every key with its texts and the five calibration marks (reference
     // positions), numbered in tap order. Below an opacity of 1 they are
     // drawn faintly, to lie under something drawn later.
-    void DrawKeyboard(const CKeyboardDef& keyboard, double opacity = 1.0);
+    void DrawKeyboard(const PrintedKeyboard& keyboard, double opacity = 1.0);
 
     // The printed sheet's notes: how to read a key, how to re-calibrate and a
     // bar to check the print scale, each put in room on the page clear of the
     // keys and marks. False when some note found no room and was left out.
-    bool DrawNotes(const CKeyboardDef& keyboard);
+    bool DrawNotes(const PrintedKeyboard& keyboard);
 
     void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour);
     // The line through the points, as the pen drew it: round ends and joins,

@@ -488,6 +488,15 @@ KeyEntry CKeyboardDef::GetKey(int index) const
     return KeyAt(index);
 }
 
+std::vector<KeyEntry> CKeyboardDef::Keys() const
+{
+    std::vector<KeyEntry> keys;
+    keys.reserve(static_cast<std::size_t>(keyCount_));
+    for (int i = 0; i < keyCount_; ++i)
+        keys.push_back(KeyAt(i));
+    return keys;
+}
+
 const KeyEntry& CKeyboardDef::KeyAt(int index) const
 {
     static const KeyEntry empty;

@@ -116,6 +116,8 @@ public:
     // nothing.
     KeyEntry GetKey(int index) const;
     void SetKey(int index, const KeyEntry& entry);
+    // Entries 0 to KeyCount() - 1.
+    std::vector<KeyEntry> Keys() const;
 
     // kKeyListRows rows, row i showing the texts of key i in columns 0 to 8
     // ("---" for an empty text).

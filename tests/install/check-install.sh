@@ -5,7 +5,7 @@
 # through find_package(ZEL640_IF) and one through pkg-config, each reading an
 # ink page; and the installed marovi-convert converting that page with its
 # explanation, which needs the library and the explain module found from the
-# moved prefix.
+# moved prefix, and which it draws without exporting any symbol of its own.
 #
 # usage: check-install.sh BUILD_DIR INKGEN EXAMPLES_DIR C_COMPILER CAN_DRAW [SANITIZER_FLAGS]
 #   CAN_DRAW: 1 where marovi-sheet and the explain module are built, else 0
@@ -60,6 +60,15 @@ fi
 for file in "${outputs[@]}"; do
   [ -s "$work/pages/$file" ] || fail "the installed marovi-convert wrote no $file"
 done
+# It exports nothing of its own (the explain module carries its own code),
+# only the C library's data it copies in. A sanitizer build is not checked:
+# there the program also exports the C++ library it carries, to the
+# sanitizers' runtime, which is built against the shared one.
+if [ -z "$sanitize" ]; then
+  own=$(nm -D --defined-only "$prefix/bin/marovi-convert" | awk '$3 !~ /@/ { print $3 }')
+  [ -z "$own" ] || fail "the installed marovi-convert exports symbols of its own:" $own
+fi
+
 echo "== manual pages and bash completion"
 pages=(man1/marovi-convert.1 man5/softKB.skb.5)
 [ "$can_draw" = 1 ] && pages+=(man1/marovi-sheet.1)
