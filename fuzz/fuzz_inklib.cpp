@@ -76,10 +76,10 @@ InkSample Decode(const uint8_t* raw)
 {
     if (raw[0] == 0xE0)
         return {ZEL640_KIND_BREAK, 0, 0, 0};
-    const uint16_t colour = raw[0] == 0xA1 ? 1 : raw[0] == 0xA3 ? 2 : raw[0] == 0xA5 ? 3 : 0;
+    const uint16_t color = raw[0] == 0xA1 ? 1 : raw[0] == 0xA3 ? 2 : raw[0] == 0xA5 ? 3 : 0;
     const uint32_t x = (raw[1] & 0x7Fu) | (raw[2] & 0x7Fu) << 7 | static_cast<uint32_t>(raw[6]) << 14;
     const uint32_t y = (raw[3] & 0x7Fu) | (raw[4] & 0x7Fu) << 7;
-    return {ZEL640_KIND_PEN, colour, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
+    return {ZEL640_KIND_PEN, color, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
 }
 
 InkSample Turn(InkSample s, const InkFileHeader& h)
@@ -166,16 +166,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         while (cursor + run < upright.size() && upright[cursor + run].kind != ZEL640_KIND_BREAK)
             ++run;
         int32_t points = -1;
-        uint16_t colour = 0xFFFF;
-        InkStrokePoint* stroke = ZEL640_AnalyzeAndLock(&points, &colour);
+        uint16_t color = 0xFFFF;
+        InkStrokePoint* stroke = ZEL640_AnalyzeAndLock(&points, &color);
         if (run == 0) {
             FUZZ_CHECK(stroke == nullptr && ZEL640_GetLastError() == ZEL640_ERR_NO_STROKE, "end of strokes");
             // The end stays the end.
-            FUZZ_CHECK(ZEL640_AnalyzeAndLock(&points, &colour) == nullptr, "end of strokes, again");
+            FUZZ_CHECK(ZEL640_AnalyzeAndLock(&points, &color) == nullptr, "end of strokes, again");
             break;
         }
         FUZZ_CHECK(stroke != nullptr && points == static_cast<int32_t>(run), At(cursor) + " starts a stroke");
-        FUZZ_CHECK(colour == upright[cursor].penColor, At(cursor) + " colour");
+        FUZZ_CHECK(color == upright[cursor].penColor, At(cursor) + " colour");
         for (size_t i = 0; i < run; ++i)
             FUZZ_CHECK(stroke[i].x == upright[cursor + i].x && stroke[i].y == upright[cursor + i].y, At(cursor + i));
         ZEL640_Free(stroke);

@@ -78,8 +78,8 @@ static int read_field(const uint8_t* data, size_t size, size_t offset, size_t wi
     return 1;
 }
 
-/* Pen colour by status byte: black, blue and red pens; 0 for any other. */
-static const uint8_t colourOfStatus[256] = {[0xA1] = 1, [0xA3] = 2, [0xA5] = 3};
+/* Pen color by status byte: black, blue and red pens; 0 for any other. */
+static const uint8_t colorOfStatus[256] = {[0xA1] = 1, [0xA3] = 2, [0xA5] = 3};
 
 static InkSample decode_sample(const uint8_t* raw)
 {
@@ -89,7 +89,7 @@ static InkSample decode_sample(const uint8_t* raw)
     /* Bit 7 of each coordinate byte is a framing bit; byte 6 contributes only
        the two bits that still fit into 16 bits. */
     sample.kind = ZEL640_KIND_PEN;
-    sample.penColor = colourOfStatus[raw[0]];
+    sample.penColor = colorOfStatus[raw[0]];
     sample.x = (uint16_t)((raw[1] & 0x7F) | (raw[2] & 0x7F) << 7 | (raw[6] & 0x03) << 14);
     sample.y = (uint16_t)((raw[3] & 0x7F) | (raw[4] & 0x7F) << 7);
     return sample;

@@ -128,7 +128,7 @@ ZEL640_API void ZEL640_RotateStrokes(InkSample* dst, const InkSample* src, int32
 ZEL640_API void ZEL640_SetStrokesBuffer(const InkSample* samples, int32_t count);
 
 /* Returns the next stroke as a new array of *pointCount points with the pen
-   colour of its first sample in *penColor, or NULL when there is none (the
+   color of its first sample in *penColor, or NULL when there is none (the
    end of the samples or a break right at the cursor) or on allocation
    failure. Release the array with ZEL640_Free. */
 ZEL640_API InkStrokePoint* ZEL640_AnalyzeAndLock(int32_t* pointCount, uint16_t* penColor);

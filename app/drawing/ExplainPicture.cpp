@@ -31,35 +31,35 @@ constexpr double kMarkReachMm = 3.4;
 constexpr double kLabelSizeMm = 2.6;
 constexpr double kSmallLabelSizeMm = 2.2;
 
-constexpr CanvasColour kTapColour{0.0, 0.55, 0.15};
-constexpr CanvasColour kUpColour{0.55, 0.15, 0.80};
-constexpr CanvasColour kDownColour{0.90, 0.45, 0.0};
-constexpr CanvasColour kNothingColour{0.90, 0.0, 0.0};
-constexpr CanvasColour kCancelledColour{0.55, 0.55, 0.55};
-constexpr CanvasColour kPictureColour{0.0, 0.45, 0.55};
-constexpr CanvasColour kMarkColour{0.0, 0.40, 0.85};
-constexpr CanvasColour kTextColour{0.15, 0.15, 0.15};
-constexpr CanvasColour kWhite{1, 1, 1};
+constexpr CanvasColor kTapColor{0.0, 0.55, 0.15};
+constexpr CanvasColor kUpColor{0.55, 0.15, 0.80};
+constexpr CanvasColor kDownColor{0.90, 0.45, 0.0};
+constexpr CanvasColor kNothingColor{0.90, 0.0, 0.0};
+constexpr CanvasColor kCancelledColor{0.55, 0.55, 0.55};
+constexpr CanvasColor kPictureColor{0.0, 0.45, 0.55};
+constexpr CanvasColor kMarkColor{0.0, 0.40, 0.85};
+constexpr CanvasColor kTextColor{0.15, 0.15, 0.15};
+constexpr CanvasColor kWhite{1, 1, 1};
 
 // The ink as the page's pictures show it.
-CanvasColour PenColour(uint16_t code)
+CanvasColor PenColor(uint16_t code)
 {
     const RgbColor& rgb = PenColorOf(code).rgb;
     return {rgb.red / 255.0, rgb.green / 255.0, rgb.blue / 255.0};
 }
 
-CanvasColour GestureColour(Gesture gesture)
+CanvasColor GestureColor(Gesture gesture)
 {
     switch (gesture) {
     case Gesture::BottomToTop:
-        return kUpColour;
+        return kUpColor;
     case Gesture::TopToBottom:
-        return kDownColour;
+        return kDownColor;
     case Gesture::Tap:
     case Gesture::None:
         break;
     }
-    return kTapColour;
+    return kTapColor;
 }
 
 int32_t PenUnits(double mm) { return static_cast<int32_t>(std::lround(mm / kMmPerPenUnit)); }
@@ -188,10 +188,10 @@ void DrawInk(CSheetCanvas& canvas, const StrokeSample* samples, std::size_t coun
     // Each stroke is one path: a rasteriser pass per segment would cost a
     // page of many strokes seconds.
     std::vector<PenPoint> stroke;  // empty while the pen is up
-    CanvasColour colour = PenColour(1);
+    CanvasColor color = PenColor(1);
     const auto drawStroke = [&] {
         if (stroke.size() > 1)
-            canvas.DrawPolyline(stroke, kInkWidthMm, colour);
+            canvas.DrawPolyline(stroke, kInkWidthMm, color);
         stroke.clear();
     };
     for (const StrokeSample* s = samples; s != samples + count; ++s) {
@@ -199,7 +199,7 @@ void DrawInk(CSheetCanvas& canvas, const StrokeSample* samples, std::size_t coun
         switch (s->kind) {
         case StrokeSample::PenDown:
             drawStroke();
-            colour = PenColour(s->penColor);
+            color = PenColor(s->penColor);
             stroke.push_back(point);
             break;
         case StrokeSample::PenMove:
@@ -209,7 +209,7 @@ void DrawInk(CSheetCanvas& canvas, const StrokeSample* samples, std::size_t coun
         case StrokeSample::PenUp:
             // A stroke of one point leaves a dot where the pen touched.
             if (stroke.size() == 1)
-                canvas.DrawDot(stroke.front(), kInkWidthMm / 2, colour);
+                canvas.DrawDot(stroke.front(), kInkWidthMm / 2, color);
             drawStroke();
             break;
         default:
@@ -230,25 +230,25 @@ void DrawLegend(CSheetCanvas& canvas, const ExplainFrame& frame)
 {
     const double top = frame.topMm + frame.heightMm - kLegendBandMm + 3;
     double x = frame.leftMm + 5;
-    const auto entry = [&](const CanvasColour& colour, const std::string& sjis) {
-        canvas.DrawDot({PenUnits(x + 1), PenUnits(top + 1.6)}, 1.1, colour);
-        canvas.DrawLabel({PenUnits(x + 3), PenUnits(top)}, sjis, kLabelSizeMm, kTextColour);
+    const auto entry = [&](const CanvasColor& color, const std::string& sjis) {
+        canvas.DrawDot({PenUnits(x + 1), PenUnits(top + 1.6)}, 1.1, color);
+        canvas.DrawLabel({PenUnits(x + 3), PenUnits(top)}, sjis, kLabelSizeMm, kTextColor);
         x += 7 + canvas.MeasureLabel(sjis, kLabelSizeMm).widthMm;
     };
-    entry(kTapColour, "タップ");
-    entry(kUpColour, "下から上へ");
-    entry(kDownColour, "上から下へ");
-    entry(kNothingColour, "何も出力しない");
-    entry(kCancelledColour, "後退で取り消し");
-    entry(kMarkColour, "位置合わせ（マーク番号と誤差）");
-    canvas.DrawBox({PenUnits(x), PenUnits(top + 0.2), PenUnits(x + 4), PenUnits(top + 3)}, 0.4, kPictureColour);
-    canvas.DrawLabel({PenUnits(x + 5.5), PenUnits(top)}, "画像と番号", kLabelSizeMm, kTextColour);
+    entry(kTapColor, "タップ");
+    entry(kUpColor, "下から上へ");
+    entry(kDownColor, "上から下へ");
+    entry(kNothingColor, "何も出力しない");
+    entry(kCancelledColor, "後退で取り消し");
+    entry(kMarkColor, "位置合わせ（マーク番号と誤差）");
+    canvas.DrawBox({PenUnits(x), PenUnits(top + 0.2), PenUnits(x + 4), PenUnits(top + 3)}, 0.4, kPictureColor);
+    canvas.DrawLabel({PenUnits(x + 5.5), PenUnits(top)}, "画像と番号", kLabelSizeMm, kTextColor);
 }
 
 // A point of the page and the label that explains it.
 struct Marker {
     PenPoint at;
-    CanvasColour colour;
+    CanvasColor color;
     std::string label;  // Shift_JIS
     double labelSizeMm = kLabelSizeMm;
     double radiusMm = kDotRadiusMm;
@@ -262,18 +262,18 @@ void DrawLabelled(CSheetCanvas& canvas, CLabelPlacer& placer, const Marker& mark
     const double y = Mm(marker.at.y);
     const auto [box, away] = placer.Place(x, y, size.widthMm + 2 * kPad, size.heightMm);
     if (away)
-        canvas.DrawLine(marker.at, NearestPointOf(box, x, y), 0.15, marker.colour);
+        canvas.DrawLine(marker.at, NearestPointOf(box, x, y), 0.15, marker.color);
     canvas.DrawFilledBox(PenOf(box), kWhite, 0.8);
-    canvas.DrawLabel({PenUnits(box.left + kPad), PenUnits(box.top)}, marker.label, marker.labelSizeMm, marker.colour);
+    canvas.DrawLabel({PenUnits(box.left + kPad), PenUnits(box.top)}, marker.label, marker.labelSizeMm, marker.color);
 }
 
-CanvasColour KeyColour(const ExplainedReading& key)
+CanvasColor KeyColor(const ExplainedReading& key)
 {
     if (key.cancelled)
-        return kCancelledColour;
+        return kCancelledColor;
     if (key.reading.text.empty())
-        return kNothingColour;
-    return GestureColour(key.reading.gesture);
+        return kNothingColor;
+    return GestureColor(key.reading.gesture);
 }
 
 // An ink group's box around its records; its label, with its picture, is
@@ -285,14 +285,14 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const ExplainedReading& group, std::si
     const PenRect& extent = group.records;
     box = {Mm(extent.left) - kPad, Mm(extent.top) - kPad, Mm(extent.right) + kPad, Mm(extent.bottom) + kPad};
     const bool shown = reading.picture > 0;
-    const CanvasColour colour = shown ? kPictureColour : kNothingColour;
-    canvas.DrawBox(PenOf(box), 0.4, colour);
+    const CanvasColor color = shown ? kPictureColor : kNothingColor;
+    canvas.DrawBox(PenOf(box), 0.4, color);
     std::string label = std::to_string(number) + " ";
     if (shown)
         label += "picture " + std::to_string(reading.picture) + (reading.reused ? " reused" : "");
     else
         label += "not shown";
-    return {PenPoint{}, colour, label};
+    return {PenPoint{}, color, label};
 }
 
 }  // namespace
@@ -349,18 +349,18 @@ bool DrawExplanation(const ExplainPage& page, const std::string& path, std::stri
                 // A small dot, tied to the mark's centre, so that a residual
                 // of a few tenths of a millimetre shows; the label keeps clear
                 // of the printed mark.
-                canvas.DrawLine(reading.at, reading.reference, 0.2, kMarkColour);
+                canvas.DrawLine(reading.at, reading.reference, 0.2, kMarkColor);
                 const double x = Mm(reading.reference.x);
                 const double y = Mm(reading.reference.y);
                 placer.Reserve({x - kMarkReachMm, y - kMarkReachMm, x + kMarkReachMm, y + kMarkReachMm});
-                markers.push_back({reading.at, kMarkColour,
+                markers.push_back({reading.at, kMarkColor,
                                    number + " mark " + std::to_string(reading.mark) + " " +
                                        Millimetres(explained.residualMm),
                                    kSmallLabelSizeMm, kTapDotRadiusMm});
                 break;
             }
             case PageReading::Kind::Key:
-                markers.push_back({reading.at, KeyColour(explained), number + " " + PictureText(reading.text)});
+                markers.push_back({reading.at, KeyColor(explained), number + " " + PictureText(reading.text)});
                 break;
             case PageReading::Kind::Ink: {
                 MmBox box;
@@ -377,13 +377,13 @@ bool DrawExplanation(const ExplainPage& page, const std::string& path, std::stri
             const double r = marker.radiusMm;
             placer.Reserve({x - r, y - r, x + r, y + r});
             canvas.DrawDot(marker.at, r + 0.15, kWhite);
-            canvas.DrawDot(marker.at, r, marker.colour);
+            canvas.DrawDot(marker.at, r, marker.color);
         }
         for (const auto& [box, label] : groups) {
             const LabelExtent size = canvas.MeasureLabel(label.label, label.labelSizeMm);
             const MmBox at = placer.PlaceBeside(box, size.widthMm, size.heightMm);
             canvas.DrawFilledBox(PenOf(at), kWhite, 0.8);
-            canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label.label, label.labelSizeMm, label.colour);
+            canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label.label, label.labelSizeMm, label.color);
         }
         for (const Marker& marker : markers)
             DrawLabelled(canvas, placer, marker);

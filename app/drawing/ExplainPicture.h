@@ -20,8 +20,8 @@ struct ExplainFrame {
 ExplainFrame ExplainFrameOf(const ExplainPage& page);
 
 // Draws how the page was read as a PNG at `path`: the sheet faintly, the
-// page's ink in its pen colours where the recogniser saw it, every key
-// stroke's hit point numbered as in the explanation text and coloured by its
+// page's ink in its pen colors where the recogniser saw it, every key
+// stroke's hit point numbered as in the explanation text and colored by its
 // gesture (red when it produced nothing, grey when a back space cancelled
 // it), every ink group boxed with its picture number and the calibration
 // taps with their marks and residuals. On failure the reason (UTF-8) is in

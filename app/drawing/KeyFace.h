@@ -16,8 +16,8 @@ struct KeyFace {
     };
     Kind kind = Kind::Blank;
     std::string single;
-    // The mode a Single face belongs to, for its colour: a mode switch takes
-    // the colour of its mode, everything else that of hiragana.
+    // The mode a Single face belongs to, for its color: a mode switch takes
+    // the color of its mode, everything else that of hiragana.
     InputMode singleMode = InputMode::Hiragana;
     std::array<std::string, kSlotCount> slots;
 };

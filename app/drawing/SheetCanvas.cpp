@@ -27,16 +27,16 @@ constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kTextUnitsPerMm = 100.0;
 constexpr const char* kFontFamilies = "IPAPGothic,IPAGothic,Noto Sans CJK JP,sans-serif";
 
-constexpr CanvasColour kInk{0.08, 0.08, 0.08};
-constexpr CanvasColour kKatakanaInk{0.0, 0.27, 0.68};
-constexpr CanvasColour kHalfWidthInk{0.70, 0.18, 0.0};
-constexpr CanvasColour kOutline{0.12, 0.12, 0.12};
-constexpr CanvasColour kGuide{0.72, 0.72, 0.72};
-constexpr CanvasColour kArrow{0.40, 0.40, 0.40};
-constexpr CanvasColour kCommandFill{0.92, 0.92, 0.92};
-constexpr CanvasColour kNoteInk{0.25, 0.25, 0.25};
+constexpr CanvasColor kInk{0.08, 0.08, 0.08};
+constexpr CanvasColor kKatakanaInk{0.0, 0.27, 0.68};
+constexpr CanvasColor kHalfWidthInk{0.70, 0.18, 0.0};
+constexpr CanvasColor kOutline{0.12, 0.12, 0.12};
+constexpr CanvasColor kGuide{0.72, 0.72, 0.72};
+constexpr CanvasColor kArrow{0.40, 0.40, 0.40};
+constexpr CanvasColor kCommandFill{0.92, 0.92, 0.92};
+constexpr CanvasColor kNoteInk{0.25, 0.25, 0.25};
 
-CanvasColour ModeColour(InputMode mode)
+CanvasColor ModeColor(InputMode mode)
 {
     switch (mode) {
     case InputMode::Katakana:
@@ -49,7 +49,7 @@ CanvasColour ModeColour(InputMode mode)
     return kInk;
 }
 
-void SetColour(cairo_t* cr, const CanvasColour& colour) { cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue); }
+void SetColor(cairo_t* cr, const CanvasColor& color) { cairo_set_source_rgb(cr, color.red, color.green, color.blue); }
 
 // A rectangle in millimetres on the paper.
 struct Box {
@@ -71,7 +71,7 @@ enum class Align { Left, Centre };
 struct TextStyle {
     double maxMm = 3;
     double minMm = 2;
-    CanvasColour colour = kInk;
+    CanvasColor color = kInk;
     Align align = Align::Centre;
     bool bold = false;
 };
@@ -129,14 +129,14 @@ PangoFontDescription* NewFont(bool bold)
 
 // Shows the layout centred on the box's height and placed in its width, cr
 // being transformed to the text units of the box's corner.
-void ShowLayout(cairo_t* cr, PangoLayout* layout, const Box& box, Align align, const CanvasColour& colour)
+void ShowLayout(cairo_t* cr, PangoLayout* layout, const Box& box, Align align, const CanvasColor& color)
 {
     PangoRectangle logical{};
     pango_layout_get_extents(layout, nullptr, &logical);
     const double x = align == Align::Left ? -logical.x : (TextUnits(box.w) - logical.width) / 2.0 - logical.x;
     const double y = (TextUnits(box.h) - logical.height) / 2.0 - logical.y;
     cairo_move_to(cr, x / PANGO_SCALE, y / PANGO_SCALE);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     pango_cairo_show_layout(cr, layout);
 }
 
@@ -189,7 +189,7 @@ public:
         pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
     }
     // Shows the text centred on the box's height and placed in its width.
-    void Show(const Box& box, Align align, const CanvasColour& colour) { ShowLayout(cr_, layout_, box, align, colour); }
+    void Show(const Box& box, Align align, const CanvasColor& color) { ShowLayout(cr_, layout_, box, align, color); }
 
 private:
     cairo_t* cr_;
@@ -268,7 +268,7 @@ double DrawText(cairo_t* cr, const std::string& sjis, const Box& box, const Text
     const double size = FittedSize(layout, box, style);
     if (!layout.Fits(box))
         layout.Ellipsize(box.w);
-    layout.Show(box, style.align, style.colour);
+    layout.Show(box, style.align, style.color);
     return size;
 }
 
@@ -288,7 +288,7 @@ void DrawWord(cairo_t* cr, const std::string& sjis, const Box& box, const TextSt
         CTextLayout twoLines(cr, box, InTwoLines(utf8), style.bold);
         const double size = FittedSize(twoLines, box, style);
         if (twoLines.Fits(box) && size > oneLine * 1.3) {
-            twoLines.Show(box, style.align, style.colour);
+            twoLines.Show(box, style.align, style.color);
             return;
         }
     }
@@ -296,7 +296,7 @@ void DrawWord(cairo_t* cr, const std::string& sjis, const Box& box, const TextSt
 }
 
 // A small filled triangle pointing up or down, centred in the box.
-void DrawArrowHead(cairo_t* cr, const Box& box, double widthMm, bool up, const CanvasColour& colour)
+void DrawArrowHead(cairo_t* cr, const Box& box, double widthMm, bool up, const CanvasColor& color)
 {
     const double cx = box.x + box.w / 2;
     const double cy = box.y + box.h / 2;
@@ -306,22 +306,22 @@ void DrawArrowHead(cairo_t* cr, const Box& box, double widthMm, bool up, const C
     cairo_line_to(cr, cx + half, cy - tip);
     cairo_line_to(cr, cx, cy + tip);
     cairo_close_path(cr);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_fill(cr);
 }
 
-void StrokeBox(cairo_t* cr, const Box& box, double lineWidth, const CanvasColour& colour)
+void StrokeBox(cairo_t* cr, const Box& box, double lineWidth, const CanvasColor& color)
 {
     cairo_rectangle(cr, box.x, box.y, box.w, box.h);
     cairo_set_line_width(cr, lineWidth);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_stroke(cr);
 }
 
-void FillBox(cairo_t* cr, const Box& box, const CanvasColour& colour)
+void FillBox(cairo_t* cr, const Box& box, const CanvasColor& color)
 {
     cairo_rectangle(cr, box.x, box.y, box.w, box.h);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_fill(cr);
 }
 
@@ -340,7 +340,7 @@ void DrawGridFace(cairo_t* cr, const KeyFace& face, const Box& key)
     const double rowEdges[4] = {key.y + pad, key.y + key.h * 0.3, key.y + key.h * 0.7, key.Bottom() - pad};
 
     cairo_set_line_width(cr, 0.1 * u);
-    SetColour(cr, kGuide);
+    SetColor(cr, kGuide);
     for (int divider = 1; divider <= 2; ++divider) {
         cairo_move_to(cr, columnEdges[divider], rowEdges[0] + 0.4 * u);
         cairo_line_to(cr, columnEdges[divider], rowEdges[3] - 0.4 * u);
@@ -354,7 +354,7 @@ void DrawGridFace(cairo_t* cr, const KeyFace& face, const Box& key)
             const int row = gesture == Gesture::BottomToTop ? 0 : gesture == Gesture::Tap ? 1 : 2;
             Box cell{columnEdges[mode], rowEdges[row], columnEdges[mode + 1] - columnEdges[mode],
                      rowEdges[row + 1] - rowEdges[row]};
-            TextStyle style{2.5 * u, 2.2 * u, ModeColour(inputMode)};
+            TextStyle style{2.5 * u, 2.2 * u, ModeColor(inputMode)};
             if (gesture == Gesture::Tap) {
                 style.maxMm = 2.8 * u;
                 if (inputMode == InputMode::Hiragana) {
@@ -385,7 +385,7 @@ void DrawKeyFace(cairo_t* cr, const KeyFace& face, const Box& key)
     case KeyFace::Kind::Blank:
         break;
     case KeyFace::Kind::Single:
-        DrawWord(cr, face.single, inner, TextStyle{4.4 * u, 2.2 * u, ModeColour(face.singleMode)});
+        DrawWord(cr, face.single, inner, TextStyle{4.4 * u, 2.2 * u, ModeColor(face.singleMode)});
         break;
     case KeyFace::Kind::Space: {
         const Box label{inner.x, inner.y, inner.w, inner.h * 0.55};
@@ -399,7 +399,7 @@ void DrawKeyFace(cairo_t* cr, const KeyFace& face, const Box& key)
         cairo_line_to(cr, cx + half, base);
         cairo_line_to(cr, cx + half, base - 1.4 * u);
         cairo_set_line_width(cr, 0.35 * u);
-        SetColour(cr, kInk);
+        SetColor(cr, kInk);
         cairo_stroke(cr);
         break;
     }
@@ -417,7 +417,7 @@ void DrawMark(cairo_t* cr, double x, double y, int number, const Box& label)
     cairo_new_sub_path(cr);
     cairo_arc(cr, x, y, kRadius, 0, 2 * M_PI);
     cairo_set_line_width(cr, 0.3);
-    SetColour(cr, kInk);
+    SetColor(cr, kInk);
     cairo_stroke(cr);
     cairo_move_to(cr, x - kRadius - 1.2, y);
     cairo_line_to(cr, x + kRadius + 1.2, y);
@@ -632,7 +632,7 @@ constexpr double kScaleBarHeight = 7;
 }  // namespace
 
 // An enlarged key showing where each mode and gesture puts its text, with
-// the gesture of each row beside it and the colours of the modes below.
+// the gesture of each row beside it and the colors of the modes below.
 void CSheetCanvas::Impl::DrawLegend(const Box& at)
 {
     DrawText(cr, "キーの見方", Box{at.x, at.y, at.w, kLegendTitle - 1},
@@ -661,7 +661,7 @@ void CSheetCanvas::Impl::DrawLegend(const Box& at)
     double x = key.x;
     for (int mode = 0; mode < 3; ++mode) {
         DrawText(cr, modeNames[mode], Box{x, key.Bottom() + 0.8, modeWidths[mode], kLegendModes - 0.8},
-                 TextStyle{2.5, 2.0, ModeColour(static_cast<InputMode>(mode)), Align::Left});
+                 TextStyle{2.5, 2.0, ModeColor(static_cast<InputMode>(mode)), Align::Left});
         x += modeWidths[mode];
     }
 }
@@ -682,7 +682,7 @@ void CSheetCanvas::Impl::DrawScaleBar(const Box& at, double lengthMm)
     cairo_move_to(cr, at.x + lengthMm, y - 1);
     cairo_line_to(cr, at.x + lengthMm, y + 1);
     cairo_set_line_width(cr, 0.25);
-    SetColour(cr, kInk);
+    SetColor(cr, kInk);
     cairo_stroke(cr);
     const std::string caption = std::to_string(static_cast<int>(lengthMm)) + " mm (100 % で印刷したときの長さ)";
     DrawText(cr, caption, Box{at.x, y + 1.2, at.w, at.h - 2.2}, TextStyle{2.3, 1.8, kNoteInk, Align::Left});
@@ -734,19 +734,19 @@ bool CSheetCanvas::DrawNotes(const PrintedKeyboard& keyboard)
     return allPlaced;
 }
 
-void CSheetCanvas::DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour)
+void CSheetCanvas::DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColor color)
 {
     cairo_t* cr = impl_->cr;
     cairo_move_to(cr, impl_->Mm(from.x), impl_->Mm(from.y));
     cairo_line_to(cr, impl_->Mm(to.x), impl_->Mm(to.y));
     cairo_set_line_width(cr, widthMm);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_stroke(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
 }
 
-void CSheetCanvas::DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColour colour)
+void CSheetCanvas::DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColor color)
 {
     if (points.size() < 2)
         return;
@@ -757,32 +757,32 @@ void CSheetCanvas::DrawPolyline(const std::vector<PenPoint>& points, double widt
     cairo_set_line_width(cr, widthMm);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_stroke(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
 }
 
-void CSheetCanvas::DrawDot(PenPoint centre, double radiusMm, CanvasColour colour)
+void CSheetCanvas::DrawDot(PenPoint centre, double radiusMm, CanvasColor color)
 {
     cairo_t* cr = impl_->cr;
     cairo_new_sub_path(cr);
     cairo_arc(cr, impl_->Mm(centre.x), impl_->Mm(centre.y), radiusMm, 0, 2 * M_PI);
-    SetColour(cr, colour);
+    SetColor(cr, color);
     cairo_fill(cr);
 }
 
-void CSheetCanvas::DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour)
+void CSheetCanvas::DrawBox(const PenRect& box, double lineWidthMm, CanvasColor color)
 {
-    StrokeBox(impl_->cr, impl_->BoxOf(box), lineWidthMm, colour);
+    StrokeBox(impl_->cr, impl_->BoxOf(box), lineWidthMm, color);
 }
 
-void CSheetCanvas::DrawFilledBox(const PenRect& box, CanvasColour colour, double opacity)
+void CSheetCanvas::DrawFilledBox(const PenRect& box, CanvasColor color, double opacity)
 {
     cairo_t* cr = impl_->cr;
     const Box area = impl_->BoxOf(box);
     cairo_rectangle(cr, area.x, area.y, area.w, area.h);
-    cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, std::clamp(opacity, 0.0, 1.0));
+    cairo_set_source_rgba(cr, color.red, color.green, color.blue, std::clamp(opacity, 0.0, 1.0));
     cairo_fill(cr);
 }
 
@@ -800,7 +800,7 @@ LabelExtent CSheetCanvas::MeasureLabel(const std::string& text, double sizeMm)
     return {logical.width * toMm, logical.height * toMm};
 }
 
-void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour)
+void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColor color)
 {
     if (text.empty())
         return;
@@ -812,7 +812,7 @@ void CSheetCanvas::DrawLabel(PenPoint at, const std::string& text, double sizeMm
     PangoRectangle logical{};
     pango_layout_get_extents(layout, nullptr, &logical);
     const double toMm = 1 / (kTextUnitsPerMm * PANGO_SCALE);
-    ShowLayout(cr, layout, Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, colour);
+    ShowLayout(cr, layout, Box{0, 0, logical.width * toMm, logical.height * toMm}, Align::Left, color);
     cairo_restore(cr);
 }
 

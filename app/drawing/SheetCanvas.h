@@ -17,7 +17,7 @@ enum class CanvasFormat { Pdf, Svg, Png };
 std::optional<CanvasFormat> CanvasFormatOf(const std::string& path);
 
 // Components from 0 to 1.
-struct CanvasColour {
+struct CanvasColor {
     double red = 0;
     double green = 0;
     double blue = 0;
@@ -65,16 +65,16 @@ public:
     // keys and marks. False when some note found no room and was left out.
     bool DrawNotes(const PrintedKeyboard& keyboard);
 
-    void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColour colour);
+    void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColor color);
     // The line through the points, as the pen drew it: round ends and joins,
     // one stroke of the path (one pass of the rasteriser, however many points).
-    void DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColour colour);
-    void DrawDot(PenPoint centre, double radiusMm, CanvasColour colour);
-    void DrawBox(const PenRect& box, double lineWidthMm, CanvasColour colour);
+    void DrawPolyline(const std::vector<PenPoint>& points, double widthMm, CanvasColor color);
+    void DrawDot(PenPoint centre, double radiusMm, CanvasColor color);
+    void DrawBox(const PenRect& box, double lineWidthMm, CanvasColor color);
     // Fills the box; below an opacity of 1 what lies under it shows through.
-    void DrawFilledBox(const PenRect& box, CanvasColour colour, double opacity = 1.0);
+    void DrawFilledBox(const PenRect& box, CanvasColor color, double opacity = 1.0);
     // One line of text with its top-left corner at `at`.
-    void DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColour colour);
+    void DrawLabel(PenPoint at, const std::string& text, double sizeMm, CanvasColor color);
     // The width and height, in millimetres, DrawLabel takes for the text.
     LabelExtent MeasureLabel(const std::string& text, double sizeMm);
 

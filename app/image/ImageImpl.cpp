@@ -107,8 +107,8 @@ bool CImageImpl::Allocate(int32_t newWidth, int32_t newHeight, int32_t newBitsPe
     PutLe16(header + 12, 1);
     PutLe16(header + 14, static_cast<uint32_t>(newBitsPerPixel));
     PutLe32(header + 20, static_cast<uint32_t>(imageSize));
-    // Compression (uncompressed), resolution and the colour counts stay zero:
-    // zero colours used means a full table.
+    // Compression (uncompressed), resolution and the color counts stay zero:
+    // zero colors used means a full table.
 
     width_ = newWidth;
     height_ = newHeight;

@@ -23,7 +23,7 @@ using ImagePalette = std::vector<PaletteEntry>;
 // file format classes.
 //
 // dib_ holds the 40-byte bitmap information header (little-endian,
-// uncompressed, positive height), then for 8 bits per pixel or less a colour
+// uncompressed, positive height), then for 8 bits per pixel or less a color
 // table of 2^bitsPerPixel entries of 4 bytes (blue, green, red, 0). The pixel
 // rows follow it in a file but are kept in a block of their own, rows_, so
 // that a drawn picture can be handed over without a copy: bottom-up, each
@@ -41,12 +41,12 @@ public:
 
     virtual bool IsInside(int32_t x, int32_t y) const;
     // bitsPerPixel is 1, 4, 8, 16, 24 or 32; colorType -1 derives it (0 up to
-    // 8 bits per pixel, 2 above). Pixels start at zero, the colour table of a
+    // 8 bits per pixel, 2 above). Pixels start at zero, the color table of a
     // shallow image as a grey ramp from black to white. Replaces any earlier
     // image; false, leaving the image empty, for a bad size or depth or when
     // memory is short.
     virtual bool Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, int32_t newColorType);
-    // As Create with the derived colour type, the pixel rows copied from
+    // As Create with the derived color type, the pixel rows copied from
     // pixels (bytesPerRow * height bytes, bottom-up, rows padded to 4 bytes)
     // instead of zeroed.
     bool CreateFromPixels(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, const uint8_t* pixels);
@@ -57,7 +57,7 @@ public:
     bool AdoptPixels(int32_t newWidth, int32_t newHeight, PixelBlock& pixelRows);
     // Index of a pixel of an image of 8 bits per pixel or less; 0 elsewhere.
     virtual uint8_t GetPixelIndex(int32_t x, int32_t y) const;
-    // Colour of a pixel of any depth (shallow images through the colour table,
+    // Color of a pixel of any depth (shallow images through the color table,
     // 16 bits as 5-5-5); black outside the image.
     virtual RgbColor GetPixelColor(int32_t x, int32_t y) const;
     virtual bool SetPixelIndex(int32_t x, int32_t y, uint8_t index);
@@ -75,11 +75,11 @@ public:
     virtual bool WriteTo(CSafeFile& file);
 
     // Moves the whole image (memory block, pixel pointer, palette, transparent
-    // index, size, depth, colour type) out of other, which is left empty.
+    // index, size, depth, color type) out of other, which is left empty.
     void TakeImageFrom(CImageImpl& other);
 
     // Sets the palette of an image of 8 bits per pixel or less and copies it
-    // into the colour table. An image keeps its first palette: setting another
+    // into the color table. An image keeps its first palette: setting another
     // is refused with a message.
     bool SetPalette(const ImagePalette& palette);
     const ImagePalette* GetPalette() const { return imagePalette_ ? &*imagePalette_ : nullptr; }

@@ -135,9 +135,9 @@ bool CInkParser::DoParse()
 
         const StrokeCursor cursor(samples);
         int32_t pointCount = 0;
-        uint16_t colour = 0;
+        uint16_t color = 0;
         std::size_t written = 0;
-        while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &colour)}) {
+        while (StrokePoints points{ZEL640_AnalyzeAndLock(&pointCount, &color)}) {
             const InkStrokePoint* p = points.get();
             const auto count = static_cast<std::size_t>(std::max(pointCount, 0));
             // The stroke's records are written field by field where they stay,
@@ -151,7 +151,7 @@ bool CInkParser::DoParse()
                 out[i].kind = i == 0 ? StrokeSample::PenDown : StrokeSample::PenMove;
                 out[i].x = static_cast<int16_t>(p[i].x);
                 out[i].y = static_cast<int16_t>(p[i].y);
-                out[i].penColor = colour;
+                out[i].penColor = color;
             }
             out[count] = StrokeSample{StrokeSample::PenUp, 0, 0, 0};
         }

@@ -56,13 +56,13 @@ std::string FontTag(int fontSize, uint16_t penColor)
     if (fontSize < kSmallestMarkedFontSize)
         return {};
     static constexpr std::string_view kOpen = "<font style=\"font-size:";
-    static constexpr std::string_view kColour = "pt\" color=\"";
+    static constexpr std::string_view kColor = "pt\" color=\"";
     static constexpr std::string_view kClose = "\">";
     const std::string size = std::to_string(fontSize);
-    const std::string_view colour = PenColorOf(penColor).html;
+    const std::string_view color = PenColorOf(penColor).html;
     std::string tag;
-    tag.reserve(kOpen.size() + size.size() + kColour.size() + colour.size() + kClose.size());
-    tag.append(kOpen).append(size).append(kColour).append(colour).append(kClose);
+    tag.reserve(kOpen.size() + size.size() + kColor.size() + color.size() + kClose.size());
+    tag.append(kOpen).append(size).append(kColor).append(color).append(kClose);
     return tag;
 }
 

@@ -151,7 +151,7 @@ void CInkStrokes::ReleasePictureBitmap()
     memoryDc_.reset();
 }
 
-// Every stroke draws with a pen of its own colour, selected at its pen-down
+// Every stroke draws with a pen of its own color, selected at its pen-down
 // and dropped at its pen-up. False only when a pen cannot be had.
 bool CInkStrokes::DrawSamples()
 {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-// The colours of the notepad's pens, by the colour code of their samples:
+// The colors of the notepad's pens, by the color code of their samples:
 // 2 blue, 3 red, and black for 1 and any other code. The pictures draw with
-// `rgb`, the pages colour key texts with `html`.
+// `rgb`, the pages color key texts with `html`.
 struct PenColor {
     RgbColor rgb;
     std::string_view html;

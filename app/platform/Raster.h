@@ -105,7 +105,7 @@ public:
     // side is not positive, when the pixel block would pass 2 GiB (the limit of a
     // signed 32-bit image size), or when memory is short.
     static std::unique_ptr<CRasterBitmap> CreateDibSection(int32_t width, int32_t height) noexcept;
-    // The same with every pixel of the given colour (the row padding zero).
+    // The same with every pixel of the given color (the row padding zero).
     static std::unique_ptr<CRasterBitmap> CreateDibSection(int32_t width, int32_t height,
                                                            RgbColor background) noexcept;
 

@@ -92,7 +92,7 @@ TEST(ImageFile, WrapsACopyOfARasterBitmap)
     }
 
     // Information header: size, width, height (positive: bottom-up), one
-    // plane and 24 bits, uncompressed, image size; no colour table follows.
+    // plane and 24 bits, uncompressed, image size; no color table follows.
     const std::vector<uint8_t>& dib = image.GetImpl()->GetDib();
     ASSERT_EQ(dib.size(), 40u);
     EXPECT_EQ(image.GetImpl()->GetRows().size(), 24u * 5u);

@@ -69,12 +69,12 @@ TEST(JpegCodec, WritesABaselinePictureTopRowFirstInRedGreenBlue)
         EXPECT_TRUE(IsNear(decoded.At(probe.x, probe.y), probe.expected)) << probe.x << ", " << probe.y;
 }
 
-TEST(JpegCodec, EveryDepthComesOutInItsColours)
+TEST(JpegCodec, EveryDepthComesOutInItsColors)
 {
     const ScratchDir folder;
     const std::string name = folder.Path("depth.jpg");
     // Left half red, right half blue, through palette entries 0 and 1 where
-    // there is a colour table; the 8-bit image without a palette keeps its grey
+    // there is a color table; the 8-bit image without a palette keeps its grey
     // ramp instead (index 0 black, 255 white).
     const std::pair<int32_t, bool> cases[] = {{1, true},   {4, true},   {8, true},  {8, false},
                                               {16, false}, {24, false}, {32, false}};

@@ -15,7 +15,7 @@ using inkfile::TempInkFile;
 
 namespace {
 
-using Point = std::tuple<int, int, int>; // x, y, colour
+using Point = std::tuple<int, int, int>; // x, y, color
 
 struct Parsed {
     bool ok = false;
@@ -56,13 +56,13 @@ TEST(InkParser, RecordsAreStrokePointsThenAnEndRecord)
     InkFileWriter w;
     w.Stroke({{1, 2}, {3, 4}, {5, 6}, {7, 8}}, inkfile::kBlue)
         .Stroke({{9, 10}}, inkfile::kRed)
-        .Pen(11, 12, inkfile::kColour1).Pen(13, 14, inkfile::kRed); // no final break
+        .Pen(11, 12, inkfile::kColor1).Pen(13, 14, inkfile::kRed); // no final break
     Parsed p = Parse(w);
     EXPECT_TRUE(p.ok);
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(p.kinds, "1 2 2 2 3 1 3 1 2 3");
     const std::vector<Point> expected{{1, 2, 2},  {3, 4, 2},  {5, 6, 2},    {7, 8, 2},
-                                      {9, 10, 3}, {11, 12, 1}, {13, 14, 1}}; // colour of the first sample
+                                      {9, 10, 3}, {11, 12, 1}, {13, 14, 1}}; // color of the first sample
     EXPECT_EQ(p.points, expected);
 }
 
@@ -169,6 +169,6 @@ TEST(InkParser, LeavesNoStrokeCursorBehind)
     parser.SetPath(file.Path());
     ASSERT_TRUE(parser.DoParse());
     int32_t n = 0;
-    uint16_t colour = 0;
-    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &colour), nullptr);
+    uint16_t color = 0;
+    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &color), nullptr);
 }

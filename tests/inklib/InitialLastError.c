@@ -36,9 +36,9 @@ int main(void)
     InkSample samples[2] = {{ZEL640_KIND_PEN, 2, 10, 20}, {ZEL640_KIND_BREAK, 0, 0, 0}};
     ZEL640_SetStrokesBuffer(samples, 2);
     int32_t count = 0;
-    uint16_t colour = 0;
-    InkStrokePoint* points = ZEL640_AnalyzeAndLock(&count, &colour);
-    if (points == NULL || count != 1 || colour != 2 || points[0].x != 10 || points[0].y != 20)
+    uint16_t color = 0;
+    InkStrokePoint* points = ZEL640_AnalyzeAndLock(&count, &color);
+    if (points == NULL || count != 1 || color != 2 || points[0].x != 10 || points[0].y != 20)
         ++failures;
     ZEL640_Free(points);
     expect_error(ZEL640_ERR_OPEN, "after a success");

@@ -69,9 +69,9 @@ InkSample Decode(const std::array<uint8_t, 8>& raw)
     return l.samples.empty() ? InkSample{} : l.samples[0];
 }
 
-InkSample P(uint16_t x, uint16_t y, uint16_t colour = 0)
+InkSample P(uint16_t x, uint16_t y, uint16_t color = 0)
 {
-    return {ZEL640_KIND_PEN, colour, x, y};
+    return {ZEL640_KIND_PEN, color, x, y};
 }
 const InkSample B{ZEL640_KIND_BREAK, 0, 0, 0};
 
@@ -310,13 +310,13 @@ namespace {
 
 struct Stroke {
     std::vector<std::pair<uint16_t, uint16_t>> points;
-    uint16_t colour;
-    bool operator==(const Stroke& o) const { return points == o.points && colour == o.colour; }
+    uint16_t color;
+    bool operator==(const Stroke& o) const { return points == o.points && color == o.color; }
 };
 
 std::ostream& operator<<(std::ostream& os, const Stroke& s)
 {
-    return os << testing::PrintToString(s.points) << " colour " << s.colour;
+    return os << testing::PrintToString(s.points) << " colour " << s.color;
 }
 
 // Every stroke AnalyzeAndLock hands out until its first null.
@@ -325,9 +325,9 @@ std::vector<Stroke> Enumerate(const std::vector<InkSample>& samples)
     ZEL640_SetStrokesBuffer(samples.data(), static_cast<int32_t>(samples.size()));
     std::vector<Stroke> strokes;
     int32_t n = -1;
-    uint16_t colour = 99;
-    while (InkStrokePoint* p = ZEL640_AnalyzeAndLock(&n, &colour)) {
-        Stroke s{{}, colour};
+    uint16_t color = 99;
+    while (InkStrokePoint* p = ZEL640_AnalyzeAndLock(&n, &color)) {
+        Stroke s{{}, color};
         for (int32_t i = 0; i < n; ++i)
             s.points.emplace_back(p[i].x, p[i].y);
         strokes.push_back(s);
@@ -367,10 +367,10 @@ TEST(InkLibStrokes, StaysExhaustedUntilANewBufferIsRegistered)
     const std::vector<InkSample> samples{P(1, 2), B};
     EXPECT_EQ(Enumerate(samples).size(), 1u);
     int32_t n = 42;
-    uint16_t colour = 0;
-    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &colour), nullptr);
+    uint16_t color = 0;
+    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &color), nullptr);
     EXPECT_EQ(n, 42);
     EXPECT_EQ(Enumerate(samples).size(), 1u);
     ZEL640_SetStrokesBuffer(nullptr, 5);
-    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &colour), nullptr);
+    EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &color), nullptr);
 }

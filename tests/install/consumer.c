@@ -40,9 +40,9 @@ int main(int argc, char** argv)
     ZEL640_SetStrokesBuffer(samples, count);
     int strokes = 0;
     int32_t points = 0;
-    uint16_t colour = 0;
+    uint16_t color = 0;
     for (;;) {
-        InkStrokePoint* stroke = ZEL640_AnalyzeAndLock(&points, &colour);
+        InkStrokePoint* stroke = ZEL640_AnalyzeAndLock(&points, &color);
         if (stroke == NULL)
             break;
         ZEL640_Free(stroke);

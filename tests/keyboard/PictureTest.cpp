@@ -94,7 +94,7 @@ TEST(InkPicture, SizeFollowsTheBoundingBoxAndTheScale)
     }
 }
 
-TEST(InkPicture, StrokesAreDrawnInTheirColoursTopRowFirstInsideAWhiteMargin)
+TEST(InkPicture, StrokesAreDrawnInTheirColorsTopRowFirstInsideAWhiteMargin)
 {
     ScopedWorkDir dir;
     // Box x 1000..1999, y 2000..2499: 110 x 60 pixels, drawing (0, 0) at

@@ -108,7 +108,7 @@ TEST(Strokes, GestureFromBoundingBoxAndEnds)
     }
 }
 
-TEST(Strokes, PointsColourAndFlags)
+TEST(Strokes, PointsColorAndFlags)
 {
     TestStroke t({{10, 20}, {30, -5}, {21, 7}}, 3);
     EXPECT_EQ(t.stroke.FirstPoint(), (PenPoint{10, 20}));

@@ -122,15 +122,15 @@ TEST(Raster, FillAndDrawingFollowTheWindowOrigin)
     EXPECT_TRUE(canvas.Painted().empty()) << "fills are clipped, not wrapped";
 }
 
-TEST(Raster, PensDrawInTheirColourStoredBlueGreenRed)
+TEST(Raster, PensDrawInTheirColorStoredBlueGreenRed)
 {
-    const RgbColor colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 0, 0}, {12, 34, 56}};
-    for (const RgbColor& colour : colours) {
+    const RgbColor colors[] = {{0, 0, 255}, {255, 0, 0}, {0, 0, 0}, {12, 34, 56}};
+    for (const RgbColor& color : colors) {
         Canvas canvas(8, 8);
-        canvas.Polyline(CRasterPen::CreateSolid(2, colour), {{2, 2}, {5, 2}});
+        canvas.Polyline(CRasterPen::CreateSolid(2, color), {{2, 2}, {5, 2}});
         const RasterImage& image = canvas.bitmap->Image();
         const uint8_t* pixel = &image.bits[image.OffsetOf(3, 2)];
-        EXPECT_EQ((RgbColor{pixel[2], pixel[1], pixel[0]}), colour);
+        EXPECT_EQ((RgbColor{pixel[2], pixel[1], pixel[0]}), color);
     }
 }
 

@@ -457,7 +457,7 @@ TEST(Inkgen, ExampleMemoBecomesAPage)
     EXPECT_TRUE(messages.empty());
 
     const std::string html = SjisToUtf8(ReadBytes(dir.File("memo.html")));
-    // Every key stroke, mode keys included, opens a font tag of the pen's colour.
+    // Every key stroke, mode keys included, opens a font tag of the pen's color.
     const std::string font = "<font style=\"font-size:12pt\" color=\"#000000\">";
     std::string text = html;
     for (size_t at; (at = text.find(font)) != std::string::npos;)

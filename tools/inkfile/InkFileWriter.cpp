@@ -36,11 +36,11 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value)
 
 } // namespace
 
-RawSample RawSample::Pen(uint16_t x, uint16_t y, uint8_t colour)
+RawSample RawSample::Pen(uint16_t x, uint16_t y, uint8_t color)
 {
     if (y > kMaxY)
         throw std::out_of_range("an ink sample's y has 14 bits");
-    return WithStatus(StatusFor(colour), x, y);
+    return WithStatus(StatusFor(color), x, y);
 }
 
 RawSample RawSample::WithStatus(uint8_t status, uint16_t x, uint16_t y)
@@ -69,11 +69,11 @@ RawSample RawSample::FromBytes(const std::array<uint8_t, 8>& bytes)
     return s;
 }
 
-uint8_t RawSample::StatusFor(uint8_t colour)
+uint8_t RawSample::StatusFor(uint8_t color)
 {
-    switch (colour) {
+    switch (color) {
     case kBlack: return kStatusBlack;
-    case kColour1: return 0xA1;
+    case kColor1: return 0xA1;
     case kBlue: return 0xA3;
     case kRed: return 0xA5;
     default: throw std::out_of_range("pen colour codes are 0 to 3");
@@ -137,9 +137,9 @@ InkFileWriter& InkFileWriter::Sample(const RawSample& sample)
     return *this;
 }
 
-InkFileWriter& InkFileWriter::Pen(uint16_t x, uint16_t y, uint8_t colour)
+InkFileWriter& InkFileWriter::Pen(uint16_t x, uint16_t y, uint8_t color)
 {
-    return Sample(RawSample::Pen(x, y, colour));
+    return Sample(RawSample::Pen(x, y, color));
 }
 
 InkFileWriter& InkFileWriter::Break()
@@ -147,15 +147,15 @@ InkFileWriter& InkFileWriter::Break()
     return Sample(RawSample::Break());
 }
 
-InkFileWriter& InkFileWriter::Stroke(std::initializer_list<Point> points, uint8_t colour)
+InkFileWriter& InkFileWriter::Stroke(std::initializer_list<Point> points, uint8_t color)
 {
-    return Stroke(std::vector<Point>(points), colour);
+    return Stroke(std::vector<Point>(points), color);
 }
 
-InkFileWriter& InkFileWriter::Stroke(const std::vector<Point>& points, uint8_t colour)
+InkFileWriter& InkFileWriter::Stroke(const std::vector<Point>& points, uint8_t color)
 {
     for (const Point& p : points)
-        Pen(p.x, p.y, colour);
+        Pen(p.x, p.y, color);
     return Break();
 }
 

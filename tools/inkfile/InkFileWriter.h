@@ -19,9 +19,9 @@
 //     parser.SetPath(file.Path());
 namespace inkfile {
 
-// Pen colour codes as the reader reports them.
+// Pen color codes as the reader reports them.
 inline constexpr uint8_t kBlack = 0;
-inline constexpr uint8_t kColour1 = 1;
+inline constexpr uint8_t kColor1 = 1;
 inline constexpr uint8_t kBlue = 2;
 inline constexpr uint8_t kRed = 3;
 
@@ -42,16 +42,16 @@ struct Point {
 struct RawSample {
     std::array<uint8_t, 8> bytes{};
 
-    // A pen sample of colour code 0 to 3. Throws std::out_of_range for a y
-    // above kMaxY or a colour above 3, which the format cannot carry.
-    static RawSample Pen(uint16_t x, uint16_t y, uint8_t colour = kBlack);
+    // A pen sample of color code 0 to 3. Throws std::out_of_range for a y
+    // above kMaxY or a color above 3, which the format cannot carry.
+    static RawSample Pen(uint16_t x, uint16_t y, uint8_t color = kBlack);
     // A pen sample with any status byte (0xE0 makes it a break).
     static RawSample WithStatus(uint8_t status, uint16_t x, uint16_t y);
     static RawSample Break();
     static RawSample FromBytes(const std::array<uint8_t, 8>& bytes);
 
-    // The status byte for a colour code (0xA0, 0xA1, 0xA3, 0xA5).
-    static uint8_t StatusFor(uint8_t colour);
+    // The status byte for a color code (0xA0, 0xA1, 0xA3, 0xA5).
+    static uint8_t StatusFor(uint8_t color);
 };
 
 class InkFileWriter {
@@ -72,11 +72,11 @@ public:
     InkFileWriter& Trailing(std::vector<uint8_t> bytes);
 
     InkFileWriter& Sample(const RawSample& sample);
-    InkFileWriter& Pen(uint16_t x, uint16_t y, uint8_t colour = kBlack);
+    InkFileWriter& Pen(uint16_t x, uint16_t y, uint8_t color = kBlack);
     InkFileWriter& Break();
-    // The stroke's pen samples, all of one colour, then a break.
-    InkFileWriter& Stroke(std::initializer_list<Point> points, uint8_t colour = kBlack);
-    InkFileWriter& Stroke(const std::vector<Point>& points, uint8_t colour = kBlack);
+    // The stroke's pen samples, all of one color, then a break.
+    InkFileWriter& Stroke(std::initializer_list<Point> points, uint8_t color = kBlack);
+    InkFileWriter& Stroke(const std::vector<Point>& points, uint8_t color = kBlack);
 
     // 46 bytes for format 1.0, 48 otherwise.
     uint32_t HeaderSize() const;

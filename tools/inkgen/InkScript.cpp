@@ -16,7 +16,7 @@
 //   sheet shift 2mm -1.5mm rotate 1.2
 //                                the sheet lies shifted and turned (degrees, clockwise,
 //                                about the page centre); applies to all later strokes
-//   color blue                   pen colour of later strokes: black, blue, red, or 0..3
+//   color blue                   pen color of later strokes: black, blue, red, or 0..3
 //   calibrate                    the five taps on the calibration marks, in order
 //   type こんにちは、Marovi！    taps and strokes that produce the text, switching
 //                                modes with the mode keys as needed; the rest of the
@@ -167,7 +167,7 @@ private:
 
     void Header(const Words& args);
     void Sheet(const Words& args);
-    void Colour(const Words& args);
+    void Color(const Words& args);
     const KeyboardLayout& Keyboard();
 
     int CurrentMode() const;
@@ -191,7 +191,7 @@ private:
     std::string keyboardLine_;
     Jitter jitter_;
     SheetPose pose_;
-    uint8_t colour_ = inkfile::kBlack;
+    uint8_t color_ = inkfile::kBlack;
     int line_ = 0;
     // Key strokes that stay active, in page order; a back space cancels the
     // last of them, as the page is read.
@@ -240,7 +240,7 @@ void Interpreter::Execute(const std::string& command, const Words& args, const s
     if (command == "sheet")
         return Sheet(args);
     if (command == "color" || command == "colour")
-        return Colour(args);
+        return Color(args);
     if (command == "calibrate") {
         ExpectArgs(args, 0);
         return Calibrate();
@@ -387,15 +387,15 @@ void Interpreter::Sheet(const Words& args)
     pose_ = pose;
 }
 
-void Interpreter::Colour(const Words& args)
+void Interpreter::Color(const Words& args)
 {
     ExpectArgs(args, 1);
     static const std::map<std::string, uint8_t> kNames{
         {"black", inkfile::kBlack}, {"blue", inkfile::kBlue}, {"red", inkfile::kRed}};
     if (const auto c = kNames.find(args[0]); c != kNames.end())
-        colour_ = c->second;
+        color_ = c->second;
     else
-        colour_ = static_cast<uint8_t>(Integer(args[0], 0, 3));
+        color_ = static_cast<uint8_t>(Integer(args[0], 0, 3));
 }
 
 const KeyboardLayout& Interpreter::Keyboard()
@@ -491,7 +491,7 @@ GeneratedStroke& Interpreter::AddStroke(StrokeRole role, const PenPath& sheetPat
     GeneratedStroke stroke;
     stroke.role = role;
     stroke.points = Write(sheetPath);
-    stroke.colour = colour_;
+    stroke.color = color_;
     stroke.scriptLine = line_;
     page_.strokes.push_back(std::move(stroke));
     return page_.strokes.back();
@@ -645,7 +645,7 @@ inkfile::InkFileWriter ToInkFile(const GeneratedPage& page)
             const IntPoint s = StoredPoint(h, p);
             stored.push_back({static_cast<uint16_t>(s.x), static_cast<uint16_t>(s.y)});
         }
-        writer.Stroke(stored, stroke.colour);
+        writer.Stroke(stored, stroke.color);
     }
     return writer;
 }

@@ -36,7 +36,7 @@ struct GeneratedStroke {
     // that is after the sheet's shift and turn; the file stores them in the
     // header's orientation.
     std::vector<IntPoint> points;
-    uint8_t colour = 0;
+    uint8_t color = 0;
     int scriptLine = 0;
 
     // Key strokes: what the stroke aims at and what it yields when read with

@@ -86,7 +86,7 @@ bool CWin32KeyEditDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 {
     switch (message) {
     case WM_CTLCOLORSTATIC: {
-        // Disabled fields ask the same question; they keep the system's colours.
+        // Disabled fields ask the same question; they keep the system's colors.
         if (!controls_ || !controls_->greyBrush || !IsPicture(reinterpret_cast<HWND>(lParam)))
             return false;
         const auto dc = reinterpret_cast<HDC>(wParam);

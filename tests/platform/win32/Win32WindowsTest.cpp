@@ -152,7 +152,7 @@ TEST(Win32KeyEditWindow, ShowsTheKeyAndEndsAsTheUserChooses)
     }
 }
 
-TEST(Win32KeyEditWindow, PicturesStandOnGreyAndFieldsKeepTheirColours)
+TEST(Win32KeyEditWindow, PicturesStandOnGreyAndFieldsKeepTheirColors)
 {
     CKeyEditDialog editor;
     CKeyEditDialog::LockFlagSet locks;
@@ -178,9 +178,9 @@ TEST(Win32KeyEditWindow, PicturesStandOnGreyAndFieldsKeepTheirColours)
                 const auto brush = reinterpret_cast<HBRUSH>(
                     SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                  reinterpret_cast<LPARAM>(GetDlgItem(window, id))));
-                LOGBRUSH colour{};
-                EXPECT_NE(GetObjectW(brush, sizeof(colour), &colour), 0);
-                EXPECT_EQ(colour.lbColor, RGB(192, 192, 192));
+                LOGBRUSH color{};
+                EXPECT_NE(GetObjectW(brush, sizeof(color), &color), 0);
+                EXPECT_EQ(color.lbColor, RGB(192, 192, 192));
                 EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
                 EXPECT_EQ(GetBkColor(dc), RGB(192, 192, 192));
                 pictureBrush = brush;
