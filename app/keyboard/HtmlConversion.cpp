@@ -1,8 +1,8 @@
 #include "keyboard/HtmlConversion.h"
 
+#include "keyboard/InkStrokes.h"
 #include "keyboard/PageStrokes.h"
 #include "keyboard/PenColors.h"
-
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"

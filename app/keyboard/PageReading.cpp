@@ -2,6 +2,7 @@
 
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
+#include "keyboard/InkStrokes.h"
 #include "keyboard/Strokes.h"
 #include "platform/TextEncoding.h"
 

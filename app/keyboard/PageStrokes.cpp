@@ -1,6 +1,7 @@
 #include "keyboard/PageStrokes.h"
 
 #include "ink/QuadMapping.h"
+#include "keyboard/InkStrokes.h"
 
 #include <algorithm>
 #include <cstdint>

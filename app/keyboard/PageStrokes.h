@@ -5,6 +5,7 @@
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/Object.h"
 #include "keyboard/PageReading.h"
+#include "keyboard/InkStrokes.h"
 #include "keyboard/Strokes.h"
 #include "platform/SafeFile.h"
 

@@ -88,26 +88,3 @@ const StrokeSample& CStrokeBase::LastPointSample() const
         return Sample(n - 2);
     return Sample(n - 1);
 }
-
-CInkStrokes::CInkStrokes() = default;
-
-CInkStrokes::~CInkStrokes()
-{
-    ReleasePictureBitmap();
-}
-
-void CInkStrokes::Wrap(int32_t dx, int32_t dy)
-{
-    if (wrapped_)
-        return;
-    wrapped_ = true;
-    shiftFrom_ = SampleCount();
-    shiftX_ = dx;
-    shiftY_ = dy;
-}
-
-void CInkStrokes::SetScale(int32_t scale)
-{
-    if (scale > 0)
-        scale_ = scale;
-}

@@ -1,3 +1,4 @@
+#include "keyboard/InkStrokes.h"
 #include "keyboard/Strokes.h"
 
 #include "DecodedJpeg.h"

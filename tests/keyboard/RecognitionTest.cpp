@@ -1,5 +1,6 @@
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
+#include "keyboard/InkStrokes.h"
 #include "keyboard/Strokes.h"
 
 #include "ink/QuadMapping.h"

@@ -1,4 +1,4 @@
-#include "keyboard/Strokes.h"
+#include "keyboard/InkStrokes.h"
 
 #include "image/ImageFile.h"
 #include "keyboard/PenColors.h"
@@ -64,6 +64,29 @@ std::string PercentEncoded(std::string_view text)
 }
 
 }  // namespace
+
+CInkStrokes::CInkStrokes() = default;
+
+CInkStrokes::~CInkStrokes()
+{
+    ReleasePictureBitmap();
+}
+
+void CInkStrokes::Wrap(int32_t dx, int32_t dy)
+{
+    if (wrapped_)
+        return;
+    wrapped_ = true;
+    shiftFrom_ = SampleCount();
+    shiftX_ = dx;
+    shiftY_ = dy;
+}
+
+void CInkStrokes::SetScale(int32_t scale)
+{
+    if (scale > 0)
+        scale_ = scale;
+}
 
 std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule)
 {
