@@ -14,16 +14,6 @@
 
 namespace {
 
-// A calibration tap's own box was taken before the page was mapped, its
-// records are mapped.
-PenPoint MappedCentre(const CStrokeBase& stroke)
-{
-    const PenRect box = RecordExtent(stroke);
-    if (box.right < box.left)
-        return {};
-    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-}
-
 const char* KindName(PageReading::Kind kind)
 {
     switch (kind) {
@@ -146,63 +136,4 @@ std::string ExplanationText(const PageReadings& readings)
         text += '\n';
     }
     return text;
-}
-
-void CPageStrokes::StartReadings()
-{
-    if (!readings_)
-        return;
-    readings_->assign(strokes_.size(), PageReading{});
-    reportedPictures_.clear();
-    ownPicturesReported_ = 0;
-    const CKeyboardDef::Marks& marks = keyboard_->ReferenceMarks();
-    for (std::size_t i = 0; i < strokes_.size(); ++i) {
-        PageReading& reading = (*readings_)[i];
-        const CStrokeBase& stroke = *strokes_[i];
-        reading.stroke = &stroke;
-        if (calibrated_ && i < marks.size()) {
-            reading.kind = PageReading::Kind::Calibration;
-            reading.mark = static_cast<int32_t>(i) + 1;
-            reading.reference = marks[i];
-            reading.at = MappedCentre(stroke);
-        } else if (stroke.GetKind() == CStrokeBase::Kind::InkGroup) {
-            reading.kind = PageReading::Kind::Ink;
-            reading.at = {stroke.MinX(), stroke.MinY()};
-        } else {
-            reading.at = keyboard_->HitPoint(stroke);
-            reading.gesture = stroke.GetGesture();
-            reading.key = keyboard_->KeyIndexAt(reading.at);
-        }
-    }
-}
-
-void CPageStrokes::ReportKey(std::size_t index, InputMode mode, std::string_view produced)
-{
-    if (!readings_)
-        return;
-    PageReading& reading = (*readings_)[index];
-    reading.read = true;
-    reading.mode = mode;
-    reading.text.assign(produced);
-    // A mode key produces nothing and switches the mode: it shows its tag.
-    if (reading.text.empty() && reading.key >= 0 && reading.gesture != Gesture::None)
-        reading.text = keyboard_->GetKey(reading.key).texts[static_cast<std::size_t>(SlotIndex(mode, reading.gesture))];
-}
-
-// Pictures are numbered in the order they are first shown; a reuse shows the
-// number of the picture it found. The writer reports ink groups in page
-// order, each once, so what was reported before is what lies before.
-void CPageStrokes::ReportPicture(std::size_t index, const CInkStrokes& shown)
-{
-    if (!readings_)
-        return;
-    PageReading& reading = (*readings_)[index];
-    reading.reused = strokes_[index]->IsReused();
-    const auto found = reportedPictures_.find(&shown);
-    reading.picture = found != reportedPictures_.end() ? found->second : ownPicturesReported_ + 1;
-    if (reading.kind != PageReading::Kind::Ink)
-        return;
-    reportedPictures_.emplace(strokes_[index], reading.picture);
-    if (!reading.reused)
-        ++ownPicturesReported_;
 }

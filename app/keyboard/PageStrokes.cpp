@@ -1,12 +1,25 @@
 #include "keyboard/PageStrokes.h"
 
 #include "ink/QuadMapping.h"
+#include "keyboard/HtmlConversion.h"
 #include "keyboard/InkStrokes.h"
+#include "keyboard/KeyboardDef.h"
+#include "keyboard/PageReading.h"
+#include "keyboard/PenColors.h"
+#include "platform/CurrentDirectory.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/TextEncoding.h"
+#include "platform/TextFileWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -180,4 +193,383 @@ void CPageStrokes::Segment(std::size_t start)
         }
     }
     close();
+}
+
+namespace {
+
+constexpr std::string_view kHead =
+    "<html>\n"
+    "<head>\n"
+    "<meta http-equiv=\"Content-type\" content=\"text/html; charset=Shift_JIS\">\n"
+    "<title>ソフトキーボードHTML変換結果</title>\n"
+    "</head>\n"
+    "<body bgColor=\"#ffffff\">\n\n";
+
+constexpr std::string_view kShiftJisCharset = "charset=Shift_JIS";
+constexpr std::string_view kUtf8Charset = "charset=UTF-8";
+
+constexpr std::string_view kTail =
+    "\n\n"
+    "</body>\n"
+    "</html>\n";
+
+// Below this size the page carries no font markup at all.
+constexpr int kSmallestMarkedFontSize = 5;
+
+// Key texts that are commands rather than text, compared as views: no length
+// count of a literal for every stroke.
+constexpr std::string_view kBackSpaceKey = "<BS>";
+constexpr std::string_view kLineBreakKey = "<BR>";
+constexpr std::string_view kReuseKey = "<REUSE>";
+
+std::string Utf8Head()
+{
+    std::string head = SjisToUtf8(kHead);
+    head.replace(head.find(kShiftJisCharset), kShiftJisCharset.size(), kUtf8Charset);
+    return head;
+}
+
+// Every key text gets an opening tag of its own; none is ever closed.
+std::string FontTag(int fontSize, uint16_t penColor)
+{
+    if (fontSize < kSmallestMarkedFontSize)
+        return {};
+    static constexpr std::string_view kOpen = "<font style=\"font-size:";
+    static constexpr std::string_view kColor = "pt\" color=\"";
+    static constexpr std::string_view kClose = "\">";
+    const std::string size = std::to_string(fontSize);
+    const std::string_view color = PenColorOf(penColor).html;
+    std::string tag;
+    tag.reserve(kOpen.size() + size.size() + kColor.size() + color.size() + kClose.size());
+    tag.append(kOpen).append(size).append(kColor).append(color).append(kClose);
+    return tag;
+}
+
+// The three tags a page can need, made once per page rather than per key
+// stroke.
+class FontTags {
+public:
+    explicit FontTags(int fontSize)
+        : black_(FontTag(fontSize, 1)), blue_(FontTag(fontSize, 2)), red_(FontTag(fontSize, 3))
+    {
+    }
+    const std::string& For(uint16_t penColor) const { return penColor == 2 ? blue_ : penColor == 3 ? red_ : black_; }
+
+private:
+    std::string black_;
+    std::string blue_;
+    std::string red_;
+};
+
+// Points the page's reading sink at the caller's readings for one
+// conversion, however it ends.
+class CReadingSink {
+public:
+    CReadingSink(PageReadings*& sink, PageReadings* readings) : sink_(sink) { sink_ = readings; }
+    ~CReadingSink() { sink_ = nullptr; }
+    CReadingSink(const CReadingSink&) = delete;
+    CReadingSink& operator=(const CReadingSink&) = delete;
+
+private:
+    PageReadings*& sink_;
+};
+
+}  // namespace
+
+
+namespace {
+
+// The picture folder of a page being written: made when missing, and removed
+// again, empty, unless the page is published.
+class CPictureFolder {
+public:
+    explicit CPictureFolder(std::string path) : path_(std::move(path)) {}
+    ~CPictureFolder()
+    {
+        if (madeNow_ && !kept_)
+            static_cast<void>(RemoveEmptyFolder(path_));
+    }
+    CPictureFolder(const CPictureFolder&) = delete;
+    CPictureFolder& operator=(const CPictureFolder&) = delete;
+
+    // 0, or the errno of the failure. A folder of that name that is a
+    // symbolic link is refused: the pictures would land wherever it points.
+    int Make()
+    {
+        if (IsLink(path_))
+            return ELOOP;
+        madeNow_ = !PathExists(path_);
+        const int error = MakeFolder(path_);
+        if (error != 0)
+            madeNow_ = false;
+        return error;
+    }
+    void Keep() { kept_ = true; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    bool madeNow_ = false;
+    bool kept_ = false;
+};
+
+}  // namespace
+
+bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding,
+                                 PageReadings* readings, FilePublish publish)
+{
+    const CReadingSink sink(readings_, readings);
+    for (const auto& stroke : strokes_) {
+        if (stroke->IsActive())
+            stroke->SetWritten(false);
+    }
+    picturesWritten_ = 0;
+
+    try {
+        CTextFileWriter html;
+        errno = 0;
+        if (!html.Open(htmlPath)) {
+            const int error = errno;
+            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error);
+            return false;
+        }
+        CPictureFolder pictureFolder(PictureDirectoryFor(htmlPath));
+        if (const int error = pictureFolder.Make(); error != 0) {
+            ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error);
+            return false;
+        }
+        const std::string picturePrefix = pictureFolder.Path() + "/" + inkBaseName;
+
+        StartReadings();
+        ApplyBackSpaces();
+        if (encoding == PageEncoding::Utf8)
+            html.Write(Utf8Head());
+        else
+            html.Write(kHead);
+        // The pictures are written beside their names and published only once
+        // the whole page is ready; until then whatever had those names stays.
+        std::vector<CSafeFile> pictures;
+        if (!WriteBody(html, picturePrefix, encoding, pictures))
+            return false;
+        html.Write(kTail);
+        html.Close(FileSync::Later);
+        // The page and its pictures reach the disk together, in about the
+        // time one of them would take.
+        std::vector<CSafeFile*> files{&html.File()};
+        for (CSafeFile& picture : pictures)
+            files.push_back(&picture);
+        if (const int error = SyncTogether(files); error != 0) {
+            ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error);
+            return false;
+        }
+
+        // A page that must find its name free and cannot publishes nothing.
+        if (publish == FilePublish::Exclusive && (PathExists(htmlPath) || IsLink(htmlPath))) {
+            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, EEXIST, htmlPath);
+            return false;
+        }
+        // Pictures first: a page on disk only ever shows pictures that are
+        // there whole.
+        for (CSafeFile& picture : pictures) {
+            if (const int error = picture.Publish(FilePublish::Replace); error != 0) {
+                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, error);
+                return false;
+            }
+        }
+        if (const int error = html.Publish(publish); error != 0) {
+            ShowMessage(error == EEXIST ? "出力するHTMLファイルのOPENに失敗しました" : kHtmlWriteFailedMessage,
+                        MessageIcon::Exclamation, error);
+            return false;
+        }
+        pictureFolder.Keep();
+    } catch (const CFileWriteError& error) {
+        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error());
+        return false;
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM);
+        return false;
+    }
+    return true;
+}
+
+// A back space cancels itself and the nearest active key stroke before it,
+// whatever that stroke's text; ink groups are never cancelled. The texts are
+// looked up in page order so that mode keys switch the mode as they would
+// when the page is written.
+void CPageStrokes::ApplyBackSpaces()
+{
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    // The active key strokes passed so far, the nearest last: nothing but a
+    // back space makes a key stroke inactive here, and it takes the last.
+    std::vector<CStrokeBase*> active;
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        CStrokeBase& stroke = *strokes_[i];
+        if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
+            continue;
+        const InputMode mode = keyboard_->GetInputMode();
+        const std::string text = keyboard_->LookupKeyText(stroke);
+        ReportKey(i, mode, text);
+        if (text != kBackSpaceKey) {
+            active.push_back(&stroke);
+            continue;
+        }
+        if (!active.empty()) {
+            active.back()->SetActive(false);
+            active.pop_back();
+        }
+        stroke.SetActive(false);
+    }
+}
+
+bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
+                             std::vector<CSafeFile>& pictures)
+{
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    const FontTags fontTags(keyboard_->FontSize());
+    // "<REUSE>" applies to the ink group right after it, and only when no key
+    // stroke comes between.
+    bool reusePending = false;
+    int32_t pictureNumber = 1;
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        CStrokeBase& stroke = *strokes_[i];
+        if (!stroke.IsActive())
+            continue;
+
+        if (stroke.GetKind() == CStrokeBase::Kind::KeyStroke) {
+            reusePending = false;
+            const InputMode mode = keyboard_->GetInputMode();
+            const std::string text = keyboard_->LookupKeyText(stroke);
+            ReportKey(i, mode, text);
+            if (text == kLineBreakKey) {
+                html.Write("<BR>\n");
+            } else if (text == kReuseKey) {
+                reusePending = true;
+            } else {
+                html.Write(fontTags.For(stroke.PenColor()));
+                if (encoding == PageEncoding::Utf8)
+                    html.Write(SjisToUtf8(text));
+                else
+                    html.Write(text);
+            }
+            continue;
+        }
+
+        if (stroke.GetKind() != CStrokeBase::Kind::InkGroup)
+            continue;
+        auto* ink = static_cast<CInkStrokes*>(&stroke);
+        CInkStrokes* shown = ink;
+        if (reusePending) {
+            reusePending = false;
+            ink->SetReused(true);
+            // Ink that points at no earlier picture is dropped from the page.
+            shown = FindEarlierPicture(i);
+            if (!shown)
+                continue;
+        }
+        if (!shown->IsWritten()) {
+            if (!shown->WritePicture(picturePrefix, pictureNumber, &pictures)) {
+                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, errno);
+                return false;
+            }
+            ++pictureNumber;
+            ++picturesWritten_;
+            shown->SetWritten(true);
+        }
+        html.Write(shown->GetImageTag());
+        ReportPicture(i, *shown);
+    }
+    return true;
+}
+
+// The nearest earlier picture whose bounding box holds the centre of ink group
+// `index`, the page's first object included. Groups that stood for an earlier
+// picture themselves are passed over. Every candidate has been written by the
+// time it is found: the output pass shows pictures in page order.
+CInkStrokes* CPageStrokes::FindEarlierPicture(std::size_t index) const
+{
+    const PenPoint centre = strokes_[index]->Centre();
+    for (std::size_t j = index; j-- > 0;) {
+        if (strokes_[j]->GetKind() != CStrokeBase::Kind::InkGroup)
+            continue;
+        auto* picture = static_cast<CInkStrokes*>(strokes_[j]);
+        if (!picture->IsActive() || picture->IsReused())
+            continue;
+        const PenRect box{picture->MinX(), picture->MinY(), picture->MaxX(), picture->MaxY()};
+        if (box.Contains(centre.x, centre.y))
+            return picture;
+    }
+    return nullptr;
+}
+
+namespace {
+
+// A calibration tap's own box was taken before the page was mapped, its
+// records are mapped.
+PenPoint MappedCentre(const CStrokeBase& stroke)
+{
+    const PenRect box = RecordExtent(stroke);
+    if (box.right < box.left)
+        return {};
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+}  // namespace
+
+void CPageStrokes::StartReadings()
+{
+    if (!readings_)
+        return;
+    readings_->assign(strokes_.size(), PageReading{});
+    reportedPictures_.clear();
+    ownPicturesReported_ = 0;
+    const CKeyboardDef::Marks& marks = keyboard_->ReferenceMarks();
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        PageReading& reading = (*readings_)[i];
+        const CStrokeBase& stroke = *strokes_[i];
+        reading.stroke = &stroke;
+        if (calibrated_ && i < marks.size()) {
+            reading.kind = PageReading::Kind::Calibration;
+            reading.mark = static_cast<int32_t>(i) + 1;
+            reading.reference = marks[i];
+            reading.at = MappedCentre(stroke);
+        } else if (stroke.GetKind() == CStrokeBase::Kind::InkGroup) {
+            reading.kind = PageReading::Kind::Ink;
+            reading.at = {stroke.MinX(), stroke.MinY()};
+        } else {
+            reading.at = keyboard_->HitPoint(stroke);
+            reading.gesture = stroke.GetGesture();
+            reading.key = keyboard_->KeyIndexAt(reading.at);
+        }
+    }
+}
+
+void CPageStrokes::ReportKey(std::size_t index, InputMode mode, std::string_view produced)
+{
+    if (!readings_)
+        return;
+    PageReading& reading = (*readings_)[index];
+    reading.read = true;
+    reading.mode = mode;
+    reading.text.assign(produced);
+    // A mode key produces nothing and switches the mode: it shows its tag.
+    if (reading.text.empty() && reading.key >= 0 && reading.gesture != Gesture::None)
+        reading.text = keyboard_->GetKey(reading.key).texts[static_cast<std::size_t>(SlotIndex(mode, reading.gesture))];
+}
+
+// Pictures are numbered in the order they are first shown; a reuse shows the
+// number of the picture it found. The writer reports ink groups in page
+// order, each once, so what was reported before is what lies before.
+void CPageStrokes::ReportPicture(std::size_t index, const CInkStrokes& shown)
+{
+    if (!readings_)
+        return;
+    PageReading& reading = (*readings_)[index];
+    reading.reused = strokes_[index]->IsReused();
+    const auto found = reportedPictures_.find(&shown);
+    reading.picture = found != reportedPictures_.end() ? found->second : ownPicturesReported_ + 1;
+    if (reading.kind != PageReading::Kind::Ink)
+        return;
+    reportedPictures_.emplace(strokes_[index], reading.picture);
+    if (!reading.reused)
+        ++ownPicturesReported_;
 }
