@@ -1,8 +1,5 @@
 #include "keyboard/PageReading.h"
 
-#include "keyboard/KeyboardDef.h"
-#include "keyboard/PageStrokes.h"
-#include "keyboard/InkStrokes.h"
 #include "keyboard/Strokes.h"
 #include "platform/TextEncoding.h"
 
@@ -10,7 +7,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <string_view>
 
 namespace {
 
