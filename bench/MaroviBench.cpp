@@ -165,12 +165,12 @@ std::size_t SampleCount(const fs::path& ink)
 class Converter {
 public:
     explicit Converter(const fs::path& keyboardDir)
-        : keyboardDir_(keyboardDir),
-          messages_([this](const std::string& text, MessageIcon) { told_ += text + "\n"; })
+        : keyboardDir_(keyboardDir)
     {
         Here here(keyboardDir_);
         mapping_.SetTraceStream(nullptr);
         keyboard_.SetMapping(&mapping_);
+        keyboard_.SetMessageBox(&messages_);
         if (!keyboard_.Load())
             throw std::runtime_error("the keyboard does not load");
     }
@@ -180,8 +180,8 @@ public:
     {
         Here here(keyboardDir_);
         const InkFileConversion done = ConvertInkFile(ink.string(), keyboard_.Clone(), &mapping_, html.string());
-        if (done.outcome != InkFileConversion::Outcome::Converted || !told_.empty())
-            throw std::runtime_error("cannot convert " + ink.string() + ": " + told_);
+        if (done.outcome != InkFileConversion::Outcome::Converted || !messages_.text.empty())
+            throw std::runtime_error("cannot convert " + ink.string() + ": " + messages_.text);
     }
 
 private:
@@ -193,8 +193,11 @@ private:
 
     fs::path keyboardDir_;
     // Any message means a failed conversion.
-    std::string told_;
-    ScopedMessageSink messages_;
+    struct Told : IMessageBox {
+        void Show(const Message& message) override { text += message.text + "\n"; }
+        std::string text;
+    };
+    Told messages_;
     CQuadMapping mapping_;
     CKeyboardDef keyboard_;
 };

@@ -257,15 +257,6 @@ int FinishStandardStreams(const char* program, int status)
     return status;
 }
 
-std::string PathForDisplay(const std::string& path)
-{
-#ifdef _WIN32
-    return SjisToUtf8(path);
-#else
-    return path;
-#endif
-}
-
 bool EnterKeyboardDir(const std::string& keyboardDir, const std::string& startDir)
 {
     return keyboardDir.empty() || SetCurrentDir(AbsolutePath(keyboardDir, startDir));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TextEncoding.h"
+
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -74,9 +76,6 @@ int FinishStandardStreams(const char* program, int status);
 // FinishStandardStreams does not say it again.
 void ReportStandardOutputFailure(const char* program, int error);
 
-// A path as a terminal shows it. Paths are in the platform's narrow encoding:
-// UTF-8 here, the ANSI code page (Shift_JIS) on Windows.
-std::string PathForDisplay(const std::string& path);
 
 // Makes the keyboard folder, taken from `startDir`, the current directory, so
 // that softKB.skb is read from there. An empty folder keeps the current one.

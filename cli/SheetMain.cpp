@@ -165,16 +165,13 @@ int DrawSheet(const SheetOptions& options)
     if (!EnterKeyboardDir(options.keyboardDir, startDir))
         return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
 
+    CStderrMessageBox messages("marovi-sheet: ");
     CKeyboardDef keyboard;
-    {
-        const ScopedMessageSink messages([](const std::string& text, MessageIcon) {
-            Print(stderr, "marovi-sheet: " + SjisToUtf8(text) + "\n");
-        });
-        if (!keyboard.Load()) {
-            Print(stderr, "marovi-sheet: cannot read " + PathForDisplay(AbsolutePath("softKB.skb", GetCurrentDir())) +
-                              "\n");
-            return kUsageOrKeyboardError;
-        }
+    keyboard.SetMessageBox(&messages);
+    if (!keyboard.Load()) {
+        Print(stderr,
+              "marovi-sheet: cannot read " + PathForDisplay(AbsolutePath("softKB.skb", GetCurrentDir())) + "\n");
+        return kUsageOrKeyboardError;
     }
     // A keyboard without keys (an empty, damaged or cut file) is no sheet to
     // print: whoever wrote on it would find none of their keys.

@@ -106,7 +106,7 @@ ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 // Where the run stands, for the terminal: which ink file is being converted
 // (messages about it name it as the user gave it), the one-line progress on
 // a terminal, and the status line of each file as it finishes.
-class CRunReport : public IConversionObserver {
+class CRunReport : public IConversionObserver, public IMessageBox {
 public:
     // `inkFiles`: (absolute path, path as given) of each file, in run order.
     CRunReport(std::vector<std::pair<std::string, std::string>> inkFiles, bool showProgress, std::string startDir,
@@ -125,23 +125,24 @@ public:
     // reason (the keyboard file while it is read).
     void SetReasonSubject(std::string subject) { reasonSubject_ = std::move(subject); }
 
-    // A message of the program (Shift_JIS) with the system's reason for
-    // errno `systemError`, if any, and the file it is about.
-    void Message(const std::string& sjisText, int systemError, const std::string& subject)
+    // A message of the program with the system's reason for its errno, if
+    // any, and the file it is about.
+    void Show(const Message& message) override
     {
         std::string reason;
-        if (systemError != 0) {
-            if (!subject.empty())
-                reason = PathForDisplay(Shown(subject)) + ": ";
+        if (message.systemError != 0) {
+            if (!message.subject.empty())
+                reason = PathForDisplay(Shown(message.subject)) + ": ";
             else if (currentInk_.empty() && !reasonSubject_.empty())
                 reason = PathForDisplay(reasonSubject_) + ": ";
-            reason += Reason(systemError);
+            reason += Reason(message.systemError);
         }
-        Message(sjisText, reason);
+        Tell(message.text, reason);
     }
 
-    // The same with a reason of the converter's own, UTF-8.
-    void Message(const std::string& sjisText, const std::string& reason)
+    // A message of the program (Shift_JIS) with a reason of the converter's
+    // own, UTF-8.
+    void Tell(const std::string& sjisText, const std::string& reason)
     {
         std::string line = kProgram;
         if (!currentInk_.empty())
@@ -428,10 +429,6 @@ int Convert(ConvertOptions options)
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
-    const ScopedMessageSink messages(
-        [&report](const std::string& text, MessageIcon) {
-            report.Message(text, ShownSystemError(), ShownSubject());
-        });
 
     // The keyboard and the mapping it shares with its clones and pages, set
     // up as the window sets them up; the mapping outlives them all.
@@ -440,12 +437,13 @@ int Convert(ConvertOptions options)
     mapping.SelfTest();
     CKeyboardDef keyboard;
     keyboard.SetMapping(&mapping);
+    keyboard.SetMessageBox(&report);
     if (!keyboard.Load())
         return kUsageOrSetupError;
     // An empty, damaged or cut softKB.skb reads without keys: every stroke
     // would become a picture and the text would be lost.
     if (keyboard.KeyCount() == 0) {
-        report.Message(CKeyboardDef::kCannotOpenMessage, "no key could be read from " + PathForDisplay(keyboardFile));
+        report.Tell(CKeyboardDef::kCannotOpenMessage, "no key could be read from " + PathForDisplay(keyboardFile));
         return kUsageOrSetupError;
     }
     report.SetReasonSubject("");

@@ -86,8 +86,16 @@ bool EnterScratchDir()
 {
     if (::chdir(ScratchDir().c_str()) != 0)
         Fail("chdir", ScratchDir() + ": " + std::strerror(errno));
-    SetMessageSink([](const std::string&, MessageIcon) {});
     return true;
+}
+
+IMessageBox& QuietMessages()
+{
+    struct Quiet : IMessageBox {
+        void Show(const Message&) override {}
+    };
+    static Quiet quiet;
+    return quiet;
 }
 
 void Fail(const char* what, const std::string& detail)

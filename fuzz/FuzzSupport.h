@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageBox.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,9 +29,12 @@ void WriteBytes(const std::string& path, const uint8_t* data, size_t size);
 // The whole file, or an empty text when it cannot be read.
 std::string ReadBytes(const std::string& path);
 
+// A box that swallows the messages shown on it: a fuzzer that prints every
+// refusal drowns its own report.
+IMessageBox& QuietMessages();
+
 // Makes the scratch folder the current directory, where the keyboard files
-// are looked for, and swallows the program's messages for the rest of the
-// process (a fuzzer that prints every refusal drowns its own report). Call it
+// are looked for. Call it
 // from the first input, not from LLVMFuzzerInitialize: with -jobs the parent
 // process initialises too, and its current directory is where the jobs'
 // logs go. Returns true.

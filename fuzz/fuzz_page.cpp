@@ -45,6 +45,7 @@ struct Setup {
         fuzz::WriteBytes("softKB.skb", reinterpret_cast<const uint8_t*>(definition.data()), definition.size());
         mapping.SetTraceStream(nullptr);
         keyboard.SetMapping(&mapping);
+        keyboard.SetMessageBox(&fuzz::QuietMessages());
         FUZZ_CHECK(keyboard.Load(), "the example keyboard loads");
     }
 };

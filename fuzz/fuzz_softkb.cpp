@@ -82,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     mapping.SetTraceStream(nullptr);
     CKeyboardDef first;
     first.SetMapping(&mapping);
+    first.SetMessageBox(&fuzz::QuietMessages());
     FUZZ_CHECK(first.Load(), "an existing file loads");
     CheckInvariants(first);
     // Any marks at all, degenerate and far-off ones included, must map
@@ -95,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                "the backup holds the previous file");
 
     CKeyboardDef second;
+    second.SetMessageBox(&fuzz::QuietMessages());
     FUZZ_CHECK(second.Load(), "the saved file loads");
     CheckInvariants(second);
     if (RoundTrips(first))

@@ -60,7 +60,10 @@ public:
     {
         return impl_ && impl_->SetPixelColor(x, y, red, green, blue);
     }
-    bool SetPalette(const ImagePalette& palette) { return impl_ && impl_->SetPalette(palette); }
+    bool SetPalette(const ImagePalette& palette, IMessageBox& messages)
+    {
+        return impl_ && impl_->SetPalette(palette, messages);
+    }
     const ImagePalette* GetPalette() const { return impl_ ? impl_->GetPalette() : nullptr; }
     bool IsValid() const { return impl_ && impl_->IsValid(); }
 

@@ -234,10 +234,10 @@ void CImageImpl::TakeImageFrom(CImageImpl& other)
     other.imagePalette_.reset();
 }
 
-bool CImageImpl::SetPalette(const ImagePalette& palette)
+bool CImageImpl::SetPalette(const ImagePalette& palette, IMessageBox& messages)
 {
     if (imagePalette_) {
-        ShowMessage("CImageImpl::imagePalette already exists!", MessageIcon::None);
+        messages.Show({"CImageImpl::imagePalette already exists!", MessageIcon::None});
         return false;
     }
     if (bits_ == nullptr || bitsPerPixel_ > 8)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MessageBox.h"
 #include "platform/Raster.h"
 #include "platform/SafeFile.h"
 
@@ -80,8 +81,8 @@ public:
 
     // Sets the palette of an image of 8 bits per pixel or less and copies it
     // into the color table. An image keeps its first palette: setting another
-    // is refused with a message.
-    bool SetPalette(const ImagePalette& palette);
+    // is refused with a message on `messages`.
+    bool SetPalette(const ImagePalette& palette, IMessageBox& messages);
     const ImagePalette* GetPalette() const { return imagePalette_ ? &*imagePalette_ : nullptr; }
 
     bool IsValid() const { return bits_ != nullptr; }

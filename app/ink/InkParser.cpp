@@ -48,9 +48,9 @@ struct StrokeCursor {
 // memory has one.
 int LibraryReason() { return ZEL640_GetLastError() == ZEL640_ERR_MEMORY ? ENOMEM : 0; }
 
-bool Fail(const char* message, int systemError = 0)
+bool Fail(IMessageBox& messages, const char* message, int systemError = 0)
 {
-    ShowMessage(message, MessageIcon::Exclamation, systemError);
+    messages.Show({message, MessageIcon::Exclamation, systemError});
     return false;
 }
 
@@ -114,17 +114,17 @@ size_t CollapseBreaks(InkSamples& samples)
 
 } // namespace
 
-bool CInkParser::DoParse()
+bool CInkParser::DoParse(IMessageBox& messages)
 {
     recordCount_ = 0;
     if (path_.empty())
-        return Fail(kNoPath);
+        return Fail(messages, kNoPath);
 
     try {
         InkSamples samples;
         int systemError = 0;
         if (const char* error = ReadSamples(path_, samples, systemError))
-            return Fail(error, systemError);
+            return Fail(messages, error, systemError);
         const size_t needed = CollapseBreaks(samples);
 
         records_ = {};
@@ -160,12 +160,12 @@ bool CInkParser::DoParse()
         if (ZEL640_GetLastError() != ZEL640_ERR_NO_STROKE) {
             const int reason = LibraryReason();
             records_.clear();
-            return Fail(kReadFailed, reason);
+            return Fail(messages, kReadFailed, reason);
         }
         records_.resize(written);
     } catch (const std::bad_alloc&) {
         records_.clear();
-        return Fail(kReadFailed, ENOMEM);
+        return Fail(messages, kReadFailed, ENOMEM);
     }
     recordCount_ = static_cast<uint32_t>(records_.size());
     return true;

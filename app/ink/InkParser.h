@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ink/StrokeSample.h"
+#include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
 
 #include <cstdint>
@@ -28,9 +29,9 @@ public:
 
     void SetPath(const std::string& path) { path_ = path; }
 
-    // true when the file was loaded; false after a failure, which has already
-    // been shown to the user.
-    bool DoParse();
+    // true when the file was loaded; false after a failure, which has been
+    // shown on `messages`.
+    bool DoParse(IMessageBox& messages);
 
     const StrokeSample* GetRecords() const { return records_.data(); }
     uint32_t GetRecordCount() const { return recordCount_; }

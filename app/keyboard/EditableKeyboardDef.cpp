@@ -36,7 +36,7 @@ bool CEditableKeyboardDef::LoadLockFlags()
     int error = 0;
     std::optional<CTextLines> lines = CTextLines::Open(kLockFile, error);
     if (!lines) {
-        ShowMessage("キー再定可否ファイルがオープンできません", MessageIcon::Exclamation, error, kLockFile);
+        Messages().Show({"キー再定可否ファイルがオープンできません", MessageIcon::Exclamation, error, kLockFile});
         return false;
     }
 

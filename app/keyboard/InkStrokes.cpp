@@ -100,10 +100,41 @@ std::string CInkStrokes::GetImageTag() const
     return MakeImageTag(pictureFile_, kNativePictureLinkRule);
 }
 
-bool CInkStrokes::WritePicture(const std::string& name, int32_t index, std::vector<CSafeFile>* staged)
+bool CInkStrokes::WritePicture(const std::string& name, int32_t index, IMessageBox& messages)
 {
-    if (IsWritten())
-        return true;
+    return IsWritten() || DrawPicture(name, index, [this, &messages](CImageFile& image) {
+               if (image.Save(pictureFile_, ImageType::Jpeg))
+                   return true;
+               messages.Show({"画像ファイルの出力に失敗しました", MessageIcon::Exclamation});
+               return false;
+           });
+}
+
+bool CInkStrokes::StagePicture(const std::string& name, int32_t index, std::vector<CSafeFile>& staged)
+{
+    return IsWritten() || DrawPicture(name, index, [this, &staged](CImageFile& image) {
+               CSafeFile file;
+               int error = file.Open(pictureFile_);
+               if (error == 0) {
+                   errno = 0;
+                   if (!image.SaveTo(file, ImageType::Jpeg))
+                       error = errno != 0 ? errno : EIO;
+               }
+               // Synced with the rest of the page, before any of it is
+               // published.
+               if (error == 0)
+                   error = file.Finish(FileSync::Later);
+               if (error != 0) {
+                   errno = error;
+                   return false;
+               }
+               staged.push_back(std::move(file));
+               return true;
+           });
+}
+
+bool CInkStrokes::DrawPicture(const std::string& name, int32_t index, const std::function<bool(CImageFile&)>& save)
+{
     pictureName_ = name;
     pictureFile_ = name + "." + std::to_string(index) + ".JPG";
 
@@ -123,29 +154,7 @@ bool CInkStrokes::WritePicture(const std::string& name, int32_t index, std::vect
     }
     // The drawing is done: its pixels become the image's, no copy made.
     CImageFile image(pictureBitmap_->TakeImage());
-    if (staged) {
-        CSafeFile file;
-        int error = file.Open(pictureFile_);
-        if (error == 0) {
-            errno = 0;
-            if (!image.SaveTo(file, ImageType::Jpeg))
-                error = errno != 0 ? errno : EIO;
-        }
-        // Synced with the rest of the page, before any of it is published.
-        if (error == 0)
-            error = file.Finish(FileSync::Later);
-        if (error != 0) {
-            errno = error;
-            return false;
-        }
-        staged->push_back(std::move(file));
-        return true;
-    }
-    if (!image.Save(pictureFile_, ImageType::Jpeg)) {
-        ShowMessage("画像ファイルの出力に失敗しました", MessageIcon::Exclamation);
-        return false;
-    }
-    return true;
+    return save(image);
 }
 
 bool CInkStrokes::CreatePictureBitmap()

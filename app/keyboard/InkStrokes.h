@@ -1,14 +1,18 @@
 #pragma once
 
 #include "keyboard/Strokes.h"
+#include "platform/MessageBox.h"
 #include "platform/Raster.h"
 #include "platform/SafeFile.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+class CImageFile;
 
 // One ink group: consecutive strokes written off the keyboard, which become
 // one picture. Writing that wraps onto the next line of the sheet is moved
@@ -31,8 +35,6 @@ public:
     void SetScale(int32_t scale);
     int32_t Scale() const { return scale_; }
 
-    // The picture side lives in keyboard/InkStrokesPicture.cpp.
-
     // Draws the group, one pixel per Scale() pen units, and writes it as the
     // JPEG file "<name>.<index>.JPG". When the written flag is set the
     // picture exists already: true, and no file is touched. The written flag
@@ -41,13 +43,13 @@ public:
     // so 4 white pixels stay at the top and left and at least 5 at the right
     // and bottom.
     //
-    // Without `staged` the file is published at once, and a file that cannot
-    // be written shows a message. With it, the finished file is added to
-    // `staged` unpublished and not yet synced, for the caller to sync and
-    // publish with the page that shows it, and a failure is the caller's to
-    // report: errno says why.
-    // False on failure either way.
-    bool WritePicture(const std::string& name, int32_t index, std::vector<CSafeFile>* staged = nullptr);
+    // The file is published at once; one that cannot be written shows a
+    // message on `messages`. False on failure.
+    bool WritePicture(const std::string& name, int32_t index, IMessageBox& messages);
+    // The same, the finished file added to `staged` unpublished and not yet
+    // synced, for the caller to sync and publish with the page that shows
+    // it. A failure is the caller's to report: false, errno says why.
+    bool StagePicture(const std::string& name, int32_t index, std::vector<CSafeFile>& staged);
     // The element that shows the picture last given to WritePicture, linked
     // relative to the folder that holds the picture directory.
     std::string GetImageTag() const;
@@ -56,6 +58,10 @@ public:
     const std::string& PictureFile() const { return pictureFile_; }
 
 private:
+    // Names the picture, draws it and hands the drawing to `save`, whose
+    // result it returns; false with errno ENOMEM when the drawing cannot be
+    // made.
+    bool DrawPicture(const std::string& name, int32_t index, const std::function<bool(CImageFile&)>& save);
     bool CreatePictureBitmap();
     void ReleasePictureBitmap();
     bool DrawSamples();

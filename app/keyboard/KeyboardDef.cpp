@@ -277,6 +277,16 @@ PenRect UnionRect(const PenRect& a, const PenRect& b)
 CKeyboardDef::CKeyboardDef() = default;
 CKeyboardDef::~CKeyboardDef() = default;
 
+IMessageBox& CKeyboardDef::Messages() const
+{
+    if (messages_)
+        return *messages_;
+    // Holds nothing but its empty prefix: one for every keyboard without a
+    // box of its own.
+    static CStderrMessageBox terminal;
+    return terminal;
+}
+
 bool CKeyboardDef::Load()
 {
     std::optional<CTextLines> lines;
@@ -286,7 +296,7 @@ bool CKeyboardDef::Load()
         lines = CTextLines::Open(kDefinitionFile, openError);
     }
     if (!lines) {
-        ShowMessage(kCannotOpenMessage, MessageIcon::Exclamation, openError, kDefinitionFile);
+        Messages().Show({kCannotOpenMessage, MessageIcon::Exclamation, openError, kDefinitionFile});
         return false;
     }
 
@@ -369,15 +379,15 @@ bool CKeyboardDef::Load()
 
     const int stopLine = lines->LinesRead() + (count == kMaxKeys ? 1 : 0);
     if (rest.keyLines > 0 && count == kMaxKeys) {
-        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルのキーは%d個までです。%d行目からの%d個のキーは読み込まれません。",
-                                  kMaxKeys, stopLine, rest.keyLines));
+        Messages().Show({FormatMessage("ソフトＫＢ定義ファイルのキーは%d個までです。%d行目からの%d個のキーは読み込まれません。",
+                                  kMaxKeys, stopLine, rest.keyLines)});
     } else if (rest.keyLines > 0) {
-        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルのキーの並びは%d行目で終わっています。その後の%d個のキーは読み込まれません。",
-                                  stopLine, rest.keyLines));
+        Messages().Show({FormatMessage("ソフトＫＢ定義ファイルのキーの並びは%d行目で終わっています。その後の%d個のキーは読み込まれません。",
+                                  stopLine, rest.keyLines)});
     }
     if (firstCutLine != 0) {
-        ShowMessage(FormatMessage("ソフトＫＢ定義ファイルの%d行目のキーの文字列は%dバイトを超えています。超えた分は読み込まれません。",
-                                  firstCutLine, static_cast<int>(kKeyTextBytes)));
+        Messages().Show({FormatMessage("ソフトＫＢ定義ファイルの%d行目のキーの文字列は%dバイトを超えています。超えた分は読み込まれません。",
+                                  firstCutLine, static_cast<int>(kKeyTextBytes))});
     }
     return true;
 }
@@ -402,7 +412,7 @@ bool CKeyboardDef::Save() const
     }
     if (failure.message) {
         ++saves_->failed;
-        ShowMessage(failure.message, MessageIcon::Exclamation, failure.error, failure.file);
+        Messages().Show({failure.message, MessageIcon::Exclamation, failure.error, failure.file});
         return false;
     }
     return true;

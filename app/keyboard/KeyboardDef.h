@@ -12,6 +12,7 @@
 #include <vector>
 
 class CQuadMapping;
+class IMessageBox;
 class CStrokeBase;
 class IListView;
 
@@ -96,6 +97,11 @@ public:
 
     void SetMapping(CQuadMapping* mapping) { mapping_ = mapping; }
     CQuadMapping* Mapping() const { return mapping_; }
+    // Where the keyboard, its clones and the pages made with them show their
+    // messages; not owned, shared by clones. Until one is set they are lines
+    // on stderr.
+    void SetMessageBox(IMessageBox* messages) { messages_ = messages; }
+    IMessageBox& Messages() const;
 
     // Values other than 0, 1 and 2 are ignored.
     void SetInputMode(int mode);
@@ -197,6 +203,7 @@ private:
     InputMode inputMode_ = InputMode::Hiragana;
     PenRect bounds_;
     CQuadMapping* mapping_ = nullptr;
+    IMessageBox* messages_ = nullptr;
     Marks referenceMarks_{};
     Marks measuredMarks_{};
     std::shared_ptr<const FileImage> fileImage_;

@@ -25,6 +25,7 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
 {
     using Outcome = InkFileConversion::Outcome;
     InkFileConversion result;
+    IMessageBox& messages = keyboard->Messages();
     // Whatever fails (running out of memory included) ends this page by the
     // phase it failed in, after a message; the caller goes on with the next.
     bool reading = true;
@@ -34,7 +35,7 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
             // goes before the page is written, for the writing to reuse.
             CInkParser parser;
             parser.SetPath(inkPath);
-            if (!parser.DoParse())
+            if (!parser.DoParse(messages))
                 return result;
             result.page = std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(),
                                                          std::move(keyboard), mapping);
@@ -51,8 +52,8 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
             writePage(*result.page, result.htmlPath, baseName) ? Outcome::Converted : Outcome::WriteFailed;
     } catch (const std::exception& error) {
         const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
-        ShowMessage(reading ? CInkParser::kReadFailedMessage : kHtmlWriteFailedMessage, MessageIcon::Exclamation,
-                    reason);
+        messages.Show({reading ? CInkParser::kReadFailedMessage : kHtmlWriteFailedMessage, MessageIcon::Exclamation,
+                       reason});
         result.outcome = reading ? Outcome::Unreadable : Outcome::WriteFailed;
         result.htmlPath.clear();
     }

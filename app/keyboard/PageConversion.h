@@ -38,7 +38,7 @@ struct InkFileConversion {
 // `keyboard` (a calibration at its start re-aims the mapping and rewrites
 // softKB.skb in the current directory), asks where the page goes and writes
 // it with its pictures. A file that cannot be read, or a page that cannot be
-// written, has shown its message.
+// written, has shown its message on the keyboard's message box.
 InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
                                  CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath,
                                  const PageWriter& writePage = WriteHtmlPage);

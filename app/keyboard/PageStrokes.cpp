@@ -330,12 +330,12 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
         errno = 0;
         if (!html.Open(htmlPath)) {
             const int error = errno;
-            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error);
+            keyboard_->Messages().Show({"出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error});
             return false;
         }
         CPictureFolder pictureFolder(PictureDirectoryFor(htmlPath));
         if (const int error = pictureFolder.Make(); error != 0) {
-            ShowMessage("画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error);
+            keyboard_->Messages().Show({"画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error});
             return false;
         }
         const std::string picturePrefix = pictureFolder.Path() + "/" + inkBaseName;
@@ -359,34 +359,34 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
         for (CSafeFile& picture : pictures)
             files.push_back(&picture);
         if (const int error = SyncTogether(files); error != 0) {
-            ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error);
+            keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, error});
             return false;
         }
 
         // A page that must find its name free and cannot publishes nothing.
         if (publish == FilePublish::Exclusive && (PathExists(htmlPath) || IsLink(htmlPath))) {
-            ShowMessage("出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, EEXIST, htmlPath);
+            keyboard_->Messages().Show({"出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, EEXIST, htmlPath});
             return false;
         }
         // Pictures first: a page on disk only ever shows pictures that are
         // there whole.
         for (CSafeFile& picture : pictures) {
             if (const int error = picture.Publish(FilePublish::Replace); error != 0) {
-                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, error);
+                keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, error});
                 return false;
             }
         }
         if (const int error = html.Publish(publish); error != 0) {
-            ShowMessage(error == EEXIST ? "出力するHTMLファイルのOPENに失敗しました" : kHtmlWriteFailedMessage,
-                        MessageIcon::Exclamation, error);
+            keyboard_->Messages().Show({error == EEXIST ? "出力するHTMLファイルのOPENに失敗しました" : kHtmlWriteFailedMessage,
+                        MessageIcon::Exclamation, error});
             return false;
         }
         pictureFolder.Keep();
     } catch (const CFileWriteError& error) {
-        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error());
+        keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error()});
         return false;
     } catch (const std::bad_alloc&) {
-        ShowMessage(kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM);
+        keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM});
         return false;
     }
     return true;
@@ -467,8 +467,8 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
                 continue;
         }
         if (!shown->IsWritten()) {
-            if (!shown->WritePicture(picturePrefix, pictureNumber, &pictures)) {
-                ShowMessage(kPictureWriteFailedMessage, MessageIcon::Exclamation, errno);
+            if (!shown->StagePicture(picturePrefix, pictureNumber, pictures)) {
+                keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, errno});
                 return false;
             }
             ++pictureNumber;

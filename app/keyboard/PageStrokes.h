@@ -69,7 +69,7 @@ public:
     // a page on disk shows only pictures that are there whole. `publish`
     // says whether the page replaces a file of its name or must find the
     // name free. Any failure (the page, its folder, a picture) shows one
-    // message and returns false, and nothing this call wrote stays: no page,
+    // message on the keyboard's message box and returns false, and nothing this call wrote stays: no page,
     // no picture, and the old page and its pictures as they were. A picture
     // folder that is a symbolic link is not written into.
     bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName,
@@ -84,7 +84,7 @@ private:
     bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
                    std::vector<CSafeFile>& pictures);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
-    // What the writer reports while readings_ is set (keyboard/PageReading.cpp).
+    // What the writer reports while readings_ is set.
     void StartReadings();
     void ReportKey(std::size_t index, InputMode mode, std::string_view produced);
     void ReportPicture(std::size_t index, const CInkStrokes& shown);

@@ -1,40 +1,46 @@
 #pragma once
 
-#include <functional>
 #include <string>
+#include <utility>
 
 enum class MessageIcon { None, Exclamation };
 
-// Every message the program shows goes through ShowMessage: a modal box with
-// an OK button on Windows, a line on a terminal, a record in tests. The text is
-// Shift_JIS; the sink converts it for its display.
-void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::Exclamation);
-// The same for a failure of a system call, with the errno value it left (0:
-// the system gave no reason). A window shows the text alone; a terminal adds
-// the system's reason.
-void ShowMessage(const std::string& text, MessageIcon icon, int systemError);
-// The same for a failure on the file or folder `path`, which a terminal
-// names beside the reason.
-void ShowMessage(const std::string& text, MessageIcon icon, int systemError, const std::string& path);
-// While a sink runs: the errno value of the failure it is shown, 0 for none,
-// and the file it is about, empty for none.
-int ShownSystemError();
-const std::string& ShownSubject();
+// A message for the person at the program. The text is Shift_JIS.
+struct Message {
+    Message(std::string text_, MessageIcon icon_ = MessageIcon::Exclamation, int systemError_ = 0,
+            std::string subject_ = {})
+        : text(std::move(text_)), icon(icon_), systemError(systemError_), subject(std::move(subject_))
+    {
+    }
 
-using MessageSink = std::function<void(const std::string& text, MessageIcon icon)>;
+    std::string text;
+    MessageIcon icon = MessageIcon::Exclamation;
+    // The errno value of the system call that failed, 0 when the message is
+    // not about one or the system gave no reason. A window shows the text
+    // alone; a terminal adds the system's reason.
+    int systemError = 0;
+    // The file or folder the failure is about, empty when it goes without
+    // saying; a terminal names it beside the reason.
+    std::string subject;
+};
 
-// Installs the front end's sink and returns the one it replaces. An empty sink
-// restores the default, which writes the text as UTF-8 to stderr.
-MessageSink SetMessageSink(MessageSink sink);
-
-// Installs a sink for the lifetime of the object and restores the previous one.
-class ScopedMessageSink {
+// Where an operation that can fail shows its message: a modal box with an OK
+// button on Windows, a line on a terminal, a record in tests. The caller hands
+// one to every operation that may show a message; the operation never owns it.
+class IMessageBox {
 public:
-    explicit ScopedMessageSink(MessageSink sink) : previous_(SetMessageSink(std::move(sink))) {}
-    ~ScopedMessageSink() { SetMessageSink(std::move(previous_)); }
-    ScopedMessageSink(const ScopedMessageSink&) = delete;
-    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+    virtual ~IMessageBox() = default;
+    virtual void Show(const Message& message) = 0;
+};
+
+// Writes each message as a line of UTF-8 on stderr, with the system's reason
+// and the subject when it has them.
+class CStderrMessageBox : public IMessageBox {
+public:
+    // `prefix` (UTF-8) begins every line, e.g. "marovi-sheet: ".
+    explicit CStderrMessageBox(std::string prefix = {}) : prefix_(std::move(prefix)) {}
+    void Show(const Message& message) override;
 
 private:
-    MessageSink previous_;
+    std::string prefix_;
 };

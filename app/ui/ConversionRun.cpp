@@ -88,7 +88,7 @@ void ConvertInkFiles(const std::vector<std::string>& inkPaths, const CKeyboardDe
     // An empty, damaged or cut keyboard file reads as one without keys; every
     // stroke would become a picture and all text would be lost.
     if (keyboard.KeyCount() == 0) {
-        ShowMessage(CKeyboardDef::kCannotOpenMessage);
+        keyboard.Messages().Show({CKeyboardDef::kCannotOpenMessage});
         return;
     }
     if (results) {
@@ -131,7 +131,7 @@ void ConvertInkFiles(const std::vector<std::string>& inkPaths, const CKeyboardDe
     // tell the user something that is not so. The failures have been told.
     anyFailed = anyFailed || keyboard.FailedSaves() != failedSaves;
     if (!anyFailed && (!observer || observer->WantsClosingMessage(pagesWritten)))
-        ShowMessage(kRunFinished);
+        keyboard.Messages().Show({kRunFinished});
 }
 
 void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMapping* mapping,
@@ -141,7 +141,7 @@ void RunConversion(CInkFileList& list, const CKeyboardDef& keyboard, CQuadMappin
     IListView& view = list.View();
     const int rowCount = view.RowCount();
     if (list.HintShown() || rowCount == 0) {
-        ShowMessage(kNothingToConvert);
+        keyboard.Messages().Show({kNothingToConvert});
         return;
     }
     std::vector<std::string> inkPaths;

@@ -41,7 +41,8 @@ public:
 // could not be saved. A keyboard without keys gets the keyboard's open
 // message and nothing is converted, since every stroke would become a
 // picture. Any failure of one file (running out of memory included) is that
-// file's outcome, and the run goes on.
+// file's outcome, and the run goes on. Every message of the run, its pages'
+// included, is shown on the keyboard's message box.
 //
 // With `results` null no page outlives its file: each goes once it is
 // written (only a copy of its keyboard stays, for the pages after it), so a

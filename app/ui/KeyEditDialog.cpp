@@ -55,7 +55,7 @@ std::string Excerpt(const std::string& text)
 
 }  // namespace
 
-CKeyEditDialog::CKeyEditDialog()
+CKeyEditDialog::CKeyEditDialog(IMessageBox& messages) : messages_(messages)
 {
     lockFlags_.fill('0');
 }
@@ -91,8 +91,8 @@ DialogResult CKeyEditDialog::OnOk()
     const KeyTextCheck check = CheckKeyTexts(texts_, typed);
     if (check.slot >= 0) {
         const auto slot = static_cast<std::size_t>(check.slot);
-        ShowMessage(std::string(kSlotNames[slot]) + "の「" + Excerpt(typed[slot]) + "」は保存できません。\n" +
-                    Reason(check.fault));
+        messages_.Show({std::string(kSlotNames[slot]) + "の「" + Excerpt(typed[slot]) + "」は保存できません。\n" +
+                        Reason(check.fault)});
         controls_.slotFields[slot]->Select();
         return DialogResult::None;
     }

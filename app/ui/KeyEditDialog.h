@@ -9,6 +9,7 @@
 
 class IButton;
 class IEditField;
+class IMessageBox;
 class IPicture;
 
 // The controls of the key edit window (template 142). The front end owns
@@ -30,8 +31,9 @@ public:
     using SlotTexts = std::array<std::string, kSlotCount>;
     using LockFlagSet = CEditableKeyboardDef::LockFlagSet;
 
-    // All texts empty, no slot locked.
-    CKeyEditDialog();
+    // All texts empty, no slot locked. Refusals are shown on `messages`,
+    // which must outlive the dialog.
+    explicit CKeyEditDialog(IMessageBox& messages);
 
     void SetTexts(const SlotTexts& texts) { texts_ = texts; }
     // After OK, the fields' contents exactly as typed; otherwise as set.
@@ -52,6 +54,7 @@ public:
     DialogResult OnCancel();
 
 private:
+    IMessageBox& messages_;
     SlotTexts texts_;
     LockFlagSet lockFlags_;
     KeyEditControls controls_;

@@ -72,7 +72,7 @@ DialogResult CKeyboardSetupDialog::OnEdit()
         return DialogResult::None;
 
     KeyEntry key = keyboard_.GetKey(row);
-    CKeyEditDialog editor;
+    CKeyEditDialog editor(keyboard_.Messages());
     editor.SetTexts(key.texts);
     editor.SetLockFlags(keyboard_.LockFlags(row));
     if (keyEditor_->Run(editor) != DialogResult::Ok)
@@ -89,7 +89,7 @@ DialogResult CKeyboardSetupDialog::OnEdit()
 DialogResult CKeyboardSetupDialog::OnResetCalibration()
 {
     if (!keyboardLoaded_) {
-        ShowMessage(kNotLoaded);
+        keyboard_.Messages().Show({kNotLoaded});
         return DialogResult::None;
     }
     keyboard_.SetMeasuredMarks(keyboard_.ReferenceMarks());
@@ -105,7 +105,7 @@ DialogResult CKeyboardSetupDialog::OnSave()
     if (!keyboardLoaded_) {
         // Nothing was saved, so the main window has nothing to read again.
         if (keyboard_.IsModified())
-            ShowMessage(kNotLoaded);
+            keyboard_.Messages().Show({kNotLoaded});
         return DialogResult::Cancel;
     }
     // A failed write has shown its message; the main window then reloads the

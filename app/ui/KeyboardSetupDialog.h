@@ -30,7 +30,9 @@ struct KeyboardSetupControls {
 // the run with OK, and only then should the main window reload softKB.skb.
 class CKeyboardSetupDialog {
 public:
-    CKeyboardSetupDialog() = default;
+    // The dialog and its key edit windows show their messages on `messages`,
+    // which must outlive the dialog.
+    explicit CKeyboardSetupDialog(IMessageBox& messages) { keyboard_.SetMessageBox(&messages); }
     CKeyboardSetupDialog(const CKeyboardSetupDialog&) = delete;
     CKeyboardSetupDialog& operator=(const CKeyboardSetupDialog&) = delete;
 

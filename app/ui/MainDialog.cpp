@@ -26,6 +26,7 @@ bool CMainDialog::OnInitDialog(const MainDialogControls& controls)
     mapping_->SetTraceStream(traceStream_);
     mapping_->SelfTest();
     keyboard_.SetMapping(mapping_.get());
+    keyboard_.SetMessageBox(controls_.messages);
 
     // Without softKB.skb (its message has been shown) the window opens bare:
     // no pictures, no caption and no hint rows, though the hint state holds,
@@ -98,7 +99,7 @@ void CMainDialog::OnKeyboardSetup()
 {
     if (conversion_.Running())
         return;
-    CKeyboardSetupDialog setup;
+    CKeyboardSetupDialog setup(keyboard_.Messages());
     if (controls_.keyboardSetup->Run(setup) != DialogResult::Ok)
         return;
     // A file that cannot be read again has shown its message; the keyboard

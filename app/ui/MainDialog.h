@@ -13,6 +13,7 @@ class CQuadMapping;
 class IButton;
 class IKeyboardSetupRunner;
 class IListView;
+class IMessageBox;
 class IShell;
 class ISaveFileDialog;
 class IWindowFrame;
@@ -30,6 +31,8 @@ struct MainDialogControls {
     ISaveFileDialog* saveDialog = nullptr;
     IShell* shell = nullptr;
     IKeyboardSetupRunner* keyboardSetup = nullptr;
+    // Every message of the window and the dialogs over it.
+    IMessageBox* messages = nullptr;
 };
 
 // The main window's logic: the file list, the keyboard definition and the

@@ -267,7 +267,7 @@ TEST_F(SheetCommandTest, FailuresExitWithTheirStatusAndWriteNothing)
         int exitCode;
         std::string message;
     } cases[] = {
-        {{"-k", "empty", "-o", "sheet.pdf"}, 2, u8"marovi-sheet: ソフトＫＢ定義ファイルがオープンできません\n"},
+        {{"-k", "empty", "-o", "sheet.pdf"}, 2, u8"marovi-sheet: ソフトＫＢ定義ファイルがオープンできません (softKB.skb: "},
         {{"-k", "missing", "-o", "sheet.pdf"}, 2, "missing: cannot enter the keyboard folder"},
         {{"-k", "kb", "-o", "sheet.pdf", "--paper", "B5"}, 2, "unknown paper B5"},
         {{"-k", "kb", "-o", "sheet.pdf", "--unit", "0"}, 2, "--unit"},

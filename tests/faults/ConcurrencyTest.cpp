@@ -148,10 +148,10 @@ TEST(KeyboardFileConcurrency, ProcessesLoadingAndSavingAtOnce)
             continue;
         }
         int failures = 0;
-        std::vector<std::string> messages;
-        const ScopedMessageSink sink([&](const std::string& text, MessageIcon) { messages.push_back(text); });
+        MessageLog log;
         for (int round = 0; round < kRounds; ++round) {
             CKeyboardDef keyboard;
+            keyboard.SetMessageBox(&log);
             if (!keyboard.Load() || keyboard.KeyCount() != keyCount) {
                 ++failures;
                 continue;
@@ -161,7 +161,7 @@ TEST(KeyboardFileConcurrency, ProcessesLoadingAndSavingAtOnce)
             keyboard.SetMeasuredMarks(marks);
             failures += keyboard.Save() ? 0 : 1;
         }
-        ::_exit(failures == 0 && messages.empty() ? 0 : 1);
+        ::_exit(failures == 0 && log.Messages().empty() ? 0 : 1);
     }
     for (pid_t child : children)
         EXPECT_EQ(Wait(child), 0) << "a process saw a missing or broken softKB.skb";

@@ -94,8 +94,10 @@ Outcome ConvertPage(Keyboard& keyboard, const fs::path& keyboardDir, const fs::p
     const ScopedCurrentDir here(keyboardDir);
     Outcome outcome;
     MessageLog log;
-    outcome.ok = ConvertInkFile(ink.string(), keyboard.definition.Clone(), &keyboard.mapping, html.string())
-                     .outcome == InkFileConversion::Outcome::Converted;
+    std::unique_ptr<CKeyboardDef> definition = keyboard.definition.Clone();
+    definition->SetMessageBox(&log);
+    outcome.ok = ConvertInkFile(ink.string(), std::move(definition), &keyboard.mapping, html.string()).outcome ==
+                 InkFileConversion::Outcome::Converted;
     outcome.messages = log.Messages();
     return outcome;
 }

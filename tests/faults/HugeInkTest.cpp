@@ -75,6 +75,7 @@ Result Convert(const fs::path& dir)
     mapping.SetTraceStream(nullptr);
     CKeyboardDef keyboard;
     keyboard.SetMapping(&mapping);
+    keyboard.SetMessageBox(&log);
     Result result;
     if (!keyboard.Load())
         return result;

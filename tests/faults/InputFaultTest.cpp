@@ -155,6 +155,7 @@ TEST(LongPaths, PagesFoldersAndKeyboardsFarDown)
         ASSERT_TRUE(keyboard.Load());
     }
     MessageLog log;
+    keyboard.SetMessageBox(&log);
     EXPECT_EQ(ConvertInkFile(missingInk.string(), keyboard.Clone(), &mapping, "page.html").outcome,
               InkFileConversion::Outcome::Unreadable);
     EXPECT_EQ(ConvertInkFile(ink.string(), keyboard.Clone(), &mapping, (tooDeep / "page.html").string()).outcome,
@@ -243,6 +244,8 @@ TEST(SpecialFiles, InputsThatAreNotRegularFilesAreRefusedAtOnce)
     {
         MessageLog log;
         CKeyboardDef other;
+        other.SetMessageBox(&log);
+        keyboard.SetMessageBox(&log);
         EXPECT_FALSE(other.Load());
         EXPECT_FALSE(keyboard.Save());
         EXPECT_EQ(log.Messages(), (std::vector<std::string>{kKeyboardOpenFailed, kKeyboardWriteOpenFailed}));
@@ -253,6 +256,7 @@ TEST(SpecialFiles, InputsThatAreNotRegularFilesAreRefusedAtOnce)
     ASSERT_EQ(::mkfifo("keydef.skb", 0600), 0);
     MessageLog log;
     CEditableKeyboardDef editable;
+    editable.SetMessageBox(&log);
     EXPECT_FALSE(editable.LoadLockFlags());
     EXPECT_EQ(log.Messages(), std::vector<std::string>{kLocksOpenFailed});
 }

@@ -1,6 +1,6 @@
 #include "image/ImageFile.h"
 #include "image/JpegCodec.h"
-#include "platform/MessageBox.h"
+#include "MessageLog.h"
 #include "platform/Raster.h"
 
 #include "DecodedJpeg.h"
@@ -137,15 +137,16 @@ TEST(ImageFile, TakesOverTheRowsOfAFinishedDrawing)
 
 TEST(ImageFile, AnImageKeepsItsFirstPalette)
 {
-    std::vector<std::pair<std::string, MessageIcon>> messages;
-    const ScopedMessageSink sink([&](const std::string& text, MessageIcon icon) { messages.emplace_back(text, icon); });
+    MessageLog log;
     CImageFile image;
     ASSERT_TRUE(image.Create(2, 2, 8));
-    EXPECT_TRUE(image.SetPalette({{10, 20, 30, 0}, {40, 50, 60, 0}}));
-    EXPECT_FALSE(image.SetPalette({{1, 2, 3, 0}, {1, 2, 3, 0}}));
+    EXPECT_TRUE(image.SetPalette({{10, 20, 30, 0}, {40, 50, 60, 0}}, log));
+    EXPECT_FALSE(image.SetPalette({{1, 2, 3, 0}, {1, 2, 3, 0}}, log));
     image.SetPixelIndex(1, 0, 1);
     EXPECT_EQ(image.GetPixelColor(1, 0), (RgbColor{40, 50, 60}));
-    EXPECT_EQ(messages, (decltype(messages){{"CImageImpl::imagePalette already exists!", MessageIcon::None}}));
+    ASSERT_EQ(log.Shown().size(), 1u);
+    EXPECT_EQ(log.Shown()[0].text, "CImageImpl::imagePalette already exists!");
+    EXPECT_EQ(log.Shown()[0].icon, MessageIcon::None);
 }
 
 TEST(ImageFile, SavingUnderATypeWithoutWriterKeepsTheImage)

@@ -4,6 +4,7 @@
 
 #include "DecodedJpeg.h"
 #include "TestFiles.h"
+#include "MessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,8 @@ TEST(JpegCodec, EveryDepthComesOutInItsColors)
         CImageFile image;
         ASSERT_TRUE(image.Create(32, 16, depth));
         if (palette) {
-            ASSERT_TRUE(image.SetPalette({{255, 0, 0, 0}, {0, 0, 255, 0}}));
+            MessageLog log;
+            ASSERT_TRUE(image.SetPalette({{255, 0, 0, 0}, {0, 0, 255, 0}}, log));
         }
         const bool ramp = depth == 8 && !palette;
         for (int32_t y = 0; y < 16; ++y) {

@@ -1,7 +1,7 @@
 #include "ZEL640_IF.h"
 #include "ink/InkParser.h"
 #include "inkfile/InkFileWriter.h"
-#include "platform/MessageBox.h"
+#include "MessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,13 @@ struct Parsed {
 Parsed ParsePath(const std::string& path)
 {
     Parsed out;
-    ScopedMessageSink sink([&](const std::string& text, MessageIcon icon) {
-        EXPECT_EQ(icon, MessageIcon::Exclamation);
-        out.messages.push_back(text);
-    });
+    MessageLog log;
     CInkParser parser;
     parser.SetPath(path);
-    out.ok = parser.DoParse();
+    out.ok = parser.DoParse(log);
+    for (const Message& message : log.Shown())
+        EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    out.messages = log.Messages();
     const StrokeSample* r = parser.GetRecords();
     for (uint32_t i = 0; i < parser.GetRecordCount(); ++i) {
         out.kinds += (i ? " " : "") + std::to_string(r[i].kind);
@@ -167,7 +167,8 @@ TEST(InkParser, LeavesNoStrokeCursorBehind)
     TempInkFile file(w);
     CInkParser parser;
     parser.SetPath(file.Path());
-    ASSERT_TRUE(parser.DoParse());
+    MessageLog log;
+    ASSERT_TRUE(parser.DoParse(log));
     int32_t n = 0;
     uint16_t color = 0;
     EXPECT_EQ(ZEL640_AnalyzeAndLock(&n, &color), nullptr);

@@ -130,8 +130,12 @@ Conversion Convert(const PageBuilder& builder, const std::string& htmlPath = "me
     Conversion result;
     MessageLog log;
     const std::vector<StrokeSample>& records = builder.Records();
-    result.page = std::make_unique<CPageStrokes>(records.data(), records.size(), LoadKeyboard(fontSize), nullptr);
+    std::unique_ptr<CKeyboardDef> keyboard = LoadKeyboard(fontSize);
+    keyboard->SetMessageBox(&log);
+    result.page = std::make_unique<CPageStrokes>(records.data(), records.size(), std::move(keyboard), nullptr);
     result.ok = result.page->ConvertToHtml(htmlPath, baseName, PageEncoding::ShiftJis, nullptr, publish);
+    // The log goes with this call; the page outlives it.
+    result.page->Keyboard().SetMessageBox(nullptr);
     // Not through a link to a device: reading /dev/full never ends.
     if (fs::is_regular_file(fs::symlink_status(htmlPath)))
         result.html = ReadBytes(htmlPath);

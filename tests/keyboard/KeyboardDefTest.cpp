@@ -169,6 +169,7 @@ TEST(KeyboardDefFile, UnreadableValuesAndMissingFilesKeepPreviousValues)
     const std::unique_ptr<CKeyboardDef> before = keyboard.Clone();
     fs::remove("softKB.skb");
     MessageLog log;
+    keyboard.SetMessageBox(&log);
     EXPECT_FALSE(keyboard.Load());
     EXPECT_EQ(log.Messages(), std::vector<std::string>{kOpenFailed});
     ExpectSameDefinition(keyboard, *before);
@@ -369,6 +370,7 @@ TEST(KeyboardDefFile, SavesKeepOneBackupAndNeverWriteThroughALink)
     fs::create_directory("softKB.skb");
     WriteBytes("softKB.skb/inside", original);
     MessageLog log;
+    keyboard.SetMessageBox(&log);
     EXPECT_FALSE(keyboard.Save());
     EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
     EXPECT_EQ(keyboard.FailedSaves(), 1);
@@ -411,6 +413,7 @@ TEST(KeyboardDefFile, RewriteKeepsEveryKeyLineItDidNotRead)
             WriteBytes("softKB.skb", file);
             CKeyboardDef keyboard;
             MessageLog log;
+            keyboard.SetMessageBox(&log);
             ASSERT_TRUE(keyboard.Load());
             EXPECT_EQ(keyboard.KeyCount(), c.keysRead);
             EXPECT_EQ(keyboard.GetKey(0).texts[0], "き0");
@@ -520,6 +523,7 @@ TEST(EditableKeyboardDef, SavesOnlyWhenModified)
     fs::remove("softKB.skb");
     fs::create_directory("softKB.skb");
     MessageLog log;
+    keyboard.SetMessageBox(&log);
     EXPECT_FALSE(keyboard.SaveIfModified());
     EXPECT_EQ(log.Messages(), std::vector<std::string>{kWriteOpenFailed});
 }
@@ -530,6 +534,7 @@ TEST(EditableKeyboardDef, LockFlagsAreReadCharacterByCharacter)
     WriteBytes("keydef.skb", CrLf({"1,1,1,0,0,0,0,0,0", "1, 0, 0", "1,1,1,1,1,1,1,1,1,1,1", "a1b", "", "1,1,1"}));
     CEditableKeyboardDef keyboard;
     MessageLog log;
+    keyboard.SetMessageBox(&log);
     ASSERT_TRUE(keyboard.LoadLockFlags());
     EXPECT_TRUE(log.Messages().empty());
 
@@ -550,6 +555,7 @@ TEST(EditableKeyboardDef, LockFileLimitsAndFailure)
     CEditableKeyboardDef keyboard;
     {
         MessageLog log;
+        keyboard.SetMessageBox(&log);
         EXPECT_FALSE(keyboard.LoadLockFlags());
         EXPECT_EQ(log.Messages(), std::vector<std::string>{kLockOpenFailed});
         EXPECT_EQ(keyboard.LockFlags(0)[0], '0');

@@ -83,8 +83,9 @@ TEST(InkPicture, SizeFollowsTheBoundingBoxAndTheScale)
     };
     for (const auto& c : cases) {
         ScopedWorkDir dir;
+        MessageLog log;
         auto group = Group(c.strokes, c.scale);
-        ASSERT_TRUE(group->ink.WritePicture("pic", 7)) << c.name;
+        ASSERT_TRUE(group->ink.WritePicture("pic", 7, log)) << c.name;
         EXPECT_EQ(group->ink.PictureFile(), "pic.7.JPG") << c.name;
         const DecodedJpeg jpeg = DecodeJpeg("pic.7.JPG");
         ASSERT_TRUE(jpeg.ok) << c.name;
@@ -98,6 +99,7 @@ TEST(InkPicture, SizeFollowsTheBoundingBoxAndTheScale)
 TEST(InkPicture, StrokesAreDrawnInTheirColorsTopRowFirstInsideAWhiteMargin)
 {
     ScopedWorkDir dir;
+    MessageLog log;
     // Box x 1000..1999, y 2000..2499: 110 x 60 pixels, drawing (0, 0) at
     // pixel (5, 5).
     auto group = Group({
@@ -107,7 +109,7 @@ TEST(InkPicture, StrokesAreDrawnInTheirColorsTopRowFirstInsideAWhiteMargin)
         Block(1000, 2400, 1200, 2499, 1),  // 5..25 x 45..54
         {{{1700, 2100}}, 3},               // a single point: no mark at (75, 15)
     });
-    ASSERT_TRUE(group->ink.WritePicture("ink", 1));
+    ASSERT_TRUE(group->ink.WritePicture("ink", 1, log));
     const DecodedJpeg jpeg = DecodeJpeg("ink.1.JPG");
     ASSERT_TRUE(jpeg.ok);
     ASSERT_EQ(jpeg.width, 110);
@@ -143,8 +145,9 @@ TEST(InkPicture, StrokesAreDrawnInTheirColorsTopRowFirstInsideAWhiteMargin)
 TEST(InkPicture, SinglePointStrokesLeaveNoMark)
 {
     ScopedWorkDir dir;
+    MessageLog log;
     auto group = Group({{{{500, 500}}, 0}, {{{505, 509}}, 3}});
-    ASSERT_TRUE(group->ink.WritePicture("dot", 1));
+    ASSERT_TRUE(group->ink.WritePicture("dot", 1, log));
     const DecodedJpeg jpeg = DecodeJpeg("dot.1.JPG");
     ASSERT_TRUE(jpeg.ok);
     for (int y = 0; y < jpeg.height; ++y) {
@@ -156,9 +159,10 @@ TEST(InkPicture, SinglePointStrokesLeaveNoMark)
 TEST(InkPicture, WrittenPictureIsNotWrittenAgain)
 {
     ScopedWorkDir dir;
+    MessageLog log;
     auto group = Group({{{{0, 0}, {100, 100}}, 0}});
     group->ink.SetWritten(true);
-    EXPECT_TRUE(group->ink.WritePicture("again", 2));
+    EXPECT_TRUE(group->ink.WritePicture("again", 2, log));
     EXPECT_FALSE(fs::exists("again.2.JPG"));
     EXPECT_EQ(group->ink.PictureFile(), "");
 }
@@ -166,24 +170,19 @@ TEST(InkPicture, WrittenPictureIsNotWrittenAgain)
 TEST(InkPicture, FailuresReportAndLeaveTheObjectUsable)
 {
     ScopedWorkDir dir;
+    MessageLog log;
     auto group = Group({{{{0, 0}, {100, 100}}, 2}});
-    {
-        MessageLog log;
-        EXPECT_FALSE(group->ink.WritePicture("missing/folder/pic", 1));
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{"画像ファイルの出力に失敗しました"});
-        EXPECT_EQ(group->ink.PictureFile(), "missing/folder/pic.1.JPG");
-    }
-    {
-        // A box of the whole 16-bit range at scale 1 is too big a bitmap:
-        // false, without a message.
-        MessageLog log;
-        auto huge = Group({{{{-32768, -32768}, {32767, 32767}}, 0}}, 1);
-        EXPECT_FALSE(huge->ink.WritePicture("huge", 1));
-        EXPECT_TRUE(log.Messages().empty());
-        EXPECT_FALSE(fs::exists("huge.1.JPG"));
-    }
+    EXPECT_FALSE(group->ink.WritePicture("missing/folder/pic", 1, log));
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{"画像ファイルの出力に失敗しました"});
+    EXPECT_EQ(group->ink.PictureFile(), "missing/folder/pic.1.JPG");
+    // A box of the whole 16-bit range at scale 1 is too big a bitmap: false,
+    // without a message.
+    auto huge = Group({{{{-32768, -32768}, {32767, 32767}}, 0}}, 1);
+    EXPECT_FALSE(huge->ink.WritePicture("huge", 1, log));
+    EXPECT_EQ(log.Messages().size(), 1u);
+    EXPECT_FALSE(fs::exists("huge.1.JPG"));
     // Nothing of the failed attempt stays behind in the object.
-    ASSERT_TRUE(group->ink.WritePicture("pic", 2));
+    ASSERT_TRUE(group->ink.WritePicture("pic", 2, log));
     EXPECT_TRUE(DecodeJpeg("pic.2.JPG").ok);
     EXPECT_EQ(group->ink.PictureName(), "pic");
 }
@@ -225,9 +224,11 @@ TEST(InkPicture, ImageTagLinksThePictureBesideThePage)
         EXPECT_EQ(MakeImageTag(c.pictureFile, c.rule), "<img src=\"./" + c.link + "\">\n") << c.name;
 
     ScopedWorkDir dir;
+
+    MessageLog log;
     fs::create_directory("memo.files");
     auto group = Group({{{{0, 0}, {100, 100}}, 0}});
-    ASSERT_TRUE(group->ink.WritePicture((dir.Path() / "memo.files" / "memo001").string(), 4));
+    ASSERT_TRUE(group->ink.WritePicture((dir.Path() / "memo.files" / "memo001").string(), 4, log));
     EXPECT_EQ(group->ink.GetImageTag(), MakeImageTag(group->ink.PictureFile(), kNativePictureLinkRule));
 #ifndef _WIN32
     EXPECT_EQ(group->ink.GetImageTag(), "<img src=\"./memo.files/memo001.4.JPG\">\n");

@@ -1,24 +1,19 @@
 #include "platform/MessageBox.h"
 
+#include "platform/FileSystem.h"
+
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <cerrno>
 
-TEST(MessageBox, SinkReceivesTextAndIconAndIsRestored)
+TEST(MessageBox, TerminalLineIsUtf8WithSubjectAndReason)
 {
-    std::vector<std::string> outer;
-    ScopedMessageSink outerSink([&](const std::string& t, MessageIcon) { outer.push_back(t); });
-    {
-        std::vector<std::pair<std::string, MessageIcon>> inner;
-        ScopedMessageSink innerSink([&](const std::string& t, MessageIcon i) { inner.emplace_back(t, i); });
-        ShowMessage("ファイル書き込みに失敗しました。");
-        ShowMessage("plain", MessageIcon::None);
-        ASSERT_EQ(inner.size(), 2u);
-        EXPECT_EQ(inner[0].first, "ファイル書き込みに失敗しました。");
-        EXPECT_EQ(inner[0].second, MessageIcon::Exclamation);
-        EXPECT_EQ(inner[1].second, MessageIcon::None);
-    }
-    ShowMessage("after");
-    ASSERT_EQ(outer.size(), 1u);
-    EXPECT_EQ(outer[0], "after");
+    CStderrMessageBox box("prog: ");
+    testing::internal::CaptureStderr();
+    box.Show({"ソフトＫＢ定義ファイルがオープンできません", MessageIcon::Exclamation, ENOENT, "softKB.skb"});
+    box.Show({"plain", MessageIcon::None});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              // The expected line is UTF-8, as the terminal gets it.
+              u8"prog: ソフトＫＢ定義ファイルがオープンできません (softKB.skb: " + SystemErrorText(ENOENT) +
+                  ")\nprog: plain\n");
 }

@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 
-// Collects every message shown while it lives, in order; the sink it replaced
-// comes back when it goes.
-class MessageLog {
+// Keeps every message shown to it, in order.
+class MessageLog : public IMessageBox {
 public:
-    MessageLog() : sink_([this](const std::string& text, MessageIcon) { messages_.push_back(text); }) {}
-    MessageLog(const MessageLog&) = delete;
-    MessageLog& operator=(const MessageLog&) = delete;
+    void Show(const Message& message) override
+    {
+        shown_.push_back(message);
+        texts_.push_back(message.text);
+    }
 
-    const std::vector<std::string>& Messages() const { return messages_; }
+    // The texts alone.
+    const std::vector<std::string>& Messages() const { return texts_; }
+    const std::vector<Message>& Shown() const { return shown_; }
 
 private:
-    std::vector<std::string> messages_;
-    ScopedMessageSink sink_;
+    std::vector<Message> shown_;
+    std::vector<std::string> texts_;
 };

@@ -7,8 +7,8 @@
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
 #include "keyboard/Strokes.h"
-#include "platform/MessageBox.h"
 #include "platform/TextEncoding.h"
+#include "MessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -67,17 +67,19 @@ public:
     {
         auto kb = std::make_unique<CKeyboardDef>();
         kb->SetMapping(&mapping_);
-        std::vector<std::string> messages;
-        ScopedMessageSink sink([&](const std::string& text, MessageIcon) { messages.push_back(text); });
+        kb->SetMessageBox(&log_);
         EXPECT_TRUE(kb->Load());
-        EXPECT_TRUE(messages.empty());
+        EXPECT_TRUE(log_.Messages().empty());
         return kb;
     }
+    // What the keyboards of Load and their pages showed.
+    const std::vector<std::string>& Messages() const { return log_.Messages(); }
 
 private:
     fs::path previous_;
     fs::path path_;
     CQuadMapping mapping_;
+    MessageLog log_;
 };
 
 GeneratedPage RunPage(const std::string& script, const KeyboardDir& dir, uint32_t seed = 5)
@@ -95,7 +97,9 @@ std::vector<StrokeSample> LoadRecords(const GeneratedPage& page, const KeyboardD
     inkgen::ToInkFile(page).Save(path);
     CInkParser parser;
     parser.SetPath(path);
-    EXPECT_TRUE(parser.DoParse());
+    MessageLog log;
+    EXPECT_TRUE(parser.DoParse(log));
+    EXPECT_TRUE(log.Messages().empty());
     return {parser.GetRecords(), parser.GetRecords() + parser.GetRecordCount()};
 }
 
@@ -451,10 +455,8 @@ TEST(Inkgen, ExampleMemoBecomesAPage)
     const GeneratedPage generated = inkgen::RunScript(ReadBytes(kExamples / "memo.ink.txt"), options);
     std::vector<StrokeSample> records = LoadRecords(generated, dir);
     CPageStrokes page(records.data(), records.size(), kb->Clone(), kb->Mapping());
-    std::vector<std::string> messages;
-    ScopedMessageSink sink([&](const std::string& text, MessageIcon) { messages.push_back(text); });
     ASSERT_TRUE(page.ConvertToHtml(dir.File("memo.html"), "memo"));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dir.Messages().empty());
 
     const std::string html = SjisToUtf8(ReadBytes(dir.File("memo.html")));
     // Every key stroke, mode keys included, opens a font tag of the pen's color.

@@ -27,7 +27,7 @@ TEST_F(ConversionRunTest, NothingToConvertOnlyTellsHowToStart)
     window.Select(6);
     window.dialog.OnRemoveSelected();
     window.dialog.OnConvert();
-    EXPECT_EQ(messages, (Texts{kDropMessage, kDropMessage}));
+    EXPECT_EQ(window.messages, (Texts{kDropMessage, kDropMessage}));
     EXPECT_TRUE(window.saveDialog.requests.empty());
     EXPECT_EQ(window.Column(1), Texts(6, ""));
 }
@@ -43,7 +43,7 @@ TEST_F(ConversionRunTest, KeyboardWithoutKeysConvertsNothing)
     ASSERT_TRUE(window.dialog.KeyboardLoaded());
     window.dialog.OnDropFiles({Here("a.ink")});
     window.dialog.OnConvert();
-    EXPECT_EQ(messages, Texts{"ソフトＫＢ定義ファイルがオープンできません"});
+    EXPECT_EQ(window.messages, Texts{"ソフトＫＢ定義ファイルがオープンできません"});
     EXPECT_TRUE(window.saveDialog.requests.empty());
     EXPECT_EQ(window.Column(1), Texts{"未変換"});
 }
@@ -71,7 +71,7 @@ TEST_F(ConversionRunTest, EveryRowIsOfferedForSavingUnderItsBaseName)
                                                   {Here("3.html"), "plain"}}));
     EXPECT_EQ(window.Column(1), Texts(3, "変換済み"));
     EXPECT_EQ(window.Column(2), (Texts{Here("1.html"), Here("2.html"), Here("3.html")}));
-    EXPECT_EQ(messages, Texts{kRunFinished});
+    EXPECT_EQ(window.messages, Texts{kRunFinished});
     ASSERT_EQ(window.dialog.Results().size(), 3u);
     EXPECT_NE(window.dialog.Results()[2], nullptr);
 
@@ -137,7 +137,7 @@ TEST_F(ConversionRunTest, NothingStartsAnotherRunOrChangesTheListDuringARun)
     EXPECT_EQ(window.Column(1), Texts(2, "変換済み"));
     EXPECT_EQ(window.dialog.Results().size(), 2u);
     EXPECT_FALSE(setupOpened);
-    EXPECT_EQ(messages, Texts{kRunFinished});
+    EXPECT_EQ(window.messages, Texts{kRunFinished});
 
     // Once the run is over, the window answers again.
     window.saveDialog.during = nullptr;
@@ -225,7 +225,7 @@ TEST_F(ConversionRunTest, PagesAreWrittenWhereTheDialogSays)
     EXPECT_EQ(window.Column(1), (Texts{"変換済み", "変換エラー"}));
     EXPECT_EQ(window.Column(2), (Texts{Here("a.html"), ""}));
     // A failure is told once, and the run does not close saying all was made.
-    EXPECT_EQ(messages, (Texts{"出力するHTMLファイルのOPENに失敗しました"}));
+    EXPECT_EQ(window.messages, (Texts{"出力するHTMLファイルのOPENに失敗しました"}));
     std::string firstLine;
     std::getline(std::ifstream("a.html", std::ios::binary), firstLine);
     EXPECT_EQ(firstLine, "<html>\r");

@@ -1,7 +1,7 @@
 #include "ui/KeyEditDialog.h"
 
 #include "KeyEditWindow.h"
-#include "../support/MessageLog.h"
+#include "MessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,8 @@ LockFlagSet Flags(const char (&nine)[10])
 
 TEST(KeyEditDialog, OpensWithTheTextsAndPictures)
 {
-    CKeyEditDialog dialog;
+    MessageLog messages;
+    CKeyEditDialog dialog(messages);
     dialog.SetTexts(kGiven);
     KeyEditWindow window;
     dialog.OnInitDialog(window.Controls());
@@ -55,7 +56,8 @@ TEST(KeyEditDialog, OnlyTheCharacterOneLocksASlot)
         {"0 a2l1\x7f\xff" "1", {true, true, true, true, true, false, true, true, false}},
     };
     for (const auto& c : cases) {
-        CKeyEditDialog dialog;
+        MessageLog messages;
+        CKeyEditDialog dialog(messages);
         dialog.SetLockFlags(Flags(c.flags));
         KeyEditWindow window;
         dialog.OnInitDialog(window.Controls());
@@ -83,7 +85,8 @@ TEST(KeyEditDialog, OkTakesEveryFieldExactlyAsTyped)
          {kGiven[0], "1", "2", "3", kGiven[4], "5", "6", "7", kGiven[8]}},
     };
     for (const auto& c : cases) {
-        CKeyEditDialog dialog;
+        MessageLog messages;
+        CKeyEditDialog dialog(messages);
         dialog.SetTexts(kGiven);
         dialog.SetLockFlags(Flags(c.flags));
         KeyEditWindow window;
@@ -99,7 +102,8 @@ TEST(KeyEditDialog, OkTakesEveryFieldExactlyAsTyped)
 
 TEST(KeyEditDialog, CancelKeepsTheCallersTexts)
 {
-    CKeyEditDialog dialog;
+    MessageLog messages;
+    CKeyEditDialog dialog(messages);
     dialog.SetTexts(kGiven);
     KeyEditWindow window;
     dialog.OnInitDialog(window.Controls());
@@ -128,7 +132,7 @@ TEST(KeyEditDialog, RefusesATextTheKeyboardFileWouldNotGiveBack)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MessageLog messages;
-        CKeyEditDialog dialog;
+        CKeyEditDialog dialog(messages);
         const SlotTexts given = {"あ", "い", "う", "ア", "イ", "ウ", "a", "b", "c"};
         dialog.SetTexts(given);
         KeyEditWindow window;

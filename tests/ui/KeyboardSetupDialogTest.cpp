@@ -61,8 +61,8 @@ struct SetupWindow {
     std::array<CInMemoryPicture, kSlotCount> columnPictures;
     CInMemoryButton edit, reset, save, cancel;
     ScriptedKeyEditor keyEditor;
-    CKeyboardSetupDialog dialog;
     MessageLog messages;
+    CKeyboardSetupDialog dialog{messages};
 
     void Open()
     {

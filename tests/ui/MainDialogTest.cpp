@@ -39,7 +39,7 @@ TEST_F(MainDialogTest, StartUp)
     ASSERT_EQ(window.list.Columns().size(), 3u);
     EXPECT_EQ(window.list.Columns()[1].title, "処理状況");
     EXPECT_EQ(window.list.Columns()[2].width, 0);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(window.messages.empty());
 
     // The self-test traced ten points before softKB.skb replaced both
     // quadrilaterals with its marks.
@@ -61,7 +61,7 @@ TEST_F(MainDialogTest, StartUpWithoutKeyboardFile)
     fs::remove("softKB.skb");
     MainWindow window;
 
-    EXPECT_EQ(messages, Texts{"ソフトＫＢ定義ファイルがオープンできません"});
+    EXPECT_EQ(window.messages, Texts{"ソフトＫＢ定義ファイルがオープンできません"});
     EXPECT_FALSE(window.dialog.KeyboardLoaded());
     EXPECT_EQ(window.list.RowCount(), 0);
     EXPECT_EQ(window.frame.Caption(), "");
@@ -69,7 +69,7 @@ TEST_F(MainDialogTest, StartUpWithoutKeyboardFile)
     EXPECT_FALSE(window.list.IsFullRowSelect());
 
     window.dialog.OnConvert();
-    EXPECT_EQ(messages.back(), kDropMessage);
+    EXPECT_EQ(window.messages.back(), kDropMessage);
     // The hint state holds, so the first drop still leaves it.
     window.dialog.OnDropFiles({"/x/one.ink"});
     EXPECT_FALSE(window.dialog.FileList().HintShown());

@@ -38,7 +38,7 @@ inline const std::string kDropMessage = "Inkoraのファイルをドラッグ＆
 inline const std::string kRunFinished = "HTMLファイルを生成しました";
 
 // A fresh folder holding a copy of the example keyboard, the current
-// directory for the life of the object; messages shown meanwhile are kept.
+// directory for the life of the object.
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() : previous_(fs::current_path())
@@ -61,8 +61,6 @@ protected:
 
     fs::path previous_;
     fs::path dir_;
-    std::vector<std::string> messages;
-    ScopedMessageSink sink_{[this](const std::string& text, MessageIcon) { messages.push_back(text); }};
 };
 
 // Writes the ink file of a page script (UTF-8, so a u8 literal) read against
@@ -117,7 +115,7 @@ public:
 
 enum class Writer { Recording, Html };
 
-// The main window as a front end holds it. The recording page writer notes
+// The main window as a front end holds it, its messages kept in `messages`. The recording page writer notes
 // (HTML path, base name) and the page keyboard's measured marks, and answers
 // with `writeResult`; the HTML one is the program's.
 class MainWindow {
@@ -143,6 +141,7 @@ public:
         controls.saveDialog = &saveDialog;
         controls.shell = &shell;
         controls.keyboardSetup = &setupRunner;
+        controls.messages = &box;
         dialog.OnInitDialog(controls);
     }
 
@@ -167,6 +166,13 @@ public:
     std::vector<std::vector<std::string>> written;
     std::vector<CKeyboardDef::Marks> writtenMarks;
     bool writeResult = true;
+    // The texts of the messages the window and its dialogs showed, in order.
+    std::vector<std::string> messages;
+    struct Box : IMessageBox {
+        explicit Box(std::vector<std::string>& into) : into(into) {}
+        void Show(const Message& message) override { into.push_back(message.text); }
+        std::vector<std::string>& into;
+    } box{messages};
     CMainDialog dialog;
 };
 

@@ -28,7 +28,8 @@ bool Dump(const std::string& path)
 {
     CInkParser parser;
     parser.SetPath(path);
-    if (!parser.DoParse())
+    CStderrMessageBox messages("inkdump: ");
+    if (!parser.DoParse(messages))
         return false;
     const StrokeSample* records = parser.GetRecords();
     const uint32_t count = parser.GetRecordCount();

@@ -20,11 +20,9 @@ bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 }  // namespace
 
-MessageSink ProgramMessageBoxes(const CWin32Dialog& main)
+void CProgramMessageBoxes::Show(const Message& message)
 {
-    return [&main](const std::string& text, MessageIcon icon) {
-        ShowWin32MessageBox(ProgramWindowInFront(main.Handle()), text, icon);
-    };
+    ShowWin32MessageBox(ProgramWindowInFront(main_.Handle()), message.text, message.icon);
 }
 
 std::vector<std::string> DroppedPaths(HDROP drop)
@@ -43,17 +41,18 @@ std::vector<std::string> DroppedPaths(HDROP drop)
 }
 
 struct CWin32MainDialog::Controls {
-    Controls(HWND dialog, const Win32MainServices& services)
-        : frame(dialog),
-          fileList(GetDlgItem(dialog, IDC_FILE_LIST)),
-          exit(GetDlgItem(dialog, IDOK)),
-          help(GetDlgItem(dialog, ID_HELP)),
-          convert(GetDlgItem(dialog, IDC_CONVERT)),
-          keySetup(GetDlgItem(dialog, IDC_KEY_SETUP)),
-          remove(GetDlgItem(dialog, IDC_REMOVE)),
-          shell(dialog),
-          saveDialog(dialog),
-          keyboardSetup(dialog),
+    Controls(const CWin32Dialog& main, const Win32MainServices& services)
+        : frame(main.Handle()),
+          fileList(GetDlgItem(main.Handle(), IDC_FILE_LIST)),
+          exit(GetDlgItem(main.Handle(), IDOK)),
+          help(GetDlgItem(main.Handle(), ID_HELP)),
+          convert(GetDlgItem(main.Handle(), IDC_CONVERT)),
+          keySetup(GetDlgItem(main.Handle(), IDC_KEY_SETUP)),
+          remove(GetDlgItem(main.Handle(), IDC_REMOVE)),
+          shell(main.Handle()),
+          saveDialog(main.Handle()),
+          keyboardSetup(main.Handle()),
+          boxes(main),
           services_(services)
     {
     }
@@ -71,6 +70,7 @@ struct CWin32MainDialog::Controls {
         bound.shell = services_.shell ? services_.shell : &shell;
         bound.saveDialog = services_.saveDialog ? services_.saveDialog : &saveDialog;
         bound.keyboardSetup = services_.keyboardSetup ? services_.keyboardSetup : &keyboardSetup;
+        bound.messages = services_.messages ? services_.messages : &boxes;
         return bound;
     }
 
@@ -84,6 +84,7 @@ struct CWin32MainDialog::Controls {
     CWin32Shell shell;
     CWin32SaveFileDialog saveDialog;
     CWin32KeyboardSetupRunner keyboardSetup;
+    CProgramMessageBoxes boxes;
 
 private:
     Win32MainServices services_;
@@ -101,7 +102,7 @@ CWin32MainDialog::~CWin32MainDialog() = default;
 
 bool CWin32MainDialog::OnInitDialog()
 {
-    controls_ = std::make_unique<Controls>(Handle(), services_);
+    controls_ = std::make_unique<Controls>(*this, services_);
     const bool result = logic_.OnInitDialog(controls_->Bound());
     // Files are dropped onto the list, which accepts them, not onto the dialog.
     SetWindowSubclass(controls_->fileList.Handle(), &FileListProc, kFileListSubclass,

@@ -17,13 +17,14 @@ class ISaveFileDialog;
 class IShell;
 
 // Services of the desktop the main window calls. Null ones are the
-// platform's own: the shell, the common save dialog and the Keyboard Setup
-// window, each over the main window. Set ones are not owned and must outlive
+// platform's own: the shell, the common save dialog, the Keyboard Setup
+// window and the program's message boxes, each over the main window. Set ones are not owned and must outlive
 // the window; tests record through them.
 struct Win32MainServices {
     IShell* shell = nullptr;
     ISaveFileDialog* saveDialog = nullptr;
     IKeyboardSetupRunner* keyboardSetup = nullptr;
+    IMessageBox* messages = nullptr;
 };
 
 // The main window (template 102) over the logic of CMainDialog: the file list
@@ -57,11 +58,18 @@ private:
     std::unique_ptr<Controls> controls_;
 };
 
-// The program's message boxes, for ScopedMessageSink: each is owned by the
-// program's window in front (the main window, or the dialog or box that runs
-// over it), so the main window takes no input while a box is open, whichever
-// window of the desktop is active. `main` must outlive the sink.
-MessageSink ProgramMessageBoxes(const CWin32Dialog& main);
+// The program's message boxes: each is owned by the program's window in front
+// (the main window, or the dialog or box that runs over it), so the main
+// window takes no input while a box is open, whichever window of the desktop
+// is active. `main` must outlive the object.
+class CProgramMessageBoxes : public IMessageBox {
+public:
+    explicit CProgramMessageBoxes(const CWin32Dialog& main) : main_(main) {}
+    void Show(const Message& message) override;
+
+private:
+    const CWin32Dialog& main_;
+};
 
 // The paths of a drop in the order the shell gives them, in the system's ANSI
 // code page, each as long as it is.

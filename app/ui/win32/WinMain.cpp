@@ -1,7 +1,5 @@
 #include "Win32MainDialog.h"
 
-#include "platform/MessageBox.h"
-
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,7 +10,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     CWin32MainDialog dialog;
-    const ScopedMessageSink messages(ProgramMessageBoxes(dialog));
     static_cast<void>(dialog.RunModal(nullptr));
     return 0;
 }

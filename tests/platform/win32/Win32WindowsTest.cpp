@@ -35,9 +35,15 @@ public:
     std::vector<std::string> opened;
 };
 
-class CMessageRecorder {
+// Keeps the texts it is shown; with `forward` set, the box shows them too.
+class CMessageRecorder : public IMessageBox {
 public:
-    CMessageRecorder() : sink_([this](const std::string& text, MessageIcon) { messages.push_back(text); }) {}
+    void Show(const Message& message) override
+    {
+        messages.push_back(message.text);
+        if (forward)
+            forward->Show(message);
+    }
     bool Shown(const std::string& text) const
     {
         for (const std::string& message : messages) {
@@ -47,9 +53,7 @@ public:
         return false;
     }
     std::vector<std::string> messages;
-
-private:
-    ScopedMessageSink sink_;
+    IMessageBox* forward = nullptr;
 };
 
 // A drop as the shell makes it: a DROPFILES block with the ANSI paths one
@@ -115,7 +119,8 @@ TEST(Win32KeyEditWindow, ShowsTheKeyAndEndsAsTheUserChooses)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        CKeyEditDialog editor;
+        CMessageRecorder messages;
+        CKeyEditDialog editor(messages);
         editor.SetTexts(given);
         editor.SetLockFlags(locks);
         std::array<std::wstring, kSlotCount> shown;
@@ -154,7 +159,8 @@ TEST(Win32KeyEditWindow, ShowsTheKeyAndEndsAsTheUserChooses)
 
 TEST(Win32KeyEditWindow, PicturesStandOnGreyAndFieldsKeepTheirColors)
 {
-    CKeyEditDialog editor;
+    CMessageRecorder messages;
+    CKeyEditDialog editor(messages);
     CKeyEditDialog::LockFlagSet locks;
     locks.fill('1');
     editor.SetLockFlags(locks);
@@ -251,7 +257,7 @@ TEST_F(Win32KeyboardSetupWindow, EditsTheDoubleClickedRow)
     CKeyboardDef original;
     ASSERT_TRUE(original.Load());
 
-    CKeyboardSetupDialog setup;
+    CKeyboardSetupDialog setup(messages_);
     HWND window = nullptr;
     HWND list = nullptr;
     HWND editor = nullptr;
@@ -338,7 +344,7 @@ TEST_F(Win32KeyboardSetupWindow, ResetWritesAtOnceAndCancelKeepsIt)
     };
     ASSERT_FALSE(calibrationReset());
 
-    CKeyboardSetupDialog setup;
+    CKeyboardSetupDialog setup(messages_);
     HWND window = nullptr;
     bool stayedOpen = false;
     CWindowScript script({
@@ -405,7 +411,7 @@ protected:
     CScratchFolder folder_{{"softKB.skb", "keydef.skb", "memo.ink"}};
     CMessageRecorder messages_;
     CRecordingShell shell_;
-    CWin32MainDialog dialog_{Win32MainServices{&shell_, nullptr, nullptr}};
+    CWin32MainDialog dialog_{Win32MainServices{&shell_, nullptr, nullptr, &messages_}};
 };
 
 // The behaviour of each command is the logic's (tests/ui); these only show
@@ -571,7 +577,8 @@ TEST_F(Win32MainWindow, ConvertsAPathOfTheSystemCodePageOnceThroughTheSaveDialog
 // while one is open. A refused key text is one of the key edit window's.
 TEST_F(Win32MainWindow, BoxesAreOwnedByTheProgramsWindowInFront)
 {
-    const ScopedMessageSink boxes(ProgramMessageBoxes(dialog_));
+    CProgramMessageBoxes boxes(dialog_);
+    messages_.forward = &boxes;
     HWND other = CreateWindowExW(0, L"STATIC", L"another window", WS_POPUP | WS_CAPTION | WS_VISIBLE, 500, 400, 200,
                                  80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(other, nullptr);
