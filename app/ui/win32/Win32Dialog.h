@@ -57,3 +57,19 @@ private:
 // How a modal run ended, as the dialogs' logic reads it: only IDOK is Ok; a
 // window that could not be created counts as Cancel.
 DialogResult ModalResult(INT_PTR code);
+
+// The runner interface `Runner` of a dialog's logic `Logic`, each run a modal
+// `Window` over `owner`.
+template <class Runner, class Logic, class Window>
+class CWin32DialogRunner : public Runner {
+public:
+    explicit CWin32DialogRunner(HWND owner) : owner_(owner) {}
+    DialogResult Run(Logic& logic) override
+    {
+        Window window(logic);
+        return ModalResult(window.RunModal(owner_));
+    }
+
+private:
+    HWND owner_;
+};

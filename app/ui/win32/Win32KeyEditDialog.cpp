@@ -103,9 +103,3 @@ bool CWin32KeyEditDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         return false;
     }
 }
-
-DialogResult CWin32KeyEditRunner::Run(CKeyEditDialog& dialog)
-{
-    CWin32KeyEditDialog window(dialog);
-    return ModalResult(window.RunModal(owner_));
-}

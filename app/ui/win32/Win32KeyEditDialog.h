@@ -28,12 +28,5 @@ private:
     std::unique_ptr<Controls> controls_;
 };
 
-// Runs key edit windows over `owner`, the Keyboard Setup window.
-class CWin32KeyEditRunner : public IKeyEditRunner {
-public:
-    explicit CWin32KeyEditRunner(HWND owner) : owner_(owner) {}
-    DialogResult Run(CKeyEditDialog& dialog) override;
-
-private:
-    HWND owner_;
-};
+// Runs key edit windows over its owner, the Keyboard Setup window.
+using CWin32KeyEditRunner = CWin32DialogRunner<IKeyEditRunner, CKeyEditDialog, CWin32KeyEditDialog>;

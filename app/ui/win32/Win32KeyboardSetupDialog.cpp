@@ -88,9 +88,3 @@ bool CWin32KeyboardSetupDialog::OnNotify(const NMHDR& header, LRESULT& result)
     result = 0;
     return true;
 }
-
-DialogResult CWin32KeyboardSetupRunner::Run(CKeyboardSetupDialog& dialog)
-{
-    CWin32KeyboardSetupDialog window(dialog);
-    return ModalResult(window.RunModal(owner_));
-}

@@ -27,12 +27,6 @@ private:
     std::unique_ptr<Controls> controls_;
 };
 
-// Runs Keyboard Setup over `owner`, the main window.
-class CWin32KeyboardSetupRunner : public IKeyboardSetupRunner {
-public:
-    explicit CWin32KeyboardSetupRunner(HWND owner) : owner_(owner) {}
-    DialogResult Run(CKeyboardSetupDialog& dialog) override;
-
-private:
-    HWND owner_;
-};
+// Runs Keyboard Setup over its owner, the main window.
+using CWin32KeyboardSetupRunner =
+    CWin32DialogRunner<IKeyboardSetupRunner, CKeyboardSetupDialog, CWin32KeyboardSetupDialog>;
