@@ -371,9 +371,9 @@ TEST_F(Win32KeyboardSetupWindow, ResetWritesAtOnceAndCancelKeepsIt)
 TEST(Win32MainWindowWithoutKeyboard, OpensBareAfterTheMessage)
 {
     const CScratchFolder folder({});
-    const CMessageRecorder messages;
+    CMessageRecorder messages;
     CRecordingShell shell;
-    CWin32MainDialog dialog(Win32MainServices{&shell, nullptr, nullptr});
+    CWin32MainDialog dialog(Win32MainServices{&shell, nullptr, nullptr, &messages});
     dialog.Logic().SetTraceStream(nullptr);
     HWND window = nullptr;
     std::wstring caption = L"?";
