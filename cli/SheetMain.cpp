@@ -6,6 +6,7 @@
 
 #include "drawing/Paper.h"
 #include "drawing/PrintedKeyboard.h"
+#include "drawing/PrintedSheet.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/KeyboardDef.h"
 #include "platform/CurrentDirectory.h"
@@ -201,8 +202,8 @@ int DrawSheet(const SheetOptions& options)
     std::string error;
     try {
         CSheetCanvas canvas(spec);
-        canvas.DrawKeyboard(printed);
-        if (!canvas.DrawNotes(printed))
+        DrawKeyboard(canvas, printed);
+        if (!DrawNotes(canvas, printed))
             Print(stderr, "marovi-sheet: warning: no room on the paper for all of the legend\n");
         if (canvas.Save(outputFile, error)) {
             Print(stdout, PathForDisplay(outputFile) + ": " + std::to_string(keyboard.KeyCount()) + " keys on " +

@@ -2,6 +2,7 @@
 
 #include "drawing/BoxGrid.h"
 #include "drawing/Paper.h"
+#include "drawing/PrintedSheet.h"
 #include "drawing/SheetCanvas.h"
 #include "keyboard/PenColors.h"
 
@@ -333,7 +334,7 @@ bool DrawExplanation(const ExplainPage& page, const std::string& path, std::stri
     spec.pixelsPerMm = kExplainPixelsPerMm;
     try {
         CSheetCanvas canvas(spec);
-        canvas.DrawKeyboard(page.keyboard, kSheetOpacity);
+        DrawKeyboard(canvas, page.keyboard, kSheetOpacity);
         DrawInk(canvas, page.samples, page.sampleCount);
 
         CLabelPlacer placer({frame.leftMm, frame.topMm, frame.leftMm + frame.widthMm,

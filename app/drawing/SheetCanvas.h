@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct PrintedKeyboard;
+typedef struct _cairo cairo_t;
 
 enum class CanvasFormat { Pdf, Svg, Png };
 
@@ -42,8 +42,8 @@ struct LabelExtent {
     double heightMm = 0;
 };
 
-// One page or picture drawn in pen units: the keyboard, the notes of the
-// printed sheet, and anything to be laid over them. Texts are Shift_JIS.
+// One page or picture drawn in pen units (the printed sheet draws itself on
+// it through PrintedSheet.h). Texts are Shift_JIS.
 // The picture is kept in memory and written out by Save, so a failed write
 // leaves no half-written file.
 class CSheetCanvas {
@@ -54,16 +54,6 @@ public:
     ~CSheetCanvas();
     CSheetCanvas(const CSheetCanvas&) = delete;
     CSheetCanvas& operator=(const CSheetCanvas&) = delete;
-
-    // Every key with its texts and the five calibration marks (reference
-    // positions), numbered in tap order. Below an opacity of 1 they are
-    // drawn faintly, to lie under something drawn later.
-    void DrawKeyboard(const PrintedKeyboard& keyboard, double opacity = 1.0);
-
-    // The printed sheet's notes: how to read a key, how to re-calibrate and a
-    // bar to check the print scale, each put in room on the page clear of the
-    // keys and marks. False when some note found no room and was left out.
-    bool DrawNotes(const PrintedKeyboard& keyboard);
 
     void DrawLine(PenPoint from, PenPoint to, double widthMm, CanvasColor color);
     // The line through the points, as the pen drew it: round ends and joins,
@@ -83,6 +73,12 @@ public:
     // replaced). On failure the reason (UTF-8) is in `error`. Nothing can be
     // drawn afterwards.
     bool Save(const std::string& path, std::string& error, FilePublish how = FilePublish::Replace);
+
+    // For the drawing code beside the canvas: the cairo context, scaled to
+    // millimetres from the paper's top-left corner, until Save; and what the
+    // canvas shows.
+    cairo_t* Context();
+    const CanvasSpec& Spec() const;
 
 private:
     struct Impl;
