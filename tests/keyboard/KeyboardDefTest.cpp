@@ -47,6 +47,23 @@ std::string SampleFile()
                  kKeyB});
 }
 
+// Writes SampleFile() as softKB.skb here and loads it into `keyboard`, aimed
+// at `mapping`.
+bool LoadSample(CKeyboardDef& keyboard, CQuadMapping& mapping)
+{
+    WriteBytes("softKB.skb", SampleFile());
+    keyboard.SetMapping(&mapping);
+    return keyboard.Load();
+}
+
+// A key whose nine texts are "old", to see what a load replaces.
+KeyEntry OldKey()
+{
+    KeyEntry old;
+    old.texts.fill("old");
+    return old;
+}
+
 void ExpectSameDefinition(const CKeyboardDef& a, const CKeyboardDef& b)
 {
     EXPECT_EQ(a.KeyCount(), b.KeyCount());
@@ -77,11 +94,9 @@ std::array<std::string, kSlotCount> Texts(const std::vector<std::string>& first)
 TEST(KeyboardDefFile, LoadSaveRoundTripKeepsEveryValue)
 {
     ScopedWorkDir dir;
-    WriteBytes("softKB.skb", SampleFile());
     CQuadMapping mapping;
     CKeyboardDef first;
-    first.SetMapping(&mapping);
-    ASSERT_TRUE(first.Load());
+    ASSERT_TRUE(LoadSample(first, mapping));
 
     EXPECT_EQ(first.HitPointRule(), 1);
     EXPECT_EQ(first.FontSize(), 12);
@@ -244,9 +259,7 @@ TEST(KeyboardDefFile, SlotTextsFollowTheFieldRules)
         WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
         CKeyboardDef keyboard;
         ASSERT_TRUE(keyboard.Load());
-        KeyEntry old;
-        old.texts.fill("old");
-        keyboard.SetKey(0, old);
+        keyboard.SetKey(0, OldKey());
 
         WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured, "\"0\",\"0\",\"10\",\"10\"," + c.texts}));
         ASSERT_TRUE(keyboard.Load()) << c.name;
@@ -290,10 +303,8 @@ TEST(KeyboardDefFile, LongLinesAreScannedForAtMost4096TextBytes)
     WriteBytes("softKB.skb", CrLf({kSettings, kReference, kMeasured}));
     CKeyboardDef keyboard;
     ASSERT_TRUE(keyboard.Load());
-    KeyEntry old;
-    old.texts.fill("old");
-    keyboard.SetKey(0, old);
-    keyboard.SetKey(1, old);
+    keyboard.SetKey(0, OldKey());
+    keyboard.SetKey(1, OldKey());
 
     const std::string longText(100000, 'a');
     WriteBytes("softKB.skb",
@@ -436,11 +447,9 @@ TEST(KeyboardDefFile, RewriteKeepsEveryKeyLineItDidNotRead)
 TEST(KeyboardDef, CloneCopiesEverythingAndSharesTheMapping)
 {
     ScopedWorkDir dir;
-    WriteBytes("softKB.skb", SampleFile());
     CQuadMapping mapping;
     CEditableKeyboardDef keyboard;
-    keyboard.SetMapping(&mapping);
-    ASSERT_TRUE(keyboard.Load());
+    ASSERT_TRUE(LoadSample(keyboard, mapping));
     keyboard.SetInputMode(2);
     KeyEntry beyond;
     beyond.texts[4] = "beyond the count";

@@ -76,6 +76,12 @@ struct SetupWindow {
         controls.cancel = &cancel;
         dialog.OnInitDialog(controls, keyEditor);
     }
+    // Writes `keyboardFile` as softKB.skb here, then opens.
+    void Open(const std::string& keyboardFile)
+    {
+        WriteBytes("softKB.skb", keyboardFile);
+        Open();
+    }
     void Select(int row) { list.SetItemState(row, IListView::kSelected, IListView::kSelected); }
     // Selects the row and edits it: the user leaves `texts` in the fields.
     DialogResult Edit(int row, const SlotTexts& texts)
@@ -160,9 +166,8 @@ TEST(KeyboardSetupDialog, OpensWhenAFileIsMissing)
     }
     {
         ScopedWorkDir dir;
-        WriteBytes("softKB.skb", KeyboardFile(3));
         SetupWindow w;
-        w.Open();
+        w.Open(KeyboardFile(3));
         EXPECT_EQ(w.messages.Messages(), std::vector<std::string>{kLockOpenFailed});
         w.Select(0);
         EXPECT_EQ(w.dialog.OnEdit(), DialogResult::None);
@@ -258,9 +263,8 @@ TEST(KeyboardSetupDialog, SaveOrCancelWithoutAChangeWritesNothing)
     for (const bool save : {true, false}) {
         ScopedWorkDir dir;
         const std::string original = KeyboardFile(3);
-        WriteBytes("softKB.skb", original);
         SetupWindow w;
-        w.Open();
+        w.Open(original);
         if (save) {
             EXPECT_EQ(w.dialog.OnSave(), DialogResult::Ok);
         } else {
@@ -280,9 +284,8 @@ TEST(KeyboardSetupDialog, ResetCalibrationWritesAtOnceWithTheEditsBeforeIt)
     for (const bool save : {true, false}) {
         ScopedWorkDir dir;
         const std::string original = KeyboardFile(3);
-        WriteBytes("softKB.skb", original);
         SetupWindow w;
-        w.Open();
+        w.Open(original);
 
         EXPECT_EQ(w.Edit(0, edited), DialogResult::None);
         EXPECT_EQ(w.dialog.OnResetCalibration(), DialogResult::None);
