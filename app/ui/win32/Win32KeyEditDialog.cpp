@@ -63,16 +63,11 @@ bool CWin32KeyEditDialog::OnInitDialog()
 
 bool CWin32KeyEditDialog::OnCommand(int id, int)
 {
-    switch (id) {
-    case IDOK:
-        EndWith(logic_.OnOk());
-        return true;
-    case IDCANCEL:
-        EndWith(logic_.OnCancel());
-        return true;
-    default:
+    // OK and Cancel are the window's only commands.
+    if (id != IDOK && id != IDCANCEL)
         return false;
-    }
+    EndWith(id == IDOK ? logic_.OnOk() : logic_.OnCancel());
+    return true;
 }
 
 bool CWin32KeyEditDialog::IsPicture(HWND control) const

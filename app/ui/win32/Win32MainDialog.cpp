@@ -59,19 +59,18 @@ struct CWin32MainDialog::Controls {
 
     MainDialogControls Bound()
     {
-        MainDialogControls bound;
-        bound.frame = &frame;
-        bound.fileList = &fileList;
-        bound.exit = &exit;
-        bound.help = &help;
-        bound.convert = &convert;
-        bound.keySetup = &keySetup;
-        bound.remove = &remove;
-        bound.shell = services_.shell ? services_.shell : &shell;
-        bound.saveDialog = services_.saveDialog ? services_.saveDialog : &saveDialog;
-        bound.keyboardSetup = services_.keyboardSetup ? services_.keyboardSetup : &keyboardSetup;
-        bound.messages = services_.messages ? services_.messages : &boxes;
-        return bound;
+        // In the order MainDialogControls lists them.
+        return {&frame,
+                &fileList,
+                &exit,
+                &help,
+                &convert,
+                &keySetup,
+                &remove,
+                services_.saveDialog ? services_.saveDialog : &saveDialog,
+                services_.shell ? services_.shell : &shell,
+                services_.keyboardSetup ? services_.keyboardSetup : &keyboardSetup,
+                services_.messages ? services_.messages : &boxes};
     }
 
     CWin32WindowFrame frame;
