@@ -416,8 +416,7 @@ void ConvertNotebook(const ConvertOptions& options, const std::vector<ListedInk>
 {
     const std::string shownFolder = options.outputDir.value_or(".");
     NotebookState previous;
-    std::string previousBytes;
-    const StateFound found = ReadNotebookState(place.outputDir, previous, previousBytes);
+    const StateFound found = ReadNotebookState(place.outputDir, previous);
     const std::string shownState = PathForDisplay(InFolder(shownFolder, kNotebookStateName));
     if (found == StateFound::Damaged)
         report.Note(shownState + " cannot be read; every page is converted");
@@ -430,12 +429,9 @@ void ConvertNotebook(const ConvertOptions& options, const std::vector<ListedInk>
     settings.index = options.index;
     settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     settings.stopRequested = place.stopRequested;
-    std::vector<NotebookInk> inks;
-    for (const ListedInk& ink : listed)
-        inks.push_back({ink.path, ink.subfolder});
     const int failedSaves = keyboard.FailedSaves();
     const NotebookOutcome outcome = RunNotebook(
-        inks, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr, previousBytes,
+        listed, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr,
         [&saveDialog](int, const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); },
         writePage, report);
     if (outcome.thumbnailError != 0) {

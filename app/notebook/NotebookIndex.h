@@ -9,13 +9,14 @@
 inline constexpr char kIndexName[] = "index.html";
 inline constexpr char kThumbnailFolder[] = "thumbnails";
 
-// index.html for the pages of `state`, in its order: UTF-8, one entry per
-// page with its link, title, the ink file's date, its thumbnail or a text
-// tile, and its text; `inkGone(k)` marks page k whose ink file is no more. The
-// page filters itself as the search field is typed into, in the browser,
-// with nothing fetched. The same state gives the same bytes.
+// index.html for the pages of `state`, in its order, entry by entry to
+// `sink`: UTF-8, one entry per page with its link, title, the ink file's
+// date, its thumbnail or a text tile, and its text; `inkGone(k)` marks page k
+// whose ink file is no more. The page filters itself as the search field is
+// typed into, in the browser, with nothing fetched. The same state gives the
+// same bytes.
 template <typename InkGone>
-std::string IndexHtml(const NotebookState& state, InkGone inkGone);
+void WriteIndexHtml(const NotebookState& state, InkGone inkGone, const ByteSink& sink);
 
 // A path of the platform's narrow encoding as the index writes it: UTF-8,
 // folders separated by "/", and every byte that a URL may not hold as it is
@@ -32,10 +33,10 @@ std::string IndexEntry(const NotebookPage& page, bool inkGone);
 std::string IndexTail();
 
 template <typename InkGone>
-std::string IndexHtml(const NotebookState& state, InkGone inkGone)
+void WriteIndexHtml(const NotebookState& state, InkGone inkGone, const ByteSink& sink)
 {
-    std::string html = IndexHead(state.pages.size());
+    sink(IndexHead(state.pages.size()));
     for (std::size_t k = 0; k < state.pages.size(); ++k)
-        html += IndexEntry(state.pages[k], inkGone(k));
-    return html + IndexTail();
+        sink(IndexEntry(state.pages[k], inkGone(k)));
+    sink(IndexTail());
 }

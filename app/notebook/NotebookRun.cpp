@@ -26,22 +26,33 @@ std::string Joined(const std::string& folder, const std::string& name)
     return last == '/' || last == PathSeparator() ? folder + name : folder + PathSeparator() + name;
 }
 
-// The bytes of a regular file, with its hash when `hash` is given. 0, or the
+// Hands the bytes of a regular file to `take`, a part at a time. 0, or the
 // errno of the failure.
-int ReadBytes(const std::string& path, std::string& bytes)
+int ReadParts(const std::string& path, const std::function<void(const char* bytes, std::size_t size)>& take)
 {
-    bytes.clear();
     std::FILE* stream = nullptr;
     if (const int error = OpenRegularFile(path, stream); error != 0)
         return error;
-    char buffer[65536];
+    std::string buffer(65536, '\0');
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, got);
+    while ((got = std::fread(&buffer[0], 1, buffer.size(), stream)) > 0)
+        take(buffer.data(), got);
     const int error = std::ferror(stream) != 0 ? EIO : 0;
     // A stream only read from loses nothing when its closing fails.
     static_cast<void>(std::fclose(stream));
     return error;
+}
+
+int ReadBytes(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    return ReadParts(path, [&bytes](const char* part, std::size_t size) { bytes.append(part, size); });
+}
+
+int HashFile(const std::string& path, uint64_t& hash)
+{
+    hash = HashBytes(nullptr, 0);
+    return ReadParts(path, [&hash](const char* part, std::size_t size) { hash = HashBytes(part, size, hash); });
 }
 
 // Whether the ink file is the one the record was made from: by its stamp
@@ -54,10 +65,8 @@ bool InkUnchanged(const NotebookPage& record, const std::string& path, FileStamp
     hash = record.inkHash;
     if (stamp == record.inkStamp)
         return true;
-    std::string bytes;
-    if (ReadBytes(path, bytes) != 0)
+    if (HashFile(path, hash) != 0)
         return false;
-    hash = HashBytes(bytes.data(), bytes.size());
     return hash == record.inkHash && stamp.size == record.inkStamp.size;
 }
 
@@ -111,18 +120,36 @@ void Summarise(NotebookPage& record, const std::string& htmlPath, const Notebook
     record.thumbnail = thumbnail;
 }
 
-// Writes `bytes` to `path` unless the file holds them already.
-void WriteIfChanged(const std::string& path, const std::string& bytes, const std::string* current,
+// Writes what `generate` makes to `path`, unless the file there holds those
+// bytes already: then nothing is written at all. The bytes are made twice
+// rather than held, once to compare and once to write.
+void WriteIfChanged(const std::string& path, const std::function<void(const ByteSink&)>& generate,
                     NotebookOutcome& outcome)
 {
-    std::string found;
-    if (!current) {
-        if (ReadBytes(path, found) == 0)
-            current = &found;
+    std::FILE* old = nullptr;
+    if (OpenRegularFile(path, old) == 0) {
+        bool same = true;
+        std::string part;
+        generate([&](std::string_view bytes) {
+            if (!same)
+                return;
+            part.resize(bytes.size());
+            same = std::fread(&part[0], 1, bytes.size(), old) == bytes.size() && bytes == part;
+        });
+        same = same && std::fgetc(old) == EOF && std::ferror(old) == 0;
+        // A stream only read from loses nothing when its closing fails.
+        static_cast<void>(std::fclose(old));
+        if (same)
+            return;
     }
-    if (current && *current == bytes && PathExists(path))
-        return;
-    if (const int error = WriteWholeFile(path, bytes); error != 0 && outcome.failedError == 0) {
+    CSafeFile file;
+    int error = file.Open(path);
+    if (error == 0) {
+        // Commit reports the first write that failed.
+        generate([&file](std::string_view bytes) { static_cast<void>(file.Write(bytes)); });
+        error = file.Commit(FilePublish::Replace);
+    }
+    if (error != 0 && outcome.failedError == 0) {
         outcome.failedFile = path;
         outcome.failedError = error;
     }
@@ -130,22 +157,27 @@ void WriteIfChanged(const std::string& path, const std::string& bytes, const std
 
 }  // namespace
 
-StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state, std::string& bytes)
+StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state)
 {
     const std::string path = Joined(outputDir, kNotebookStateName);
     if (!PathExists(path))
         return StateFound::None;
-    if (ReadBytes(path, bytes) != 0 || !ParseState(bytes, state)) {
+    std::FILE* stream = nullptr;
+    bool read = OpenRegularFile(path, stream) == 0;
+    if (read) {
+        read = ParseState(stream, state);
+        // A stream only read from loses nothing when its closing fails.
+        static_cast<void>(std::fclose(stream));
+    }
+    if (!read) {
         state = NotebookState();
-        bytes.clear();
         return StateFound::Damaged;
     }
     return StateFound::Read;
 }
 
-NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboardDef& keyboard,
-                            CQuadMapping* mapping, const NotebookSettings& settings,
-                            const NotebookState* previous, const std::string& previousBytes,
+NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
+                            CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
                             const NotebookPathChooser& choosePath, const PageWriter& writePage,
                             INotebookObserver& observer)
 {
@@ -172,19 +204,19 @@ NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboar
     for (int index = 0; index < count; ++index) {
         if (settings.stopRequested && settings.stopRequested())
             break;
-        const NotebookInk& ink = inks[static_cast<std::size_t>(index)];
+        const ListedInk& ink = inks[static_cast<std::size_t>(index)];
         const std::string baseName = InkBaseName(ink.path);
         const std::string page = Joined(ink.subfolder, baseName + ".html");
         const std::string htmlPath = Joined(settings.outputDir, page);
         const PageCarry carryIn = carry;
         const auto found = recorded.find(page);
-        const NotebookPage* record = found == recorded.end() ? nullptr : &previous->pages[found->second];
+        NotebookPage* record = found == recorded.end() ? nullptr : &previous->pages[found->second];
 
         FileStamp stamp;
         uint64_t hash = 0;
         if (settings.update && record && record->ink == ink.path && record->carryIn == carryIn &&
             InkUnchanged(*record, ink.path, stamp, hash) && PathExists(htmlPath)) {
-            NotebookPage kept = *record;
+            NotebookPage kept = std::move(*record);
             kept.inkStamp = stamp;
             carry = kept.carryOut;
             pages[page] = std::move(kept);
@@ -195,10 +227,7 @@ NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboar
         observer.FileStarted(index, count, ink.path);
         // The ink is taken before it is read: should it change meanwhile,
         // its stamp no longer matches and the next update reads it again.
-        std::string bytes;
-        const bool stamped = ReadFileStamp(ink.path, stamp) && ReadBytes(ink.path, bytes) == 0;
-        hash = HashBytes(bytes.data(), bytes.size());
-        bytes = std::string();
+        const bool stamped = ReadFileStamp(ink.path, stamp) && HashFile(ink.path, hash) == 0;
 
         std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
         ApplyCarry(carryIn, *clone, mapping);
@@ -225,18 +254,20 @@ NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboar
             pages[writtenPage] = std::move(made);
         } else if (converted) {
             ++outcome.pagesWritten;
-        } else if (record && PathExists(htmlPath)) {
-            pages[page] = *record;
+        } else if (record && !record->page.empty() && pages.count(page) == 0 && PathExists(htmlPath)) {
+            pages[page] = std::move(*record);
         }
         done.page.reset();
         observer.FileFinished(index, done.outcome, converted ? done.htmlPath : std::string());
     }
 
     if (previous) {
-        for (const NotebookPage& old : previous->pages) {
-            if (pages.count(old.page) == 0 && PathExists(Joined(settings.outputDir, old.page)))
-                pages.emplace(old.page, old);
+        // Those taken over above are empty now.
+        for (NotebookPage& old : previous->pages) {
+            if (!old.page.empty() && pages.count(old.page) == 0 && PathExists(Joined(settings.outputDir, old.page)))
+                pages.emplace(old.page, std::move(old));
         }
+        previous->pages.clear();
     }
     next.pages.reserve(pages.size());
     for (auto& entry : pages)
@@ -245,17 +276,23 @@ NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboar
     std::sort(next.pages.begin(), next.pages.end(),
               [](const NotebookPage& a, const NotebookPage& b) { return NaturalLess(a.page, b.page); });
 
-    WriteIfChanged(Joined(settings.outputDir, kNotebookStateName), FormatState(next),
-                   previous ? &previousBytes : nullptr, outcome);
+    WriteIfChanged(
+        Joined(settings.outputDir, kNotebookStateName), [&next](const ByteSink& sink) { FormatState(next, sink); },
+        outcome);
     if (settings.index) {
+        // Whether each page's ink file is gone, asked of the file system once.
+        std::vector<bool> gone;
+        gone.reserve(next.pages.size());
         std::unordered_map<std::string, bool> named;
-        for (const NotebookInk& ink : inks)
+        for (const ListedInk& ink : inks)
             named.emplace(ink.path, true);
-        const std::string html = IndexHtml(next, [&](std::size_t k) {
-            const std::string& inkPath = next.pages[k].ink;
-            return named.count(inkPath) == 0 && !PathExists(inkPath);
-        });
-        WriteIfChanged(Joined(settings.outputDir, kIndexName), html, nullptr, outcome);
+        for (const NotebookPage& page : next.pages)
+            gone.push_back(named.count(page.ink) == 0 && !PathExists(page.ink));
+        named.clear();
+        WriteIfChanged(
+            Joined(settings.outputDir, kIndexName),
+            [&](const ByteSink& sink) { WriteIndexHtml(next, [&gone](std::size_t k) { return gone[k]; }, sink); },
+            outcome);
     }
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include "keyboard/HtmlConversion.h"
 #include "keyboard/PageConversion.h"
+#include "notebook/InkFolder.h"
 #include "notebook/NotebookState.h"
 #include "ui/ConversionRun.h"
 
@@ -12,13 +13,6 @@
 
 class CKeyboardDef;
 class CQuadMapping;
-
-// One ink file of a notebook run; its page goes to <subfolder>/<name>.html in
-// the output folder.
-struct NotebookInk {
-    std::string path;  // absolute
-    std::string subfolder;
-};
 
 // Hears of the pages a run converts, as IConversionObserver does, and of
 // those it leaves as they are.
@@ -42,7 +36,7 @@ struct NotebookSettings {
 // The state file of an output folder as found: none, read, or there but not
 // readable as one (which means converting everything).
 enum class StateFound { None, Read, Damaged };
-StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state, std::string& bytes);
+StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state);
 
 // Where the page of ink file `index`, named `inkBaseName`, is written; nothing
 // when it is not to be.
@@ -68,9 +62,9 @@ struct NotebookOutcome {
 // Every page converted is recorded (its ink, the carries, its text and
 // thumbnail) and the state file, and with settings.index index.html, are
 // written when, and only when, what they hold changed. `previous` is the
-// state file as read (empty when none or damaged) and its bytes.
-NotebookOutcome RunNotebook(const std::vector<NotebookInk>& inks, const CKeyboardDef& keyboard,
-                            CQuadMapping* mapping, const NotebookSettings& settings,
-                            const NotebookState* previous, const std::string& previousBytes,
+// state file as read, null when none or damaged; its pages are taken over.
+// Each page goes to <subfolder>/<name>.html in the output folder.
+NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
+                            CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
                             const NotebookPathChooser& choosePath, const PageWriter& writePage,
                             INotebookObserver& observer);

@@ -85,33 +85,40 @@ std::string Hex(uint64_t value)
 
 }  // namespace
 
-std::string FormatState(const NotebookState& state)
+void FormatState(const NotebookState& state, const ByteSink& sink)
 {
-    std::string text = kHeader;
-    text += "keyboard\t" + Hex(state.keyboard) + "\t" + (state.utf8 ? "utf8" : "sjis") + "\t" +
-            FormatCarry(state.start) + "\n";
+    sink(kHeader);
+    sink("keyboard\t" + Hex(state.keyboard) + "\t" + (state.utf8 ? "utf8" : "sjis") + "\t" +
+         FormatCarry(state.start) + "\n");
     for (const NotebookPage& page : state.pages) {
-        text += Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
-                std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
-                "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) +
-                "\t" + Escaped(page.text) + "\n";
+        sink(Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
+             std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
+             "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) +
+             "\t" + Escaped(page.text) + "\n");
     }
-    return text + "end\t" + std::to_string(state.pages.size()) + "\n";
+    sink("end\t" + std::to_string(state.pages.size()) + "\n");
 }
 
-bool ParseState(const std::string& text, NotebookState& state)
+bool ParseState(std::FILE* stream, NotebookState& state)
 {
     state = NotebookState();
-    if (text.compare(0, std::strlen(kHeader), kHeader) != 0)
+    std::string line;
+    // The next line without its end; false at the end of the stream or at a
+    // last line without one.
+    const auto nextLine = [&]() {
+        line.clear();
+        for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+            if (c == '\n')
+                return true;
+            line += static_cast<char>(c);
+        }
         return false;
-    std::size_t at = std::strlen(kHeader);
+    };
+    if (!nextLine() || line + "\n" != kHeader)
+        return false;
     bool settingsRead = false;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            return false;
-        const std::vector<std::string> fields = Fields(text.substr(at, end - at));
-        at = end + 1;
+    while (nextLine()) {
+        const std::vector<std::string> fields = Fields(line);
         if (!settingsRead) {
             if (fields.size() != 4 || fields[0] != "keyboard" || !ParseUnsigned(fields[1], state.keyboard, 16) ||
                 (fields[2] != "utf8" && fields[2] != "sjis") || !ParseCarry(fields[3], state.start))
@@ -122,7 +129,8 @@ bool ParseState(const std::string& text, NotebookState& state)
         }
         if (fields.size() == 2 && fields[0] == "end") {
             uint64_t count = 0;
-            return ParseUnsigned(fields[1], count) && count == state.pages.size() && at == text.size();
+            return ParseUnsigned(fields[1], count) && count == state.pages.size() && std::fgetc(stream) == EOF &&
+                   std::ferror(stream) == 0;
         }
         NotebookPage page;
         int64_t modified = 0;

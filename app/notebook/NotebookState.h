@@ -4,7 +4,10 @@
 #include "platform/FileSystem.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The file in the output folder that remembers the pages a notebook run
@@ -35,9 +38,15 @@ struct NotebookState {
     std::vector<NotebookPage> pages;
 };
 
+// Takes a file's bytes in the order they are made, a part at a time: long
+// files are never held whole.
+using ByteSink = std::function<void(std::string_view bytes)>;
+
 // The state as the file holds it: a header line, a settings line, one line
 // per page of tab-separated fields, and an end line with the page count, so
-// that a file cut short does not read as a shorter notebook.
-std::string FormatState(const NotebookState& state);
-// False, with `state` unspecified, when `text` is not a whole state file.
-bool ParseState(const std::string& text, NotebookState& state);
+// that a file cut short does not read as a shorter notebook. Line by line to
+// `sink`.
+void FormatState(const NotebookState& state, const ByteSink& sink);
+// Reads a state file line by line from `stream`. False, with `state`
+// unspecified, when it is not a whole state file.
+bool ParseState(std::FILE* stream, NotebookState& state);
