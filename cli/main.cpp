@@ -189,6 +189,12 @@ public:
 
     void PageUpToDate(int index, const std::string& htmlPath) override { PrintRow(index, "最新", htmlPath); }
 
+    void PageTaken(int, const std::string& htmlPath) override
+    {
+        Note(PathForDisplay(Shown(htmlPath)) + " is the page of an earlier ink file in this run and is not "
+                                               "written again");
+    }
+
     // The status line of file `index`, the status in Shift_JIS.
     void PrintRow(int index, const std::string& status, const std::string& htmlPath)
     {
@@ -419,7 +425,8 @@ void ConvertNotebook(const ConvertOptions& options, const std::vector<ListedInk>
     const StateFound found = ReadNotebookState(place.outputDir, previous);
     const std::string shownState = PathForDisplay(InFolder(shownFolder, kNotebookStateName));
     if (found == StateFound::Damaged)
-        report.Note(shownState + " cannot be read; every page is converted");
+        report.Note(shownState + (options.update ? " cannot be read; every page is converted"
+                                                 : " cannot be read; it is made anew from the pages of this run"));
     else if (found == StateFound::None && options.update && !listed.empty())
         report.Note(shownState + " is missing; every page is converted");
 

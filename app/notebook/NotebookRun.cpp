@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -199,6 +200,9 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
     // not this run names their ink files; the pages of this run replace theirs.
     std::unordered_map<std::string, NotebookPage> pages;
 
+    // The pages this run has left up to date or offered to write: a page is
+    // the page of one ink file.
+    std::unordered_set<std::string> taken;
     PageCarry carry = next.start;
     const int count = static_cast<int>(inks.size());
     for (int index = 0; index < count; ++index) {
@@ -212,6 +216,12 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         const auto found = recorded.find(page);
         NotebookPage* record = found == recorded.end() ? nullptr : &previous->pages[found->second];
 
+        if (taken.count(page) != 0) {
+            observer.FileStarted(index, count, ink.path);
+            observer.PageTaken(index, htmlPath);
+            observer.FileFinished(index, InkFileConversion::Outcome::Cancelled, std::string());
+            continue;
+        }
         FileStamp stamp;
         uint64_t hash = 0;
         if (settings.update && record && record->ink == ink.path && record->carryIn == carryIn &&
@@ -220,6 +230,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             kept.inkStamp = stamp;
             carry = kept.carryOut;
             pages[page] = std::move(kept);
+            taken.insert(page);
             observer.PageUpToDate(index, htmlPath);
             continue;
         }
@@ -237,6 +248,8 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         if (done.page)
             carry = CarryOf(done.page->Keyboard());
         using Outcome = InkFileConversion::Outcome;
+        if (done.outcome != Outcome::Unreadable)
+            taken.insert(page);
         const bool converted = done.outcome == Outcome::Converted;
         outcome.anyFailed = outcome.anyFailed || done.outcome == Outcome::WriteFailed ||
                             done.outcome == Outcome::Unreadable;

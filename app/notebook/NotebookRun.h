@@ -19,6 +19,10 @@ class CQuadMapping;
 class INotebookObserver : public IConversionObserver {
 public:
     virtual void PageUpToDate(int index, const std::string& htmlPath) = 0;
+    // Ink file `index` would go to the page an earlier ink file of the run
+    // went to, up to date or written; it is not converted (its outcome
+    // follows as cancelled).
+    virtual void PageTaken(int index, const std::string& htmlPath) = 0;
 };
 
 struct NotebookSettings {
