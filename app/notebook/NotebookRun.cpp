@@ -27,9 +27,9 @@ std::string Joined(const std::string& folder, const std::string& name)
     return last == '/' || last == PathSeparator() ? folder + name : folder + PathSeparator() + name;
 }
 
-// Hands the bytes of a regular file to `take`, a part at a time. 0, or the
+// Hands the bytes of a regular file to `take`, a piece at a time. 0, or the
 // errno of the failure.
-int ReadParts(const std::string& path, const std::function<void(const char* bytes, std::size_t size)>& take)
+int ReadChunks(const std::string& path, const std::function<void(const char* bytes, std::size_t size)>& take)
 {
     std::FILE* stream = nullptr;
     if (const int error = OpenRegularFile(path, stream); error != 0)
@@ -47,13 +47,13 @@ int ReadParts(const std::string& path, const std::function<void(const char* byte
 int ReadBytes(const std::string& path, std::string& bytes)
 {
     bytes.clear();
-    return ReadParts(path, [&bytes](const char* part, std::size_t size) { bytes.append(part, size); });
+    return ReadChunks(path, [&bytes](const char* chunk, std::size_t size) { bytes.append(chunk, size); });
 }
 
 int HashFile(const std::string& path, uint64_t& hash)
 {
     hash = HashBytes(nullptr, 0);
-    return ReadParts(path, [&hash](const char* part, std::size_t size) { hash = HashBytes(part, size, hash); });
+    return ReadChunks(path, [&hash](const char* chunk, std::size_t size) { hash = HashBytes(chunk, size, hash); });
 }
 
 // Whether the ink file is the one the record was made from: by its stamp
@@ -130,12 +130,12 @@ void WriteIfChanged(const std::string& path, const std::function<void(const Byte
     std::FILE* old = nullptr;
     if (OpenRegularFile(path, old) == 0) {
         bool same = true;
-        std::string part;
+        std::string chunk;
         generate([&](std::string_view bytes) {
             if (!same)
                 return;
-            part.resize(bytes.size());
-            same = std::fread(&part[0], 1, bytes.size(), old) == bytes.size() && bytes == part;
+            chunk.resize(bytes.size());
+            same = std::fread(&chunk[0], 1, bytes.size(), old) == bytes.size() && bytes == chunk;
         });
         same = same && std::fgetc(old) == EOF && std::ferror(old) == 0;
         // A stream only read from loses nothing when its closing fails.

@@ -38,7 +38,7 @@ struct NotebookState {
     std::vector<NotebookPage> pages;
 };
 
-// Takes a file's bytes in the order they are made, a part at a time: long
+// Takes a file's bytes in the order they are made, a piece at a time: long
 // files are never held whole.
 using ByteSink = std::function<void(std::string_view bytes)>;
 

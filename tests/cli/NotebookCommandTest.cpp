@@ -248,10 +248,10 @@ TEST_F(NotebookCommandTest, WatchConvertsAnInkFileOnceItIsWholeAndEndsOnInterrup
     // Written in two halves a second apart, as a slow sync would.
     const std::string ink = ReadText(dir_ / "later.ink");
     {
-        std::ofstream part(dir_ / "notes" / "later.ink", std::ios::binary);
-        part << ink.substr(0, ink.size() / 2) << std::flush;
+        std::ofstream half(dir_ / "notes" / "later.ink", std::ios::binary);
+        half << ink.substr(0, ink.size() / 2) << std::flush;
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        part << ink.substr(ink.size() / 2);
+        half << ink.substr(ink.size() / 2);
     }
     const std::string expected = ReadText(dir_ / "full" / "later.html");
     EXPECT_TRUE(waitFor([&] { return ReadText(dir_ / "out" / "later.html") == expected; }, std::chrono::seconds(4)));
