@@ -543,9 +543,9 @@ int WatchFolder(const ConvertOptions& options, RunPlace place)
     for (;;) {
         const std::vector<ListedInk> listed =
             ListRunInkFiles(options.inkFiles, options.recursive, place.startDir, &AbsolutePath);
+        // Each row has been flushed as it was printed.
         if (ConvertListed(options, listed, place) == kUsageOrSetupError)
             return kUsageOrSetupError;
-        std::fflush(stdout);
         switch (watch.WaitForQuiet(kQuietMilliseconds)) {
         case WatchWait::Changed:
             break;

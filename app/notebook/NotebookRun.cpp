@@ -198,7 +198,14 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
     }
     // Pages of earlier runs stay recorded while they are there, whether or
     // not this run names their ink files; the pages of this run replace theirs.
-    std::unordered_map<std::string, NotebookPage> pages;
+    std::unordered_map<std::string, std::size_t> pageAt;  // into next.pages
+    const auto put = [&](NotebookPage&& page) {
+        const auto [at, added] = pageAt.emplace(page.page, next.pages.size());
+        if (added)
+            next.pages.push_back(std::move(page));
+        else
+            next.pages[at->second] = std::move(page);
+    };
 
     // The pages this run has left up to date or offered to write: a page is
     // the page of one ink file.
@@ -229,7 +236,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             NotebookPage kept = std::move(*record);
             kept.inkStamp = stamp;
             carry = kept.carryOut;
-            pages[page] = std::move(kept);
+            put(std::move(kept));
             taken.insert(page);
             observer.PageUpToDate(index, htmlPath);
             continue;
@@ -264,28 +271,28 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             made.carryIn = carryIn;
             made.carryOut = carry;
             Summarise(made, done.htmlPath, settings, outcome);
-            pages[writtenPage] = std::move(made);
+            put(std::move(made));
         } else if (converted) {
             ++outcome.pagesWritten;
-        } else if (record && !record->page.empty() && pages.count(page) == 0 && PathExists(htmlPath)) {
-            pages[page] = std::move(*record);
+        } else if (record && !record->page.empty() && pageAt.count(page) == 0 && PathExists(htmlPath)) {
+            put(std::move(*record));
         }
         done.page.reset();
         observer.FileFinished(index, done.outcome, converted ? done.htmlPath : std::string());
     }
 
+    recorded = {};
+    taken = {};
     if (previous) {
         // Those taken over above are empty now.
         for (NotebookPage& old : previous->pages) {
-            if (!old.page.empty() && pages.count(old.page) == 0 && PathExists(Joined(settings.outputDir, old.page)))
-                pages.emplace(old.page, std::move(old));
+            if (!old.page.empty() && pageAt.count(old.page) == 0 &&
+                PathExists(Joined(settings.outputDir, old.page)))
+                put(std::move(old));
         }
         previous->pages.clear();
     }
-    next.pages.reserve(pages.size());
-    for (auto& entry : pages)
-        next.pages.push_back(std::move(entry.second));
-    pages.clear();
+    pageAt = {};
     std::sort(next.pages.begin(), next.pages.end(),
               [](const NotebookPage& a, const NotebookPage& b) { return NaturalLess(a.page, b.page); });
 

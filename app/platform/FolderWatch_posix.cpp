@@ -107,6 +107,8 @@ struct CFolderWatch::State {
             return true;
         pollfd one{signals, POLLIN, 0};
         if (::poll(&one, 1, 0) > 0) {
+            // Which signal it was makes no difference; the stop holds either
+            // way, read or not.
             signalfd_siginfo info{};
             static_cast<void>(::read(signals, &info, sizeof info));
             stopped = true;
