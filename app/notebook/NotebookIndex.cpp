@@ -72,6 +72,7 @@ li.page a:hover h2 { color: var(--accent); }
   overflow: hidden; background: var(--tile); color: var(--muted); border-radius: .3rem; font-size: 1.1rem; }
 h2 { margin: .5rem 0 0; font-size: 1.05rem; overflow-wrap: anywhere; }
 .meta { margin: .2rem 0; color: var(--muted); font-size: .85rem; }
+.name { margin-left: .5rem; overflow-wrap: anywhere; }
 .gone { margin-left: .5rem; padding: 0 .4rem; border: 1px solid currentColor; border-radius: .3rem; }
 .text { margin: .3rem 0 0; white-space: pre-line; font-size: .9rem; max-height: 6.5em; overflow: hidden; }
 @media print {
@@ -212,7 +213,8 @@ std::string IndexEntry(const NotebookPage& page, bool inkGone)
         entry += "<span class=\"tile\" aria-hidden=\"true\">" + shownTitle + "</span>";
     }
     entry += "<h2>" + shownTitle + "</h2></a>\n<p class=\"meta\"><time>" +
-             LocalDateTime(page.inkStamp.modified) + "</time>";
+             LocalDateTime(page.inkStamp.modified) + "</time> <span class=\"name\">" +
+             HtmlEscaped(FromPath(page.page)) + "</span>";
     if (inkGone)
         entry += u8"<span class=\"gone\">インクファイルなし</span>";
     return entry + "</p>\n<p class=\"text\">" + HtmlEscaped(FromProgramText(page.text)) + "</p>\n</li>\n";
