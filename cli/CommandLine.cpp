@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version };
+enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch };
 
 const std::vector<OptionName> kOptions = {
     {'k', "keyboard-dir", KeyboardDir, true},
@@ -22,6 +22,10 @@ const std::vector<OptionName> kOptions = {
     {0, "explain", Explain, false},
     {'h', "help", Help, false},
     {0, "version", Version, false},
+    {'r', "recursive", Recursive, false},
+    {0, "update", Update, false},
+    {0, "index", Index, false},
+    {0, "watch", Watch, false},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -71,6 +75,18 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Version:
         options.version = true;
+        break;
+    case Recursive:
+        options.recursive = true;
+        break;
+    case Update:
+        options.update = true;
+        break;
+    case Index:
+        options.index = true;
+        break;
+    case Watch:
+        options.watch = true;
         break;
     default:
         break;
@@ -151,6 +167,10 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
         throw UsageError("no ink file given");
     if (options.outputFile && options.inkFiles.size() > 1)
         throw UsageError("-o takes one ink file only; use -d for several");
+    if (options.outputFile && (options.update || options.index || options.watch))
+        throw UsageError("--update, --index and --watch keep a folder of pages; use -d");
+    if (options.watch && options.inkFiles.size() != 1)
+        throw UsageError("--watch takes the one folder to watch");
     return options;
 }
 
@@ -158,9 +178,11 @@ std::string HelpText()
 {
     // Shift_JIS like every text of the program; shown as UTF-8.
     return SjisToUtf8(
-        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n"
+        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+        "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
-        "files are listed in path order and each page is recognised with the\n"
+        "files are listed in natural order (numbers in names by value, p2 before\n"
+        "p10, then the rest of the path) and each page is recognised with the\n"
         "keyboard of softKB.skb, a calibration page carrying over to the pages after it.\n"
         "\n"
         "  -k, --keyboard-dir DIR  folder of softKB.skb and keydef.skb (default: the\n"
@@ -180,6 +202,25 @@ std::string HelpText()
         "                          key, gesture, input mode and text, the pictures and\n"
         "                          the calibration taps), as a table and drawn over the\n"
         "                          sheet; -f applies to them as to the page\n"
+        "  -r, --recursive         a FOLDER stands for the ink files (*.ink, any case)\n"
+        "                          in it and in its subfolders, each page going to the\n"
+        "                          same subfolder of the output folder; without -r only\n"
+        "                          those directly in it\n"
+        "      --update            convert only the ink files whose page is missing or\n"
+        "                          whose ink changed (by content) since the page was\n"
+        "                          written, and the pages after a changed calibration;\n"
+        "                          such pages are replaced, the others keep their bytes\n"
+        "                          and get the status 最新 (up to date). A converted page\n"
+        "                          is what a full run in the same order gives it. What a\n"
+        "                          run wrote is kept in DIR/.marovi-notebook\n"
+        "      --index             write DIR/index.html: every page Marovi wrote in DIR,\n"
+        "                          in natural order, with its title, date, thumbnail\n"
+        "                          (DIR/thumbnails/) and text, and a search field that\n"
+        "                          takes hiragana and katakana, full and half width as\n"
+        "                          equal\n"
+        "      --watch             --update --index on the one FOLDER given, then again\n"
+        "                          whenever an ink file there is added or changed and\n"
+        "                          has been still for a second; SIGINT or SIGTERM ends it\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"
@@ -192,9 +233,11 @@ std::string HelpText()
         "\n"
         "stdout: one line per ink file, in list order, as each one finishes: the ink\n"
         "file's full path, its status and the HTML file written, separated by tabs.\n"
-        "The status is one of 変換済み (converted), 変換エラー (the page or one of its\n"
-        "pictures could not be written), キャンセル (not written) and 不正ファイル (not\n"
+        "The status is one of 変換済み (converted), 最新 (up to date, with --update),\n"
+        "変換エラー (the page or one of its pictures could not be written), キャンセル\n"
+        "(not written) and 不正ファイル (not\n"
         "read: missing, unreadable, not a regular file, not an ink file, or too large).\n"
+        "Up to date pages count as converted.\n"
         "stderr: after \"marovi-convert: \", the ink file a message is about, the\n"
         "message Marovi would show in a box and, in brackets, the system's reason.\n"
         "On a terminal, a batch shows its progress there too.\n"
@@ -203,7 +246,11 @@ std::string HelpText()
         "explanation or a new calibration could not be saved, or stdout could not be\n"
         "written), 2 for a usage error, a keyboard or output folder that cannot be\n"
         "used, a softKB.skb that cannot be read or has no keys, or --explain on a\n"
-        "build that cannot draw or without its drawing module.\n");
+        "build that cannot draw or without its drawing module.\n"
+        "\n"
+        "Example: point the notepad's sync folder at ~/notes, run\n"
+        "  marovi-convert --watch -k ~/keyboard -d ~/notes-html ~/notes\n"
+        "and open ~/notes-html/index.html.\n");
 }
 
 bool IsAbsolutePath(const std::string& path)

@@ -19,6 +19,12 @@ struct ConvertOptions {
     bool verbose = false;
     bool utf8 = false;  // pages in UTF-8 instead of Shift_JIS
     bool explain = false;  // how each page was read, beside it
+    // A folder given stands for its ink files; with `recursive` those of its
+    // subfolders too.
+    bool recursive = false;
+    bool update = false;  // only what is out of date, remembered in the output folder
+    bool index = false;   // index.html over the output folder's pages
+    bool watch = false;   // --update --index, then again at every change of the folder
     bool help = false;
     bool version = false;
     std::vector<std::string> inkFiles;
@@ -50,7 +56,8 @@ void ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing value, -o with -d or with several ink files, or
-// no ink file (unless --help or --version was asked for).
+// no ink file (unless --help or --version was asked for), -o with --update,
+// --index or --watch, or --watch with more than one folder.
 ConvertOptions ParseCommandLine(const std::vector<std::string>& args);
 
 // The help text, UTF-8.

@@ -20,12 +20,16 @@
 #include "keyboard/PageStrokes.h"
 #include "ui/InkFileList.h"
 #include "ui/ConversionRun.h"
+#include "notebook/InkFolder.h"
+#include "notebook/NotebookRun.h"
+#include "platform/FolderWatch.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -106,7 +110,7 @@ ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 // Where the run stands, for the terminal: which ink file is being converted
 // (messages about it name it as the user gave it), the one-line progress on
 // a terminal, and the status line of each file as it finishes.
-class CRunReport : public IConversionObserver, public IMessageBox {
+class CRunReport : public INotebookObserver, public IMessageBox {
 public:
     // `inkFiles`: (absolute path, path as given) of each file, in run order.
     CRunReport(std::vector<std::pair<std::string, std::string>> inkFiles, bool showProgress, std::string startDir,
@@ -120,6 +124,8 @@ public:
 
     // The ink file being converted as the user gave it; empty between files.
     const std::string& CurrentInk() const { return currentInk_; }
+    // Its index in the run; -1 between files.
+    int CurrentIndex() const { return currentIndex_; }
 
     // Messages shown outside any file take this as the subject of their
     // reason (the keyboard file while it is read).
@@ -162,6 +168,7 @@ public:
     void FileStarted(int index, int count, const std::string&) override
     {
         currentInk_ = inkFiles_[static_cast<std::size_t>(index)].second;
+        currentIndex_ = index;
         if (showProgress_ && count > 1) {
             progress_ = "[" + std::to_string(index + 1) + "/" + std::to_string(count) + "] " +
                         PathForDisplay(currentInk_);
@@ -174,10 +181,25 @@ public:
         ClearProgress();
         progress_.clear();
         currentInk_.clear();
+        currentIndex_ = -1;
         if (outcome != InkFileConversion::Outcome::Converted)
             allConverted_ = false;
-        Print(stdout, PathForDisplay(inkFiles_[static_cast<std::size_t>(index)].first) + "\t" +
-                          SjisToUtf8(CInkFileList::StatusText(outcome)) + "\t" + PathForDisplay(htmlPath) + "\n");
+        PrintRow(index, CInkFileList::StatusText(outcome), htmlPath);
+    }
+
+    void PageUpToDate(int index, const std::string& htmlPath) override { PrintRow(index, "最新", htmlPath); }
+
+    void PageTaken(int, const std::string& htmlPath) override
+    {
+        Note(PathForDisplay(Shown(htmlPath)) + " is the page of an earlier ink file in this run and is not "
+                                               "written again");
+    }
+
+    // The status line of file `index`, the status in Shift_JIS.
+    void PrintRow(int index, const std::string& status, const std::string& htmlPath)
+    {
+        Print(stdout, PathForDisplay(inkFiles_[static_cast<std::size_t>(index)].first) + "\t" + SjisToUtf8(status) +
+                          "\t" + PathForDisplay(htmlPath) + "\n");
         // The first failure's reason is kept for the run's end, when it is told.
         errno = 0;
         if (std::fflush(stdout) != 0 && outputError_ == 0)
@@ -245,6 +267,7 @@ private:
     std::string startDir_;
     std::string keyboardDir_;
     std::string currentInk_;
+    int currentIndex_ = -1;
     std::string reasonSubject_;
     std::string progress_;
     // Bytes of the progress line on the screen, 0 when none is.
@@ -259,17 +282,25 @@ private:
 // has already written is never written again, whatever -f says.
 class CCommandLineSaveDialog : public ISaveFileDialog {
 public:
+    // `subfolders`: of the output folder, for each ink file of the run.
     CCommandLineSaveDialog(const ConvertOptions& given, std::optional<std::string> outputFile, std::string outputDir,
-                           CRunReport& report)
-        : given_(given), outputFile_(std::move(outputFile)), outputDir_(std::move(outputDir)), report_(report)
+                           std::vector<std::string> subfolders, CRunReport& report)
+        : given_(given),
+          outputFile_(std::move(outputFile)),
+          outputDir_(std::move(outputDir)),
+          subfolders_(std::move(subfolders)),
+          report_(report)
     {
     }
 
     std::optional<std::string> Ask(const SaveFileRequest& request) override
     {
-        const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(request.suggestedName, outputDir_);
+        const int index = report_.CurrentIndex();
+        const std::string subfolder = index >= 0 ? subfolders_[static_cast<std::size_t>(index)] : std::string();
+        const std::string name = subfolder.empty() ? request.suggestedName : InFolder(subfolder, request.suggestedName);
+        const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(name, outputDir_);
         const std::string shown =
-            PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, request.suggestedName));
+            PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, name));
         // The pages of a run all go to one folder (-o takes one ink file), so
         // two that coincide have one path.
         for (const auto& [page, ink] : written_) {
@@ -294,6 +325,12 @@ public:
                 }
             }
         }
+        if (!subfolder.empty()) {
+            if (const int error = MakeFolders(ParentFolder(path)); error != 0) {
+                report_.Note("cannot make the folder of " + shown + " (" + Reason(error) + ")");
+                return std::nullopt;
+            }
+        }
         written_.emplace_back(path, report_.CurrentInk());
         return path;
     }
@@ -302,6 +339,7 @@ private:
     const ConvertOptions& given_;
     std::optional<std::string> outputFile_;
     std::string outputDir_;
+    std::vector<std::string> subfolders_;
     CRunReport& report_;
     // (page path, ink file as given) for each page handed out in this run.
     std::vector<std::pair<std::string, std::string>> written_;
@@ -351,7 +389,8 @@ void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, co
 int UsageFailure(const std::string& problem)
 {
     Print(stderr, kProgram + problem +
-                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n"
+                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+                      "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
 }
@@ -362,70 +401,70 @@ int SetupFailure(const std::string& problem)
     return kUsageOrSetupError;
 }
 
-int Convert(ConvertOptions options)
-{
-    ExplainPictureFunction drawExplanation = nullptr;
-    if (options.explain) {
-#if MAROVI_CAN_DRAW
-        std::string why;
-        drawExplanation = LoadExplainModule(why);
-        if (!drawExplanation)
-            return SetupFailure("--explain: cannot load the drawing module: " + why);
-#else
-        return SetupFailure("--explain: this build cannot draw (it has no cairo); explain pages on Linux");
-#endif
-    }
-    for (std::string& file : options.inkFiles)
-        file = NativePath(file);
-    if (options.outputFile)
-        options.outputFile = NativePath(*options.outputFile);
-    if (options.outputDir)
-        options.outputDir = NativePath(*options.outputDir);
-    options.keyboardDir = NativePath(options.keyboardDir);
-
-    // Every path of the command line is taken from where the command runs,
-    // before the keyboard folder becomes the current directory.
-    const std::string startDir = GetCurrentDir();
-    if (startDir.empty())
-        return UsageFailure("cannot determine the current directory");
-    std::vector<std::pair<std::string, std::string>> inkFiles;
-    for (const std::string& file : options.inkFiles)
-        inkFiles.emplace_back(AbsolutePath(file, startDir), file);
+// What one conversion of the listed ink files needs beyond the options.
+struct RunPlace {
+    std::string startDir;
     std::optional<std::string> outputFile;
-    if (options.outputFile) {
-        outputFile = AbsolutePath(*options.outputFile, startDir);
-        if (!IsFolder(ParentFolder(*outputFile))) {
-            const std::string givenFolder = ParentFolder(*options.outputFile);
-            return SetupFailure(PathForDisplay(givenFolder) + ": no such folder for " +
-                                PathForDisplay(*options.outputFile));
-        }
-        if (IsFolder(*outputFile))
-            return SetupFailure(PathForDisplay(*options.outputFile) + ": is a folder, not a page to write");
-        // The page and its pictures never go over the ink they come from.
-        const std::string pictureFolder = PictureDirectoryFor(*outputFile);
-        for (const auto& [ink, given] : inkFiles) {
-            if (SameFile(ink, *outputFile))
-                return SetupFailure(PathForDisplay(given) + ": -o names the ink file itself");
-            if (SameFile(ParentFolder(ink), pictureFolder))
-                return SetupFailure(PathForDisplay(given) + ": lies in the picture folder of the page of -o");
-        }
-    }
-    const std::string outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
-    if (!outputFile && !IsFolder(outputDir)) {
-        const int error = MakeFolders(outputDir);
-        if (error != 0 || !IsFolder(outputDir)) {
-            const std::string why = error != 0 ? Reason(error) : "not a folder";
-            return UsageFailure(PathForDisplay(*options.outputDir) + ": cannot make the output folder: " + why);
-        }
-    }
-    if (!EnterKeyboardDir(options.keyboardDir, startDir))
-        return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
+    std::string outputDir;
+    ExplainPictureFunction drawExplanation = nullptr;
+    // The watch's question whether to stop, between pages; null outside one.
+    std::function<bool()> stopRequested;
+};
 
-    // In the order the window's list shows them: by path, byte by byte, a
-    // path given twice twice.
-    std::stable_sort(inkFiles.begin(), inkFiles.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    CRunReport report(inkFiles, StderrIsTerminal(), startDir, options.keyboardDir);
+constexpr char kRunFinished[] = "HTMLファイルを生成しました";
+
+// --update and --index: the run through the notebook driver, which leaves up
+// to date pages as they are and keeps the state file and the index. What it
+// could not write is told and makes the run incomplete.
+void ConvertNotebook(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place,
+                     const CKeyboardDef& keyboard, CQuadMapping& mapping, CCommandLineSaveDialog& saveDialog,
+                     const PageWriter& writePage, CRunReport& report)
+{
+    const std::string shownFolder = options.outputDir.value_or(".");
+    NotebookState previous;
+    const StateFound found = ReadNotebookState(place.outputDir, previous);
+    const std::string shownState = PathForDisplay(InFolder(shownFolder, kNotebookStateName));
+    if (found == StateFound::Damaged)
+        report.Note(shownState + (options.update ? " cannot be read; every page is converted"
+                                                 : " cannot be read; it is made anew from the pages of this run"));
+    else if (found == StateFound::None && options.update && !listed.empty())
+        report.Note(shownState + " is missing; every page is converted");
+
+    NotebookSettings settings;
+    settings.outputDir = place.outputDir;
+    settings.update = options.update;
+    settings.index = options.index;
+    settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
+    settings.stopRequested = place.stopRequested;
+    const int failedSaves = keyboard.FailedSaves();
+    const NotebookOutcome outcome = RunNotebook(
+        listed, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr,
+        [&saveDialog](int, const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); },
+        writePage, report);
+    if (outcome.thumbnailError != 0) {
+        report.Note("cannot write " + PathForDisplay(outcome.failedThumbnail) + " (" + Reason(outcome.thumbnailError) + ")");
+        report.MissingBesidePage();
+    }
+    if (outcome.failedError != 0) {
+        report.Note("cannot write " + PathForDisplay(outcome.failedFile) + " (" + Reason(outcome.failedError) + ")");
+        report.MissingBesidePage();
+    }
+    if (!outcome.anyFailed && outcome.failedError == 0 && keyboard.FailedSaves() == failedSaves &&
+        report.WantsClosingMessage(outcome.pagesWritten))
+        report.Tell(kRunFinished, "");
+}
+
+// Converts the listed ink files once, with the keyboard of the keyboard
+// folder (the current directory): the exit status of the run.
+int ConvertListed(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place)
+{
+    std::vector<std::pair<std::string, std::string>> inkFiles;
+    std::vector<std::string> subfolders;
+    for (const ListedInk& ink : listed) {
+        inkFiles.emplace_back(ink.path, ink.given);
+        subfolders.push_back(ink.subfolder);
+    }
+    CRunReport report(inkFiles, StderrIsTerminal(), place.startDir, options.keyboardDir);
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
@@ -452,6 +491,7 @@ int Convert(ConvertOptions options)
     // Without -f a page takes only a free name: of two converters racing for
     // one page, one writes it.
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
+    const ExplainPictureFunction drawExplanation = place.drawExplanation;
     const PageWriter writePage = [encoding, drawExplanation, publish, &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
         PageReadings readings;
@@ -463,13 +503,17 @@ int Convert(ConvertOptions options)
             WriteExplanation(page, readings, htmlPath, drawExplanation, report);
         return true;
     };
-    std::vector<std::string> paths;
-    for (const auto& file : inkFiles)
-        paths.push_back(file.first);
-    CCommandLineSaveDialog saveDialog(options, outputFile, outputDir, report);
-    // Nothing reads a page once it is written: a long batch holds one page
-    // at a time.
-    ConvertInkFiles(paths, keyboard, &mapping, saveDialog, writePage, nullptr, &report);
+    CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, std::move(subfolders), report);
+    if (options.update || options.index) {
+        ConvertNotebook(options, listed, place, keyboard, mapping, saveDialog, writePage, report);
+    } else {
+        std::vector<std::string> paths;
+        for (const auto& file : inkFiles)
+            paths.push_back(file.first);
+        // Nothing reads a page once it is written: a long batch holds one
+        // page at a time.
+        ConvertInkFiles(paths, keyboard, &mapping, saveDialog, writePage, nullptr, &report);
+    }
     keyboard.SetMapping(nullptr);
     // The pages stand, but a calibration that could not be stored is lost
     // for the next run, and rows that were not printed are lost to whoever
@@ -481,6 +525,112 @@ int Convert(ConvertOptions options)
     if (keyboard.FailedSaves() > 0)
         return kSomeNotConverted;
     return report.AllConverted() ? kAllConverted : kSomeNotConverted;
+}
+
+// --watch: the folder converted as --update --index does, and again each
+// time an ink file in it has been added or changed and left still. Each run
+// tells its own pages and failures; the watch goes on after them, and ends
+// with 0 when it is asked to.
+int WatchFolder(const ConvertOptions& options, RunPlace place)
+{
+    // Long enough that a file copied in with a pause does not count as whole.
+    constexpr int kQuietMilliseconds = 1200;
+    const std::string& given = options.inkFiles.front();
+    CFolderWatch watch;
+    if (const int error = watch.Start(AbsolutePath(given, place.startDir), options.recursive); error != 0)
+        return SetupFailure(PathForDisplay(given) + ": cannot watch the folder: " + Reason(error));
+    place.stopRequested = [&watch] { return watch.StopRequested(); };
+    for (;;) {
+        const std::vector<ListedInk> listed =
+            ListRunInkFiles(options.inkFiles, options.recursive, place.startDir, &AbsolutePath);
+        // Each row has been flushed as it was printed.
+        if (ConvertListed(options, listed, place) == kUsageOrSetupError)
+            return kUsageOrSetupError;
+        switch (watch.WaitForQuiet(kQuietMilliseconds)) {
+        case WatchWait::Changed:
+            break;
+        case WatchWait::Stopped:
+            return kAllConverted;
+        case WatchWait::Failed:
+            return SetupFailure(PathForDisplay(given) + ": the watch stopped: " + Reason(watch.Error()));
+        }
+    }
+}
+
+int Convert(ConvertOptions options)
+{
+    ExplainPictureFunction drawExplanation = nullptr;
+    if (options.explain) {
+#if MAROVI_CAN_DRAW
+        std::string why;
+        drawExplanation = LoadExplainModule(why);
+        if (!drawExplanation)
+            return SetupFailure("--explain: cannot load the drawing module: " + why);
+#else
+        return SetupFailure("--explain: this build cannot draw (it has no cairo); explain pages on Linux");
+#endif
+    }
+    for (std::string& file : options.inkFiles)
+        file = NativePath(file);
+    if (options.outputFile)
+        options.outputFile = NativePath(*options.outputFile);
+    if (options.outputDir)
+        options.outputDir = NativePath(*options.outputDir);
+    options.keyboardDir = NativePath(options.keyboardDir);
+    if (options.watch)
+        options.update = options.index = true;
+    // A page out of date is replaced: that is what updating it means.
+    if (options.update)
+        options.force = true;
+
+    // Every path of the command line is taken from where the command runs,
+    // before the keyboard folder becomes the current directory.
+    RunPlace place;
+    place.drawExplanation = drawExplanation;
+    place.startDir = GetCurrentDir();
+    const std::string& startDir = place.startDir;
+    if (startDir.empty())
+        return UsageFailure("cannot determine the current directory");
+    if (options.watch && !IsFolder(AbsolutePath(options.inkFiles.front(), startDir)))
+        return UsageFailure(PathForDisplay(options.inkFiles.front()) + ": --watch takes a folder");
+    // In natural order, as a notebook numbers its pages; a path given twice
+    // twice.
+    std::vector<ListedInk> listed = ListRunInkFiles(options.inkFiles, options.recursive, startDir, &AbsolutePath);
+    if (options.outputFile) {
+        if (listed.size() != 1)
+            return UsageFailure("-o takes one ink file only; use -d for several");
+        place.outputFile = AbsolutePath(*options.outputFile, startDir);
+        const std::string& outputFile = *place.outputFile;
+        if (!IsFolder(ParentFolder(outputFile))) {
+            const std::string givenFolder = ParentFolder(*options.outputFile);
+            return SetupFailure(PathForDisplay(givenFolder) + ": no such folder for " +
+                                PathForDisplay(*options.outputFile));
+        }
+        if (IsFolder(outputFile))
+            return SetupFailure(PathForDisplay(*options.outputFile) + ": is a folder, not a page to write");
+        // The page and its pictures never go over the ink they come from.
+        const std::string pictureFolder = PictureDirectoryFor(outputFile);
+        for (const ListedInk& ink : listed) {
+            if (SameFile(ink.path, outputFile))
+                return SetupFailure(PathForDisplay(ink.given) + ": -o names the ink file itself");
+            if (SameFile(ParentFolder(ink.path), pictureFolder))
+                return SetupFailure(PathForDisplay(ink.given) + ": lies in the picture folder of the page of -o");
+        }
+    }
+    place.outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
+    if (!place.outputFile && !IsFolder(place.outputDir)) {
+        const int error = MakeFolders(place.outputDir);
+        if (error != 0 || !IsFolder(place.outputDir)) {
+            const std::string why = error != 0 ? Reason(error) : "not a folder";
+            return UsageFailure(PathForDisplay(options.outputDir.value_or(".")) +
+                                ": cannot make the output folder: " + why);
+        }
+    }
+    if (!EnterKeyboardDir(options.keyboardDir, startDir))
+        return UsageFailure(PathForDisplay(options.keyboardDir) + ": cannot enter the keyboard folder");
+    if (!options.watch)
+        return ConvertListed(options, listed, place);
+    return WatchFolder(options, place);
 }
 
 int Run(int argc, char** argv)

@@ -4,8 +4,9 @@
 # encoding the same pictures with libjpeg), the ratio of the two, peak memory
 # of marovi-convert per page, a batch of typical pages against its floor in
 # whole passes and through marovi-convert as one process, and one page as a
-# whole process against cjpeg encoding its picture. Exits 1 when a target is
-# missed.
+# whole process against cjpeg encoding its picture; then a folder of 1,000
+# and of 5,000 pages converted as a notebook (--index, then --update with
+# nothing to do). Exits 1 when a target is missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
 set -euo pipefail
@@ -16,7 +17,7 @@ marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" libjpeg-turbo-progs
 
 build=build-bench
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j 2 --target marovi-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
+cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
   { tail -n 40 "$build/bench-build.log" >&2; exit 1; }
 
 # On the memory file system when there is one: the disk's write-back would
@@ -25,4 +26,8 @@ scratch=${TMPDIR:-/tmp}
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch=/dev/shm
 work=$(mktemp -d "$scratch/marovi-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-"$build/bin/marovi-bench" --convert "$build/bin/marovi-convert" "$@" "$work"
+status=0
+"$build/bin/marovi-bench" --convert "$build/bin/marovi-convert" "$@" "$work" || status=1
+echo "== a notebook: a folder of typical pages with --index, then --update with nothing to do"
+"$build/bin/marovi-notebook-bench" --convert "$build/bin/marovi-convert" "$work/notebook" || status=1
+exit $status

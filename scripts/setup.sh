@@ -48,6 +48,9 @@ MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-go
 # The manual SKBmanual.pdf: WeasyPrint lays out its HTML pages, the IPA fonts
 # (Gothic for headings and figures, Mincho for the body) are embedded in it.
 MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)
+# The index page of a notebook is tried in a real browser: headless Chromium
+# driven by Selenium.
+MAROVI_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium)
 # Packaging (scripts/package.sh): CPack's Debian package needs dpkg-shlibdeps
 # and file, lintian checks it, the Windows archive needs the cross compiler
 # and zip (the manual's packages come on top).

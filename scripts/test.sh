@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" "${MAROVI_MANUAL_PACKAGES[@]}"
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" "${MAROVI_MANUAL_PACKAGES[@]}" \
+  "${MAROVI_BROWSER_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 status=0

@@ -410,6 +410,29 @@ explain_status=0
   [ ! -e "$work/wine-slash/explained" ] ||
   { cat "$work/wine-explain.log"; fail "marovi-convert.exe --explain: exit $explain_status, not refused with 2"; }
 echo "marovi-convert.exe --explain: refused (this build cannot draw)"
+
+# A folder as a notebook: --update --index converts it; the next run finds
+# every page up to date and writes no file; the index lists every page.
+notebook=$work/wine-notebook
+mkdir -p "$notebook/notes" "$notebook/keyboard"
+cp "$app/softKB.skb" "$app/keydef.skb" "$notebook/keyboard/"
+cp "$work"/pages/*.ink "$notebook/notes/"
+page_count=$(ls "$notebook"/notes/*.ink | wc -l)
+for run in first again; do
+  [ "$run" = again ] && touch "$notebook/marker" && sleep 1
+  (cd "$notebook" && timeout 120 wine "$app/marovi-convert.exe" --update --index -k keyboard -d html notes \
+    >"$notebook/$run.out" 2>"$notebook/$run.err") ||
+    { cat "$notebook/$run.err"; fail "marovi-convert.exe --update --index ($run run) failed"; }
+done
+[ "$(grep -ac $'\t変換済み\t' "$notebook/first.out")" -eq "$page_count" ] ||
+  { cat "$notebook/first.out"; fail "marovi-convert.exe --update --index: not every page converted"; }
+[ "$(grep -ac $'\t最新\t' "$notebook/again.out")" -eq "$page_count" ] ||
+  { cat "$notebook/again.out"; fail "marovi-convert.exe --update: not every page up to date"; }
+[ -z "$(find "$notebook/html" -newer "$notebook/marker" -print -quit)" ] ||
+  fail "marovi-convert.exe --update wrote files with nothing to do: $(find "$notebook/html" -newer "$notebook/marker")"
+[ "$(grep -ac '<li class="page">' "$notebook/html/index.html")" -eq "$page_count" ] ||
+  fail "marovi-convert.exe --index: index.html does not list the $page_count pages"
+echo "marovi-convert.exe --update --index: $page_count pages, then all up to date with nothing written"
 compare_pages "Marovi.exe" "$work/walk" "$work/linux"
 compare_pages "Marovi.exe under en_US.UTF-8, dé/José.ink" "$work/walk-en" "$work/linux-en" CP1252
 compare_pages "Marovi.exe under ja_JP.UTF-8, 表/表.ink" "$work/walk-ja" "$work/linux-ja" CP932

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,6 +24,17 @@ int MakeFolders(const std::string& folder);
 
 // The names in `folder`, "." and ".." left out; none when it cannot be read.
 std::vector<std::string> FolderEntries(const std::string& folder);
+
+// The size and the time of the last change of a regular file (links
+// followed), the time in nanoseconds since 1970 as fine as the file system
+// keeps it. False for anything else or nothing.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modified = 0;
+    bool operator==(const FileStamp& other) const { return size == other.size && modified == other.modified; }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+bool ReadFileStamp(const std::string& path, FileStamp& stamp);
 
 // Where the last component of `path` begins: after the last "/" or platform
 // separator that is a character of its own (on Windows the second byte of a

@@ -48,6 +48,16 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     return names;
 }
 
+bool ReadFileStamp(const std::string& path, FileStamp& stamp)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    stamp.size = static_cast<uint64_t>(info.st_size);
+    stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     struct stat first {};

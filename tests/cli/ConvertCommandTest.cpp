@@ -102,7 +102,8 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
 {
     const Outcome help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain] INKFILE...\n", 0),
+    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+                             "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n", 0),
               0u);
     EXPECT_NE(help.out.find(u8"変換エラー (the page"), std::string::npos) << "statuses shown as UTF-8";
     EXPECT_EQ(Convert({"-h"}).out, help.out);

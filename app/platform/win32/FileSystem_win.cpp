@@ -53,6 +53,21 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     return names;
 }
 
+bool ReadFileStamp(const std::string& path, FileStamp& stamp)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    // FILETIME counts 100 ns steps from 1601.
+    constexpr int64_t kStepsFrom1601To1970 = 116444736000000000LL;
+    const int64_t steps = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               data.ftLastWriteTime.dwLowDateTime);
+    stamp.modified = (steps - kStepsFrom1601To1970) * 100;
+    return true;
+}
+
 namespace {
 
 // The errno value closest to a Windows error of the file calls.

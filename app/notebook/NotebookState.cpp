@@ -1,0 +1,148 @@
+#include "notebook/NotebookState.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kHeader[] = "marovi-notebook 1\n";
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+bool Unescape(const std::string& text, std::string& out)
+{
+    out.clear();
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != '\\') {
+            out += text[k];
+            continue;
+        }
+        if (++k == text.size())
+            return false;
+        switch (text[k]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+bool ParseUnsigned(const std::string& text, uint64_t& value, int base = 10)
+{
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return false;
+    char* end = nullptr;
+    value = std::strtoull(text.c_str(), &end, base);
+    return *end == '\0';
+}
+
+bool ParseSigned(const std::string& text, int64_t& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return *end == '\0';
+}
+
+std::string Hex(uint64_t value)
+{
+    char text[17];
+    static_cast<void>(std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value)));
+    return text;
+}
+
+}  // namespace
+
+void FormatState(const NotebookState& state, const ByteSink& sink)
+{
+    sink(kHeader);
+    sink("keyboard\t" + Hex(state.keyboard) + "\t" + (state.utf8 ? "utf8" : "sjis") + "\t" +
+         FormatCarry(state.start) + "\n");
+    for (const NotebookPage& page : state.pages) {
+        sink(Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
+             std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
+             "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) +
+             "\t" + Escaped(page.text) + "\n");
+    }
+    sink("end\t" + std::to_string(state.pages.size()) + "\n");
+}
+
+bool ParseState(std::FILE* stream, NotebookState& state)
+{
+    state = NotebookState();
+    std::string line;
+    // The next line without its end; false at the end of the stream or at a
+    // last line without one.
+    const auto nextLine = [&]() {
+        line.clear();
+        for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+            if (c == '\n')
+                return true;
+            line += static_cast<char>(c);
+        }
+        return false;
+    };
+    if (!nextLine() || line + "\n" != kHeader)
+        return false;
+    bool settingsRead = false;
+    while (nextLine()) {
+        const std::vector<std::string> fields = Fields(line);
+        if (!settingsRead) {
+            if (fields.size() != 4 || fields[0] != "keyboard" || !ParseUnsigned(fields[1], state.keyboard, 16) ||
+                (fields[2] != "utf8" && fields[2] != "sjis") || !ParseCarry(fields[3], state.start))
+                return false;
+            state.utf8 = fields[2] == "utf8";
+            settingsRead = true;
+            continue;
+        }
+        if (fields.size() == 2 && fields[0] == "end") {
+            uint64_t count = 0;
+            return ParseUnsigned(fields[1], count) && count == state.pages.size() && std::fgetc(stream) == EOF &&
+                   std::ferror(stream) == 0;
+        }
+        NotebookPage page;
+        int64_t modified = 0;
+        if (fields.size() != 10 || !Unescape(fields[0], page.page) || page.page.empty() ||
+            !Unescape(fields[1], page.ink) || !ParseUnsigned(fields[2], page.inkStamp.size) ||
+            !ParseSigned(fields[3], modified) || !ParseUnsigned(fields[4], page.inkHash, 16) ||
+            !ParseCarry(fields[5], page.carryIn) || !ParseCarry(fields[6], page.carryOut) ||
+            !Unescape(fields[7], page.thumbnail) || !Unescape(fields[8], page.title) ||
+            !Unescape(fields[9], page.text))
+            return false;
+        page.inkStamp.modified = modified;
+        state.pages.push_back(std::move(page));
+    }
+    return false;
+}

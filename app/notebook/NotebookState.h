@@ -1,0 +1,52 @@
+#pragma once
+
+#include "notebook/PageCarry.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The file in the output folder that remembers the pages a notebook run
+// wrote there, for the next --update and for the index.
+inline constexpr char kNotebookStateName[] = ".marovi-notebook";
+
+// One page of the output folder and what it was made from.
+struct NotebookPage {
+    std::string page;  // relative to the output folder
+    std::string ink;   // the ink file, absolute
+    FileStamp inkStamp;
+    uint64_t inkHash = 0;
+    // In force when the page was read, and what it left for the next page.
+    PageCarry carryIn;
+    PageCarry carryOut;
+    std::string thumbnail;  // relative to the output folder; empty: none
+    // Shift_JIS: the page's first line, and all of its text, lines ending in
+    // "\n".
+    std::string title;
+    std::string text;
+};
+
+struct NotebookState {
+    uint64_t keyboard = 0;  // KeyboardFingerprint of the run's keyboard
+    bool utf8 = false;      // the pages' encoding
+    PageCarry start;        // the carry the first page was read with
+    // By page, in natural order.
+    std::vector<NotebookPage> pages;
+};
+
+// Takes a file's bytes in the order they are made, a piece at a time: long
+// files are never held whole.
+using ByteSink = std::function<void(std::string_view bytes)>;
+
+// The state as the file holds it: a header line, a settings line, one line
+// per page of tab-separated fields, and an end line with the page count, so
+// that a file cut short does not read as a shorter notebook. Line by line to
+// `sink`.
+void FormatState(const NotebookState& state, const ByteSink& sink);
+// Reads a state file line by line from `stream`. False, with `state`
+// unspecified, when it is not a whole state file.
+bool ParseState(std::FILE* stream, NotebookState& state);

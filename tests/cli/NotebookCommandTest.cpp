@@ -1,0 +1,273 @@
+// marovi-convert over a folder of ink files as a notebook: natural order,
+// subfolders, --update against a full run, and --watch.
+
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kConverted = u8"変換済み";
+const std::string kUpToDate = u8"最新";
+
+// A calibration page on a sheet that slipped, and a page on the same slipped
+// sheet that relies on it: its sketch is placed by the carried calibration.
+const std::string kSlip = "sheet shift 1.5mm 1mm rotate 1.2\n";
+const std::string kCalibrationPage = kSlip + u8"calibrate\ntype かくにん\n";
+const std::string kSketchPage = kSlip + u8"type えを　かいた\nbr\ncolor blue\nrect 11500 1500 17500 6000\n"
+                                        "circle 16000 2600 450\n";
+
+struct RunResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+// Every file below a folder: its bytes and its time.
+using Snapshot = std::map<std::string, std::pair<std::string, fs::file_time_type>>;
+
+class NotebookCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "marovi-notebook-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        dir_ = pattern;
+        // kb is converted with; pristine stays as it was, for full runs.
+        for (const char* folder : {"kb", "pristine", "notes"}) {
+            fs::create_directories(dir_ / folder);
+            if (std::string(folder) != "notes") {
+                for (const char* file : {"softKB.skb", "keydef.skb"})
+                    fs::copy_file(fs::path(MAROVI_EXAMPLES_DIR) / file, dir_ / folder / file);
+            }
+        }
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    int Shell(const std::string& command) const
+    {
+        const int status = std::system(("cd " + Quote(dir_.string()) + " && " + command).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    RunResult Convert(const std::vector<std::string>& args) const
+    {
+        std::string command = Quote(MAROVI_CONVERT);
+        for (const std::string& arg : args)
+            command += " " + Quote(arg);
+        const int exitCode = Shell(command + " >stdout.txt 2>stderr.txt");
+        return {exitCode, ReadText(dir_ / "stdout.txt"), ReadText(dir_ / "stderr.txt")};
+    }
+
+    // The ink file at `ink` (below the test folder) from a page script.
+    void MakeInk(const std::string& ink, const std::string& script) const
+    {
+        const fs::path scriptPath = dir_ / "script.txt";
+        std::ofstream(scriptPath, std::ios::binary | std::ios::trunc) << script;
+        fs::create_directories((dir_ / ink).parent_path());
+        ASSERT_EQ(Shell(Quote(MAROVI_INKGEN) + " --keyboard pristine/softKB.skb script.txt " + Quote(ink)), 0);
+    }
+
+    std::string Row(const std::string& ink, const std::string& status, const std::string& html) const
+    {
+        return (dir_ / ink).string() + "\t" + status + "\t" + (dir_ / html).string() + "\n";
+    }
+
+    Snapshot Take(const fs::path& folder) const
+    {
+        Snapshot files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), folder).string()] = {ReadText(entry.path()),
+                                                                      fs::last_write_time(entry.path())};
+        }
+        return files;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(NotebookCommandTest, FoldersAreListedInNaturalOrderAndKeepTheirSubfolders)
+{
+    for (const char* ink : {"notes/p10.ink", "notes/p2.INK", "notes/p1.ink", "notes/sub/p3.ink",
+                            "notes/sub/deeper/p0.ink"})
+        MakeInk(ink, u8"type あ\n");
+    std::ofstream(dir_ / "notes" / "readme.txt") << "not ink";
+
+    const RunResult flat = Convert({"-k", "kb", "-d", "out", "notes"});
+    EXPECT_EQ(flat.exitCode, 0) << flat.err;
+    EXPECT_EQ(flat.out, Row("notes/p1.ink", kConverted, "out/p1.html") +
+                            Row("notes/p2.INK", kConverted, "out/p2.html") +
+                            Row("notes/p10.ink", kConverted, "out/p10.html"));
+
+    const RunResult deep = Convert({"-r", "-f", "-k", "kb", "-d", "out", "notes/"});
+    EXPECT_EQ(deep.exitCode, 0) << deep.err;
+    EXPECT_EQ(deep.out, Row("notes/p1.ink", kConverted, "out/p1.html") +
+                            Row("notes/p2.INK", kConverted, "out/p2.html") +
+                            Row("notes/p10.ink", kConverted, "out/p10.html") +
+                            Row("notes/sub/deeper/p0.ink", kConverted, "out/sub/deeper/p0.html") +
+                            Row("notes/sub/p3.ink", kConverted, "out/sub/p3.html"));
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "sub" / "deeper" / "p0.html"));
+
+    // Files given one by one take the same order.
+    const RunResult files = Convert({"-f", "-k", "kb", "-d", "out", "notes/p10.ink", "notes/p2.INK"});
+    EXPECT_EQ(files.out, Row("notes/p2.INK", kConverted, "out/p2.html") +
+                             Row("notes/p10.ink", kConverted, "out/p10.html"));
+}
+
+TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
+{
+    MakeInk("notes/a1.ink", kCalibrationPage);
+    MakeInk("notes/b2.ink", kSketchPage);
+    MakeInk("notes/c10.ink", u8"type さいご\n");
+    const std::vector<std::string> update = {"--update", "--index", "-k", "kb", "-d", "out", "notes"};
+
+    const RunResult first = Convert(update);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_NE(first.err.find("out/.marovi-notebook is missing; every page is converted"), std::string::npos);
+    EXPECT_EQ(first.out, Row("notes/a1.ink", kConverted, "out/a1.html") +
+                             Row("notes/b2.ink", kConverted, "out/b2.html") +
+                             Row("notes/c10.ink", kConverted, "out/c10.html"));
+    const std::string allUpToDate = Row("notes/a1.ink", kUpToDate, "out/a1.html") +
+                                    Row("notes/b2.ink", kUpToDate, "out/b2.html") +
+                                    Row("notes/c10.ink", kUpToDate, "out/c10.html");
+
+    // Nothing changed: nothing is written, not even the index or the state.
+    const Snapshot before = Take(dir_ / "out");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const RunResult unchanged = Convert(update);
+    EXPECT_EQ(unchanged.exitCode, 0);
+    EXPECT_EQ(unchanged.out, allUpToDate);
+    EXPECT_EQ(unchanged.err, "");
+    EXPECT_EQ(Take(dir_ / "out"), before);
+
+    // A syncing tool sets the time anew: the content decides.
+    fs::last_write_time(dir_ / "notes" / "b2.ink", fs::file_time_type::clock::now());
+    EXPECT_EQ(Convert(update).out, allUpToDate);
+
+    // A changed page after the calibration page: only its files, the index
+    // and the state change, and the page is what a full run from the same
+    // keyboard gives it, carried calibration included.
+    MakeInk("notes/b2.ink", kSketchPage + u8"type かきなおし\n");
+    const Snapshot beforeChange = Take(dir_ / "out");
+    const RunResult changed = Convert(update);
+    EXPECT_EQ(changed.exitCode, 0) << changed.err;
+    EXPECT_EQ(changed.out, Row("notes/a1.ink", kUpToDate, "out/a1.html") +
+                               Row("notes/b2.ink", kConverted, "out/b2.html") +
+                               Row("notes/c10.ink", kUpToDate, "out/c10.html"));
+    const Snapshot afterChange = Take(dir_ / "out");
+    std::set<std::string> differ;
+    for (const auto& [name, file] : afterChange) {
+        const auto old = beforeChange.find(name);
+        if (old == beforeChange.end() || old->second != file)
+            differ.insert(name);
+    }
+    EXPECT_EQ(differ, (std::set<std::string>{".marovi-notebook", "b2.files/b2.1.JPG", "b2.html", "index.html",
+                                             "thumbnails/b2.jpg"}));
+    ASSERT_EQ(Convert({"-k", "pristine", "-d", "full", "notes"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "b2.html"), ReadText(dir_ / "full" / "b2.html"));
+    EXPECT_EQ(ReadText(dir_ / "out" / "b2.files" / "b2.1.JPG"), ReadText(dir_ / "full" / "b2.files" / "b2.1.JPG"));
+    EXPECT_NE(ReadText(dir_ / "out" / "index.html").find(u8"かきなおし"), std::string::npos);
+
+    // A new ink file is converted and listed; one that went leaves its page
+    // listed and marked.
+    MakeInk("notes/b3.ink", u8"type あたらしい\n");
+    fs::remove(dir_ / "notes" / "c10.ink");
+    const RunResult moved = Convert(update);
+    EXPECT_EQ(moved.exitCode, 0) << moved.err;
+    EXPECT_EQ(moved.out, Row("notes/a1.ink", kUpToDate, "out/a1.html") +
+                             Row("notes/b2.ink", kUpToDate, "out/b2.html") +
+                             Row("notes/b3.ink", kConverted, "out/b3.html"));
+    const std::string index = ReadText(dir_ / "out" / "index.html");
+    EXPECT_EQ(index.rfind("<!DOCTYPE html>\n<html lang=\"ja\">", 0), 0u);
+    const std::size_t gone = index.find(u8"インクファイルなし");
+    EXPECT_NE(gone, std::string::npos);
+    EXPECT_GT(gone, index.find("href=\"c10.html\""));
+    EXPECT_LT(index.find("href=\"b2.html\""), index.find("href=\"b3.html\""));
+
+    // A damaged state means converting everything, with a note.
+    for (const std::string& damage : {std::string("garbage"), ReadText(dir_ / "out" / ".marovi-notebook").substr(0, 200)}) {
+        std::ofstream(dir_ / "out" / ".marovi-notebook", std::ios::binary | std::ios::trunc) << damage;
+        const RunResult damaged = Convert(update);
+        EXPECT_EQ(damaged.exitCode, 0) << damaged.err;
+        EXPECT_NE(damaged.err.find("out/.marovi-notebook cannot be read; every page is converted"), std::string::npos);
+        EXPECT_EQ(damaged.out, Row("notes/a1.ink", kConverted, "out/a1.html") +
+                                   Row("notes/b2.ink", kConverted, "out/b2.html") +
+                                   Row("notes/b3.ink", kConverted, "out/b3.html"));
+        EXPECT_EQ(ReadText(dir_ / "out" / "b2.html"), ReadText(dir_ / "full" / "b2.html"));
+    }
+}
+
+TEST_F(NotebookCommandTest, WatchConvertsAnInkFileOnceItIsWholeAndEndsOnInterrupt)
+{
+    MakeInk("notes/a.ink", u8"type はじめ\n");
+    MakeInk("later.ink", kSketchPage);
+    ASSERT_EQ(Convert({"-k", "pristine", "-d", "full", "later.ink"}).exitCode, 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::chdir(dir_.c_str()) != 0 || !std::freopen("watch.out", "w", stdout) ||
+            !std::freopen("watch.err", "w", stderr))
+            ::_exit(127);
+        ::execl(MAROVI_CONVERT, MAROVI_CONVERT, "--watch", "-k", "kb", "-d", "out", "notes", nullptr);
+        ::_exit(127);
+    }
+    const auto waitFor = [](const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!condition() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return condition();
+    };
+    EXPECT_TRUE(waitFor([&] { return fs::exists(dir_ / "out" / "index.html"); }, std::chrono::seconds(5)));
+
+    // Written in two halves a second apart, as a slow sync would.
+    const std::string ink = ReadText(dir_ / "later.ink");
+    {
+        std::ofstream half(dir_ / "notes" / "later.ink", std::ios::binary);
+        half << ink.substr(0, ink.size() / 2) << std::flush;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        half << ink.substr(ink.size() / 2);
+    }
+    const std::string expected = ReadText(dir_ / "full" / "later.html");
+    EXPECT_TRUE(waitFor([&] { return ReadText(dir_ / "out" / "later.html") == expected; }, std::chrono::seconds(4)));
+    EXPECT_TRUE(waitFor([&] { return ReadText(dir_ / "out" / "index.html").find("later.html") != std::string::npos; },
+                        std::chrono::seconds(2)));
+
+    const auto interrupted = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(child, SIGINT), 0);
+    int status = 0;
+    bool ended = false;
+    EXPECT_TRUE(waitFor([&] { return ended = ended || ::waitpid(child, &status, WNOHANG) == child; },
+                        std::chrono::seconds(3)));
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(1));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(dir_ / "watch.err");
+    EXPECT_NE(ReadText(dir_ / "watch.out").find(Row("notes/later.ink", kConverted, "out/later.html")),
+              std::string::npos);
+}
+
+}  // namespace
