@@ -85,10 +85,7 @@ bool StderrIsTerminal()
 // `name` in the folder as the user gave it (nothing: the current directory).
 std::string InFolder(const std::optional<std::string>& folder, const std::string& name)
 {
-    if (!folder || folder->empty())
-        return name;
-    const char last = folder->back();
-    return last == '/' || last == PathSeparator() ? *folder + name : *folder + PathSeparator() + name;
+    return JoinPath(folder.value_or(""), name);
 }
 
 // The explanation of the page at htmlPath: <name>.explain.txt and

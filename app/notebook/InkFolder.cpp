@@ -11,21 +11,13 @@
 
 namespace {
 
-std::string Joined(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    const char last = folder.back();
-    return last == '/' || last == PathSeparator() ? folder + name : folder + PathSeparator() + name;
-}
-
 void Collect(const std::string& folder, const std::string& subfolder, bool recursive, std::vector<FoundInk>& found)
 {
     for (const std::string& name : FolderEntries(folder)) {
-        const std::string path = Joined(folder, name);
+        const std::string path = JoinPath(folder, name);
         if (IsFolder(path)) {
             if (recursive && !IsLink(path))
-                Collect(path, Joined(subfolder, name), recursive, found);
+                Collect(path, JoinPath(subfolder, name), recursive, found);
         } else if (IsInkFileName(name)) {
             found.push_back({path, subfolder});
         }
@@ -67,7 +59,7 @@ std::vector<ListedInk> ListRunInkFiles(const std::vector<std::string>& arguments
             continue;
         }
         for (FoundInk& found : ListInkFiles(path, recursive)) {
-            const std::string given = Joined(argument, found.path.substr(Joined(path, "").size()));
+            const std::string given = JoinPath(argument, found.path.substr(JoinPath(path, "").size()));
             listed.push_back({std::move(found.path), given, std::move(found.subfolder)});
         }
     }

@@ -19,14 +19,6 @@
 
 namespace {
 
-std::string Joined(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    const char last = folder.back();
-    return last == '/' || last == PathSeparator() ? folder + name : folder + PathSeparator() + name;
-}
-
 // Hands the bytes of a regular file to `take`, a piece at a time. 0, or the
 // errno of the failure.
 int ReadChunks(const std::string& path, const std::function<void(const char* bytes, std::size_t size)>& take)
@@ -74,7 +66,7 @@ bool InkUnchanged(const NotebookPage& record, const std::string& path, FileStamp
 // The page's path below the output folder, or empty when it lies elsewhere.
 std::string BelowFolder(const std::string& path, const std::string& folder)
 {
-    const std::string base = Joined(folder, "");
+    const std::string base = JoinPath(folder, "");
     return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : std::string();
 }
 
@@ -83,7 +75,7 @@ std::string ThumbnailFor(const std::string& page)
 {
     const std::string suffix = ".html";
     const bool hasSuffix = page.size() > suffix.size() && page.compare(page.size() - suffix.size(), suffix.size(), suffix) == 0;
-    return Joined(kThumbnailFolder, (hasSuffix ? page.substr(0, page.size() - suffix.size()) : page) + ".jpg");
+    return JoinPath(kThumbnailFolder, (hasSuffix ? page.substr(0, page.size() - suffix.size()) : page) + ".jpg");
 }
 
 // What the index shows of a page just written: its text, and a thumbnail of
@@ -107,10 +99,10 @@ void Summarise(NotebookPage& record, const std::string& htmlPath, const Notebook
     if (PathSeparator() != '/')
         std::replace(source.begin(), source.end(), '/', PathSeparator());
     const std::string thumbnail = ThumbnailFor(record.page);
-    const std::string thumbnailPath = Joined(settings.outputDir, thumbnail);
+    const std::string thumbnailPath = JoinPath(settings.outputDir, thumbnail);
     int error = MakeFolders(ParentFolder(thumbnailPath));
     if (error == 0)
-        error = WriteThumbnail(Joined(ParentFolder(htmlPath), source), thumbnailPath);
+        error = WriteThumbnail(JoinPath(ParentFolder(htmlPath), source), thumbnailPath);
     if (error != 0) {
         if (outcome.thumbnailError == 0) {
             outcome.failedThumbnail = thumbnailPath;
@@ -160,7 +152,7 @@ void WriteIfChanged(const std::string& path, const std::function<void(const Byte
 
 StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state)
 {
-    const std::string path = Joined(outputDir, kNotebookStateName);
+    const std::string path = JoinPath(outputDir, kNotebookStateName);
     if (!PathExists(path))
         return StateFound::None;
     std::FILE* stream = nullptr;
@@ -217,8 +209,8 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             break;
         const ListedInk& ink = inks[static_cast<std::size_t>(index)];
         const std::string baseName = InkBaseName(ink.path);
-        const std::string page = Joined(ink.subfolder, baseName + ".html");
-        const std::string htmlPath = Joined(settings.outputDir, page);
+        const std::string page = JoinPath(ink.subfolder, baseName + ".html");
+        const std::string htmlPath = JoinPath(settings.outputDir, page);
         const PageCarry carryIn = carry;
         const auto found = recorded.find(page);
         NotebookPage* record = found == recorded.end() ? nullptr : &previous->pages[found->second];
@@ -287,7 +279,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         // Those taken over above are empty now.
         for (NotebookPage& old : previous->pages) {
             if (!old.page.empty() && pageAt.count(old.page) == 0 &&
-                PathExists(Joined(settings.outputDir, old.page)))
+                PathExists(JoinPath(settings.outputDir, old.page)))
                 put(std::move(old));
         }
         previous->pages.clear();
@@ -297,7 +289,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
               [](const NotebookPage& a, const NotebookPage& b) { return NaturalLess(a.page, b.page); });
 
     WriteIfChanged(
-        Joined(settings.outputDir, kNotebookStateName), [&next](const ByteSink& sink) { FormatState(next, sink); },
+        JoinPath(settings.outputDir, kNotebookStateName), [&next](const ByteSink& sink) { FormatState(next, sink); },
         outcome);
     if (settings.index) {
         // Whether each page's ink file is gone, asked of the file system once.
@@ -310,7 +302,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             gone.push_back(named.count(page.ink) == 0 && !PathExists(page.ink));
         named.clear();
         WriteIfChanged(
-            Joined(settings.outputDir, kIndexName),
+            JoinPath(settings.outputDir, kIndexName),
             [&](const ByteSink& sink) { WriteIndexHtml(next, [&gone](std::size_t k) { return gone[k]; }, sink); },
             outcome);
     }

@@ -58,6 +58,13 @@ std::size_t FileNameStart(const std::string& path)
     return start;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || FileNameStart(folder) == folder.size())
+        return folder + name;
+    return folder + PathSeparator() + name;
+}
+
 std::string ParentFolder(const std::string& path)
 {
     const std::size_t root = RootLength(path);

@@ -41,6 +41,11 @@ bool ReadFileStamp(const std::string& path, FileStamp& stamp);
 // double-byte character may look like "\\"); 0 when there is none.
 std::size_t FileNameStart(const std::string& path);
 
+// `name` inside `folder`, with a separator between them unless the folder
+// ends in one (a second byte that looks like "\\" is none); an empty folder
+// gives `name` alone.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 // `path` without its last component: "/a/b" gives "/a", "/a" gives "/", a
 // bare name gives "". On Windows '\' separates too and a drive's root
 // ("C:\") is kept like "/".

@@ -1,10 +1,11 @@
+#include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
-TEST(FileSystem, ParentFolderKeepsTheRootAndDropsTrailingSeparators)
+TEST(FileSystem, ParentFolderAndJoinPathReadSeparatorsCharacterByCharacter)
 {
     const struct {
         const char* path;
@@ -14,6 +15,13 @@ TEST(FileSystem, ParentFolderKeepsTheRootAndDropsTrailingSeparators)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParentFolder(c.path), c.parent) << c.path;
+
+    // 表 ends in the byte of "\\": the folder still needs its separator.
+    const std::string sep(1, PathSeparator());
+    EXPECT_EQ(JoinPath("a", "b"), "a" + sep + "b");
+    EXPECT_EQ(JoinPath("a/", "b"), "a/b");
+    EXPECT_EQ(JoinPath("", "b"), "b");
+    EXPECT_EQ(JoinPath("表", "b"), "表" + sep + "b");
 }
 
 TEST(FileSystem, MakeFoldersMakesTheMissingOnesAndRefusesAFile)
