@@ -28,15 +28,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifndef MAROVI_EXAMPLES_DIR
-#error "MAROVI_EXAMPLES_DIR names the example keyboard's folder"
-#endif
-
 namespace fs = std::filesystem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Page `number` of the notebook: three lines of text and a small sketch,
 // placed a little differently on each page.
@@ -67,7 +61,7 @@ ChildRun RunProcess(const std::vector<std::string>& args)
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
@@ -83,7 +77,7 @@ ChildRun RunProcess(const std::vector<std::string>& args)
     if (::wait4(child, &status, 0, &usage) != child)
         throw std::runtime_error("wait4 failed");
     ChildRun run;
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKiB = usage.ru_maxrss;
     return run;
