@@ -1,0 +1,62 @@
+#include "PageFiles.h"
+
+#include "interchange/InkmlWriter.h"
+#include "interchange/InterchangeFiles.h"
+#include "interchange/PageText.h"
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <functional>
+#include <new>
+#include <utility>
+
+namespace {
+
+struct PageFile {
+    std::string (*nameFor)(const std::string& htmlPath);
+    std::function<std::string(const CPageStrokes&, const PageReadings&)> content;
+};
+
+std::vector<PageFile> AskedFor(const ConvertOptions& options)
+{
+    std::vector<PageFile> files;
+    if (options.text)
+        files.push_back({&TextFileFor, [](const CPageStrokes&, const PageReadings& r) { return PageText(r); }});
+    if (options.inkml)
+        files.push_back({&InkmlFileFor, &InkmlDocument});
+    return files;
+}
+
+}  // namespace
+
+bool WantsPageFiles(const ConvertOptions& options) { return options.text || options.inkml; }
+
+std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
+                                            const std::string& shownPage)
+{
+    for (const PageFile& file : AskedFor(options)) {
+        const std::string path = file.nameFor(htmlPath);
+        if (PathExists(path) || IsLink(path))
+            return file.nameFor(shownPage);
+    }
+    return std::nullopt;
+}
+
+std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
+                                            const PageReadings& readings, const std::string& htmlPath,
+                                            FilePublish publish)
+{
+    std::vector<PageFileFailure> failures;
+    for (const PageFile& file : AskedFor(options)) {
+        const std::string path = file.nameFor(htmlPath);
+        int error = 0;
+        try {
+            error = WriteWholeFile(path, file.content(page, readings), publish);
+        } catch (const std::bad_alloc&) {
+            error = ENOMEM;
+        }
+        if (error != 0)
+            failures.push_back({path, error});
+    }
+    return failures;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CommandLine.h"
+#include "keyboard/PageReading.h"
+#include "platform/SafeFile.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CPageStrokes;
+
+// The files marovi-convert writes beside a page when asked: the page's text
+// (--text) and its ink with how it was read (--inkml).
+
+// Whether any is asked for; they are made from the page's readings.
+bool WantsPageFiles(const ConvertOptions& options);
+
+// The first of the asked-for files of the page at `htmlPath` that exists
+// already, named as `shownPage` names the page; nothing when all are free.
+std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
+                                            const std::string& shownPage);
+
+struct PageFileFailure {
+    std::string path;
+    int error;
+};
+
+// Writes each asked-for file whole, after the page at `htmlPath` has been
+// written with `readings`; `publish` as for the page. The files that could
+// not be written, with the errno of why.
+std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
+                                            const PageReadings& readings, const std::string& htmlPath,
+                                            FilePublish publish);
