@@ -34,6 +34,8 @@ bool WantsPageFiles(const ConvertOptions& options) { return options.text || opti
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
                                             const std::string& shownPage)
 {
+    if (options.force)
+        return std::nullopt;
     for (const PageFile& file : AskedFor(options)) {
         const std::string path = file.nameFor(htmlPath);
         if (PathExists(path) || IsLink(path))

@@ -17,7 +17,8 @@ class CPageStrokes;
 bool WantsPageFiles(const ConvertOptions& options);
 
 // The first of the asked-for files of the page at `htmlPath` that exists
-// already, named as `shownPage` names the page; nothing when all are free.
+// already and is kept (no -f), named as `shownPage` names the page; nothing
+// when the page may be written.
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
                                             const std::string& shownPage);
 
