@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml
+    Text, Inkml, Html5
 };
 
 const std::vector<OptionName> kOptions = {
@@ -31,6 +31,7 @@ const std::vector<OptionName> kOptions = {
     {0, "watch", Watch, false},
     {0, "text", Text, false},
     {0, "inkml", Inkml, false},
+    {0, "html5", Html5, false},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -98,6 +99,9 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Inkml:
         options.inkml = true;
+        break;
+    case Html5:
+        options.html5 = true;
         break;
     default:
         break;
@@ -236,8 +240,11 @@ std::string HelpText()
         "      --text              beside each page, <name>.txt: its text in UTF-8,\n"
         "                          lines as on the page\n"
         "      --inkml             beside each page, <name>.inkml: its ink as InkML\n"
-        "                          with how every stroke was read; -f applies to both\n"
-        "                          as to the page\n"
+        "                          with how every stroke was read\n"
+        "      --html5             beside each page, <name>.html5.html: the page as\n"
+        "                          UTF-8 HTML5 for phones and screen readers, showing\n"
+        "                          the same pictures; -f applies to these three as to\n"
+        "                          the page\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"

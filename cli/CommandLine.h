@@ -27,6 +27,7 @@ struct ConvertOptions {
     bool watch = false;   // --update --index, then again at every change of the folder
     bool text = false;     // the page's text, beside it
     bool inkml = false;    // the page's ink and readings as InkML, beside it
+    bool html5 = false;    // a modern page, beside it
     bool help = false;
     bool version = false;
     std::vector<std::string> inkFiles;

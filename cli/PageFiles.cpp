@@ -1,5 +1,6 @@
 #include "PageFiles.h"
 
+#include "interchange/Html5Page.h"
 #include "interchange/InkmlWriter.h"
 #include "interchange/InterchangeFiles.h"
 #include "interchange/PageText.h"
@@ -24,12 +25,14 @@ std::vector<PageFile> AskedFor(const ConvertOptions& options)
         files.push_back({&TextFileFor, [](const CPageStrokes&, const PageReadings& r) { return PageText(r); }});
     if (options.inkml)
         files.push_back({&InkmlFileFor, &InkmlDocument});
+    if (options.html5)
+        files.push_back({&Html5PageFor, [](const CPageStrokes&, const PageReadings& r) { return Html5Page(r); }});
     return files;
 }
 
 }  // namespace
 
-bool WantsPageFiles(const ConvertOptions& options) { return options.text || options.inkml; }
+bool WantsPageFiles(const ConvertOptions& options) { return options.text || options.inkml || options.html5; }
 
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
                                             const std::string& shownPage)

@@ -11,7 +11,8 @@
 class CPageStrokes;
 
 // The files marovi-convert writes beside a page when asked: the page's text
-// (--text) and its ink with how it was read (--inkml).
+// (--text), its ink with how it was read (--inkml) and a modern page
+// (--html5) showing the pictures of the classic one.
 
 // Whether any is asked for; they are made from the page's readings.
 bool WantsPageFiles(const ConvertOptions& options);
