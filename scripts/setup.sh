@@ -43,6 +43,9 @@ marovi_need_packages() {
 # written against its schema and tidy the HTML5 pages.
 MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db
   libexpat1-dev libxml2-utils tidy)
+# The HTML5 pages are opened at a phone's and a desktop's width in headless
+# Chromium, driven through Selenium (tests/interchange/browser-check.py).
+MAROVI_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.

@@ -522,9 +522,9 @@ TEST_F(ConvertCommandTest, ExplainTellsHowEachPageWasRead)
 #endif
 }
 
-// Every page, its text and its ink, and the ink converted back: the same
-// page to the byte, the same pictures.
-TEST_F(ConvertCommandTest, TextAndInkmlBesideThePageConvertBackToTheSamePage)
+// Every page, its text, its ink and its modern page, and the ink converted
+// back: the same page to the byte, the same pictures.
+TEST_F(ConvertCommandTest, TextInkmlAndHtml5BesideThePageConvertBackToTheSamePage)
 {
     MakePage("memo.ink", "memo");
     MakePage("calibrated.ink", "calibrated");
@@ -533,7 +533,7 @@ TEST_F(ConvertCommandTest, TextAndInkmlBesideThePageConvertBackToTheSamePage)
     const std::vector<std::string> pages = {"calibrated", "memo", "red"};
 
     const Outcome written =
-        Convert({"-k", "kb", "-d", "out", "--text", "--inkml", "memo.ink", "calibrated.ink", "red.ink"});
+        Convert({"-k", "kb", "-d", "out", "--text", "--inkml", "--html5", "memo.ink", "calibrated.ink", "red.ink"});
     ASSERT_EQ(written.exitCode, 0) << written.err;
     EXPECT_EQ(ReadText(dir_ / "out" / "memo.txt"),
               u8"かいぎのメモ\nあした「ミーティング」は 3F の Room B で。\nじかんは 10:30\n"
@@ -547,9 +547,24 @@ TEST_F(ConvertCommandTest, TextAndInkmlBesideThePageConvertBackToTheSamePage)
         EXPECT_NE(memo.find(expected), std::string::npos) << expected;
     EXPECT_NE(ReadText(dir_ / "out" / "calibrated.inkml").find("<annotation type=\"calibrationMark\">5</annotation>"),
               std::string::npos);
-    for (const std::string& page : pages)
+    std::string modernPages;
+    for (const std::string& page : pages) {
         EXPECT_EQ(RunHere("xmllint --noout --relaxng " + Quote(MAROVI_INKML_SCHEMA) + " out/" + page + ".inkml"), 0)
             << page;
+        // No error and no warning.
+        EXPECT_EQ(RunHere("tidy -errors -q out/" + page + ".html5.html"), 0) << page;
+        modernPages += " out/" + page + ".html5.html";
+    }
+    EXPECT_EQ(RunHere("timeout 180 /usr/bin/python3 " + Quote(MAROVI_BROWSER_CHECK) + modernPages), 0)
+        << "no sideways scrolling at 360 and 1280 px, every picture loaded";
+    const std::string modern = ReadText(dir_ / "out" / "memo.html5.html");
+    for (const char* expected :
+         {u8"<title>かいぎのメモ</title>", u8"<p>じかんは 10:30</p>",
+          u8"<img src=\"./memo.files/memo.2.JPG\" alt=\"手書きの絵 2\" width=\"360\" height=\"115\">"})
+        EXPECT_NE(modern.find(expected), std::string::npos) << expected;
+    EXPECT_NE(ReadText(dir_ / "out" / "calibrated.html5.html")
+                  .find(u8"<p><span style=\"color:#0000FF\">ペンの　いろも　かわります。</span></p>"),
+              std::string::npos);
 
     // The calibration page rewrote the keyboard; the InkML meets it as the
     // ink file did.
