@@ -9,9 +9,9 @@
 #include <vector>
 
 // Loads one ink file, or an InkML file (a name ending in ".inkml"), into
-// stroke records: for every stroke its points (the
-// first of kind 1, the rest of kind 2) and then one end record of kind 3.
-// Coordinates are pen units after the page has been turned upright.
+// stroke records: for every stroke its points (the first of kind 1, the rest
+// of kind 2) and then one end record of kind 3. Coordinates are pen units
+// after the page has been turned upright.
 //
 // One parser per file: SetPath, DoParse, then GetRecords and GetRecordCount.
 // The records stay valid until the parser is destroyed.

@@ -279,7 +279,7 @@ private:
         enum class Mode { Explicit, First, Second };
         std::vector<Mode> modes(channels_.size(), Mode::Explicit);
         std::vector<double> values(channels_.size(), 0.0);
-        std::vector<double> steps(channels_.size(), 0.0);
+        std::vector<double> deltas(channels_.size(), 0.0);
         const uint16_t pen = TracePen();
         const std::size_t firstRecord = page_.records.size();
         std::size_t channel = 0;
@@ -354,13 +354,13 @@ private:
             // a trace is always explicit.
             if (points == 0 || mode == Mode::Explicit) {
                 values[channel] = *value;
-                steps[channel] = 0;
+                deltas[channel] = 0;
             } else if (mode == Mode::First) {
-                steps[channel] = *value;
+                deltas[channel] = *value;
                 values[channel] += *value;
             } else {
-                steps[channel] += *value;
-                values[channel] += steps[channel];
+                deltas[channel] += *value;
+                values[channel] += deltas[channel];
             }
             if (!std::isfinite(values[channel]))
                 return "a coordinate lies outside the pen's range";

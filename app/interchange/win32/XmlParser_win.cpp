@@ -2,10 +2,11 @@
 
 #include <windows.h>
 #include <objbase.h>
-#include <shlwapi.h>
 #include <xmllite.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -25,6 +26,58 @@ struct ComRelease {
 };
 template <typename T>
 using ComPtr = std::unique_ptr<T, ComRelease>;
+
+// The document as the stream XmlLite reads, so that the program needs no
+// DLL beyond the ones every Windows program loads. Reference counted as COM
+// objects are: the reader holds it while it reads. COM interfaces have no
+// virtual destructor; the object deletes itself, as what it is, in Release.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class CMemoryStream final : public ISequentialStream {
+public:
+    explicit CMemoryStream(std::string_view bytes) : bytes_(bytes) {}
+    CMemoryStream(const CMemoryStream&) = delete;
+    CMemoryStream& operator=(const CMemoryStream&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(ISequentialStream)) {
+            *object = static_cast<ISequentialStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override
+    {
+        const std::size_t count = std::min<std::size_t>(size, bytes_.size() - position_);
+        std::memcpy(buffer, bytes_.data() + position_, count);
+        position_ += count;
+        if (read)
+            *read = static_cast<ULONG>(count);
+        return count == size ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+
+private:
+    ~CMemoryStream() = default;
+
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+    ULONG references_ = 1;
+};
+#pragma GCC diagnostic pop
 
 constexpr wchar_t kXmlnsNamespace[] = L"http://www.w3.org/2000/xmlns/";
 
@@ -170,10 +223,7 @@ std::string ParseXml(std::string_view document, IXmlEvents& events)
         return "the system's XML reader cannot be started";
     // Declared after the library, so released before the code behind it goes.
     const ComPtr<IXmlReader> reader(created);
-    const ComPtr<IStream> stream(
-        SHCreateMemStream(reinterpret_cast<const BYTE*>(document.data()), static_cast<UINT>(document.size())));
-    if (!stream)
-        return "out of memory";
+    const ComPtr<ISequentialStream> stream(new CMemoryStream(document));
     if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) ||
         FAILED(reader->SetProperty(XmlReaderProperty_XmlResolver, 0)) ||
         FAILED(reader->SetInput(stream.get())))
