@@ -47,6 +47,15 @@ std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const
     return std::nullopt;
 }
 
+bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath)
+{
+    for (const PageFile& file : AskedFor(options)) {
+        if (file.nameFor(htmlPath) == htmlPath)
+            return true;
+    }
+    return false;
+}
+
 std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
                                             const PageReadings& readings, const std::string& htmlPath,
                                             FilePublish publish)

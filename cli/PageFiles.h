@@ -23,6 +23,10 @@ bool WantsPageFiles(const ConvertOptions& options);
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
                                             const std::string& shownPage);
 
+// Whether one of the asked-for files would have the name of the page itself
+// (-o memo.txt with --text).
+bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath);
+
 struct PageFileFailure {
     std::string path;
     int error;

@@ -613,6 +613,8 @@ int Convert(ConvertOptions options)
         }
         if (IsFolder(outputFile))
             return SetupFailure(PathForDisplay(*options.outputFile) + ": is a folder, not a page to write");
+        if (PageFileNamedLikeThePage(options, outputFile))
+            return SetupFailure(PathForDisplay(*options.outputFile) + ": a file asked for beside the page has its name");
         // The page and its pictures never go over the ink they come from.
         const std::string pictureFolder = PictureDirectoryFor(outputFile);
         for (const ListedInk& ink : listed) {

@@ -590,6 +590,11 @@ TEST_F(ConvertCommandTest, TextInkmlAndHtml5BesideThePageConvertBackToTheSamePag
     EXPECT_EQ(declined.exitCode, 1);
     EXPECT_EQ(declined.err, "marovi-convert: red.ink: out/red.txt exists; -f overwrites it\n");
     EXPECT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "--text", "red.ink"}).exitCode, 0);
+    // Nor does it ever take the page's own name.
+    const Outcome clash = Convert({"-f", "-k", "kb", "--text", "-o", "red.txt", "red.ink"});
+    EXPECT_EQ(clash.exitCode, 2);
+    EXPECT_EQ(clash.err, "marovi-convert: red.txt: a file asked for beside the page has its name\n");
+    EXPECT_FALSE(fs::exists(dir_ / "red.txt"));
 }
 
 TEST_F(ConvertCommandTest, InkmlFromElsewhereConvertsAndBrokenInkmlIsNamed)
