@@ -10,7 +10,10 @@
 
 namespace {
 
-enum Option { KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch };
+enum Option {
+    KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
+    Text, Inkml, Html5
+};
 
 const std::vector<OptionName> kOptions = {
     {'k', "keyboard-dir", KeyboardDir, true},
@@ -26,6 +29,9 @@ const std::vector<OptionName> kOptions = {
     {0, "update", Update, false},
     {0, "index", Index, false},
     {0, "watch", Watch, false},
+    {0, "text", Text, false},
+    {0, "inkml", Inkml, false},
+    {0, "html5", Html5, false},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -87,6 +93,15 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Watch:
         options.watch = true;
+        break;
+    case Text:
+        options.text = true;
+        break;
+    case Inkml:
+        options.inkml = true;
+        break;
+    case Html5:
+        options.html5 = true;
         break;
     default:
         break;
@@ -184,6 +199,7 @@ std::string HelpText()
         "files are listed in natural order (numbers in names by value, p2 before\n"
         "p10, then the rest of the path) and each page is recognised with the\n"
         "keyboard of softKB.skb, a calibration page carrying over to the pages after it.\n"
+        "An INKFILE whose name ends in .inkml is read as InkML.\n"
         "\n"
         "  -k, --keyboard-dir DIR  folder of softKB.skb and keydef.skb (default: the\n"
         "                          current directory); the converter works there, so a\n"
@@ -221,6 +237,14 @@ std::string HelpText()
         "      --watch             --update --index on the one FOLDER given, then again\n"
         "                          whenever an ink file there is added or changed and\n"
         "                          has been still for a second; SIGINT or SIGTERM ends it\n"
+        "      --text              beside each page, <name>.txt: its text in UTF-8,\n"
+        "                          lines as on the page\n"
+        "      --inkml             beside each page, <name>.inkml: its ink as InkML\n"
+        "                          with how every stroke was read\n"
+        "      --html5             beside each page, <name>.html5.html: the page as\n"
+        "                          UTF-8 HTML5 for phones and screen readers, showing\n"
+        "                          the same pictures; -f applies to these three as to\n"
+        "                          the page\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"

@@ -25,6 +25,9 @@ struct ConvertOptions {
     bool update = false;  // only what is out of date, remembered in the output folder
     bool index = false;   // index.html over the output folder's pages
     bool watch = false;   // --update --index, then again at every change of the folder
+    bool text = false;     // the page's text, beside it
+    bool inkml = false;    // the page's ink and readings as InkML, beside it
+    bool html5 = false;    // a modern page, beside it
     bool help = false;
     bool version = false;
     std::vector<std::string> inkFiles;

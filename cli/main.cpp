@@ -5,6 +5,7 @@
 // asked for.
 
 #include "CommandLine.h"
+#include "PageFiles.h"
 
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
@@ -14,6 +15,7 @@
 #include "platform/SaveFileDialog.h"
 #include "platform/TextEncoding.h"
 #include "ink/QuadMapping.h"
+#include "interchange/InterchangeFiles.h"
 #include "keyboard/HtmlConversion.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageReading.h"
@@ -98,10 +100,7 @@ struct ExplainFiles {
 
 ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 {
-    const std::size_t nameStart = FileNameStart(htmlPath);
-    const std::size_t dot = htmlPath.find_last_of('.');
-    const std::string base = dot == std::string::npos || dot < nameStart ? htmlPath : htmlPath.substr(0, dot);
-    return {base + ".explain.txt", base + ".explain.png"};
+    return {FileBesidePage(htmlPath, ".explain.txt"), FileBesidePage(htmlPath, ".explain.png")};
 }
 
 // Where the run stands, for the terminal: which ink file is being converted
@@ -322,6 +321,10 @@ public:
                 }
             }
         }
+        if (const std::optional<std::string> taken = ExistingPageFile(given_, path, shown)) {
+            report_.Note(*taken + " exists; -f overwrites it");
+            return std::nullopt;
+        }
         if (!subfolder.empty()) {
             if (const int error = MakeFolders(ParentFolder(path)); error != 0) {
                 report_.Note("cannot make the folder of " + shown + " (" + Reason(error) + ")");
@@ -489,11 +492,16 @@ int ConvertListed(const ConvertOptions& options, const std::vector<ListedInk>& l
     // one page, one writes it.
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
     const ExplainPictureFunction drawExplanation = place.drawExplanation;
-    const PageWriter writePage = [encoding, drawExplanation, publish, &report](
+    const bool wantsReadings = drawExplanation || WantsPageFiles(options);
+    const PageWriter writePage = [encoding, drawExplanation, wantsReadings, publish, &options, &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
         PageReadings readings;
-        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, drawExplanation ? &readings : nullptr, publish))
+        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, wantsReadings ? &readings : nullptr, publish))
             return false;
+        for (const PageFileFailure& failure : WritePageFiles(options, page, readings, htmlPath, publish)) {
+            report.Note("cannot write " + PathForDisplay(failure.path) + " (" + Reason(failure.error) + ")");
+            report.MissingBesidePage();
+        }
         if (publish == FilePublish::Replace)
             RemoveOldPictures(htmlPath, inkBaseName, page.PicturesWritten());
         if (drawExplanation)
@@ -605,6 +613,8 @@ int Convert(ConvertOptions options)
         }
         if (IsFolder(outputFile))
             return SetupFailure(PathForDisplay(*options.outputFile) + ": is a folder, not a page to write");
+        if (PageFileNamedLikeThePage(options, outputFile))
+            return SetupFailure(PathForDisplay(*options.outputFile) + ": a file asked for beside the page has its name");
         // The page and its pictures never go over the ink they come from.
         const std::string pictureFolder = PictureDirectoryFor(outputFile);
         for (const ListedInk& ink : listed) {

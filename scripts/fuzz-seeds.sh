@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the seed inputs of the fuzz targets in OUTDIR/{ink,softkb,keydef}:
+# Makes the seed inputs of the fuzz targets in OUTDIR/{ink,softkb,keydef,inkml}:
 # ink files from the example pages and fuzz/seeds/*.ink.txt (written with
 # INKGEN), variants of the example keyboard files, and every input kept in
 # fuzz/seeds/{ink,softkb,keydef}/ (what a fuzzer once found) as it is. The
@@ -13,7 +13,7 @@ inkgen=$1
 seeds=$2
 
 rm -rf "$seeds"
-mkdir -p "$seeds/ink" "$seeds/softkb" "$seeds/keydef"
+mkdir -p "$seeds/ink" "$seeds/softkb" "$seeds/keydef" "$seeds/inkml"
 for script in examples/*.ink.txt fuzz/seeds/*.ink.txt; do
   name=$(basename "$script" .ink.txt)
   "$inkgen" --keyboard examples/softKB.skb "$script" "$seeds/ink/$name.ink" >/dev/null
@@ -23,7 +23,7 @@ head -n 12 examples/softKB.skb >"$seeds/softkb/short.skb"
 grep -av -m 6 '^#' examples/softKB.skb | tr -d '\r' >"$seeds/softkb/lf.skb"
 cp examples/keydef.skb "$seeds/keydef/full.skb"
 head -n 3 examples/keydef.skb >"$seeds/keydef/short.skb"
-for kind in ink softkb keydef; do
+for kind in ink softkb keydef inkml; do
   if [ -d "fuzz/seeds/$kind" ]; then
     cp fuzz/seeds/"$kind"/* "$seeds/$kind/"
   fi

@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) and runs each for SECONDS (default 30), one job
 # at a time at low priority. Seeds are made from the example pages and
 # keyboard (scripts/fuzz-seeds.sh); an input worth keeping goes into
-# fuzz/seeds/{ink,softkb,keydef}/, where the sanitizer build replays it as a
+# fuzz/seeds/{ink,softkb,keydef,inkml}/, where the sanitizer build replays it as a
 # test. What the fuzzers find is kept in build-fuzz/fuzz-corpus and grows
 # from run to run. Exits non-zero when a target found a crash or a violated
 # property; the input is then in build-fuzz/fuzz-artifacts/TARGET/.
@@ -23,7 +23,7 @@ marovi_need_packages "libclang-rt-$clang_major-dev"
 
 seconds=${1:-30}
 shift || true
-all_targets=(fuzz_inklib fuzz_softkb fuzz_keydef fuzz_page)
+all_targets=(fuzz_inklib fuzz_softkb fuzz_keydef fuzz_page fuzz_inkml)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
@@ -46,6 +46,7 @@ for target in "${targets[@]}"; do
     fuzz_page) seed=ink; args=(-max_len=20000 -dict="$root/fuzz/ink.dict") ;;
     fuzz_softkb) seed=softkb; args=(-max_len=8192 -dict="$root/fuzz/softkb.dict") ;;
     fuzz_keydef) seed=keydef; args=(-max_len=2048) ;;
+    fuzz_inkml) seed=inkml; args=(-max_len=20000 -dict="$root/fuzz/inkml.dict") ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
   esac
   corpus=$build/fuzz-corpus/$target

@@ -39,8 +39,10 @@ marovi_need_packages() {
 }
 
 # scdoc turns the manual pages into roff at build time; man-db shows them in
-# the tests (man --warnings).
-MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db)
+# the tests (man --warnings). expat reads InkML; xmllint checks the InkML
+# written against its schema and tidy the HTML5 pages.
+MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db
+  libexpat1-dev libxml2-utils tidy)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert.
@@ -48,8 +50,8 @@ MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-go
 # The manual SKBmanual.pdf: WeasyPrint lays out its HTML pages, the IPA fonts
 # (Gothic for headings and figures, Mincho for the body) are embedded in it.
 MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)
-# The index page of a notebook is tried in a real browser: headless Chromium
-# driven by Selenium.
+# The index page of a notebook and the HTML5 pages are tried in a real
+# browser: headless Chromium driven by Selenium.
 MAROVI_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium)
 # Packaging (scripts/package.sh): CPack's Debian package needs dpkg-shlibdeps
 # and file, lintian checks it, the Windows archive needs the cross compiler

@@ -7,7 +7,8 @@
 # version resources, what they export and import, and a C program built
 # against the zip's header and import library. Then the unpacked programs run
 # under Wine on a virtual X screen, from their folder:
-#   1. marovi-convert.exe converts the example pages; each HTML file must
+#   1. marovi-convert.exe converts the example pages, and their InkML as
+#      the Linux build writes it; each HTML file must
 #      equal the Linux build's byte for byte, each picture pixel for pixel;
 #   2. test_win32.exe: the adapters and the program's windows against real
 #      controls;
@@ -53,6 +54,9 @@ if [ "${1:-}" = "--on-screen" ]; then
   echo "== marovi-convert.exe on the example pages"
   (cd "$work/wine-convert" && timeout 120 wine "$app/marovi-convert.exe" --force -k keyboard -d . ./*.ink) ||
     fail "marovi-convert.exe failed"
+  echo "== marovi-convert.exe on the InkML of the example pages"
+  (cd "$work/wine-inkml" && timeout 120 wine "$app/marovi-convert.exe" --force -k keyboard -d . ./*.inkml) ||
+    fail "marovi-convert.exe failed on InkML"
 
   echo "== test_win32.exe: adapters and windows against real controls"
   (cd "$work/run" && timeout 300 wine test_win32.exe >"$work/test_win32.log" 2>&1) ||
@@ -284,8 +288,12 @@ for dir in linux wine-convert wine-slash; do
   [ "$dir" = linux ] || cp "$app/softKB.skb" "$app/keydef.skb" "$work/$dir/keyboard/"
   cp "$work"/pages/*.ink "$work/$dir/"
 done
-echo "== the example pages converted by the Linux build"
-(cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force -k keyboard -d . $pages)
+echo "== the example pages converted by the Linux build, with their InkML"
+(cd "$work/linux" && timeout 60 "$lbuild/bin/marovi-convert" --force --inkml -k keyboard -d . $pages)
+# The InkML, read on Windows, must give the same pages again.
+mkdir -p "$work/wine-inkml/keyboard"
+cp "$app/softKB.skb" "$app/keydef.skb" "$work/wine-inkml/keyboard/"
+cp "$work"/linux/*.inkml "$work/wine-inkml/"
 # The test tools stay in a folder of their own, with the build's DLL.
 cp "$bin/ZEL640_IF.dll" "$bin/test_win32.exe" "$bin/ui-probe.exe" "$work/run/"
 cp examples/softKB.skb examples/keydef.skb "$work"/pages/*.ink "$work/run/"
@@ -374,6 +382,7 @@ compare_pages() {
     "$n pictures equal pixel for pixel, $identical of them byte for byte"
 }
 compare_pages "marovi-convert.exe" "$work/wine-convert" "$work/linux"
+compare_pages "marovi-convert.exe on InkML" "$work/wine-inkml" "$work/linux"
 
 # Paths given with "/" on Windows: the pages go into a folder that does not
 # exist yet, and every picture link must resolve from the page's folder. The

@@ -1,6 +1,7 @@
 #include "ink/InkParser.h"
 
 #include "ZEL640_IF.h"
+#include "interchange/InkmlReader.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"
@@ -58,7 +59,7 @@ bool Fail(IMessageBox& messages, const char* message, int systemError = 0)
 // message for the user, or nullptr; `systemError` is the system's reason for
 // a failure that has one. The file is closed on every path before this
 // returns; std::bad_alloc passes through.
-const char* ReadSamples(const std::string& path, InkSamples& samples, int& systemError)
+const char* ReadSamples(const std::string& path, InkSamples& samples, InkPageGeometry& geometry, int& systemError)
 {
     errno = 0;
     InkFile file(ZEL640_Open(path.c_str()));
@@ -71,6 +72,7 @@ const char* ReadSamples(const std::string& path, InkSamples& samples, int& syste
     InkFileHeader header{};
     if (ZEL640_GetHeader(&header, file.get()) != 1)
         return kBadHeader;
+    geometry = {header.width, header.height, header.orientation};
     int32_t count = 0;
     if (ZEL640_GetStrokeSize(&count, &header, file.get()) != 1)
         return kReadFailed;
@@ -114,16 +116,33 @@ size_t CollapseBreaks(InkSamples& samples)
 
 } // namespace
 
+bool CInkParser::ParseInkml(IMessageBox& messages)
+{
+    InkmlPage page;
+    const InkmlFailure failure = ReadInkmlFile(path_, page);
+    if (!failure.message.empty())
+        return Fail(messages, failure.message.c_str(), failure.systemError);
+    records_ = {};
+    records_.reserve(std::max<size_t>(kMinimumCapacity, page.records.size()));
+    records_.assign(page.records.begin(), page.records.end());
+    geometry_ = page.geometry;
+    recordCount_ = static_cast<uint32_t>(records_.size());
+    return true;
+}
+
 bool CInkParser::DoParse(IMessageBox& messages)
 {
     recordCount_ = 0;
+    geometry_ = {};
     if (path_.empty())
         return Fail(messages, kNoPath);
 
     try {
         InkSamples samples;
         int systemError = 0;
-        if (const char* error = ReadSamples(path_, samples, systemError))
+        if (IsInkmlPath(path_))
+            return ParseInkml(messages);
+        if (const char* error = ReadSamples(path_, samples, geometry_, systemError))
             return Fail(messages, error, systemError);
         const size_t needed = CollapseBreaks(samples);
 

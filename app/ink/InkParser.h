@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// Loads one ink file into stroke records: for every stroke its points (the
-// first of kind 1, the rest of kind 2) and then one end record of kind 3.
-// Coordinates are pen units after the page has been turned upright.
+// Loads one ink file, or an InkML file (a name ending in ".inkml"), into
+// stroke records: for every stroke its points (the first of kind 1, the rest
+// of kind 2) and then one end record of kind 3. Coordinates are pen units
+// after the page has been turned upright.
 //
 // One parser per file: SetPath, DoParse, then GetRecords and GetRecordCount.
 // The records stay valid until the parser is destroyed.
@@ -35,8 +36,11 @@ public:
 
     const StrokeSample* GetRecords() const { return records_.data(); }
     uint32_t GetRecordCount() const { return recordCount_; }
+    const InkPageGeometry& Geometry() const { return geometry_; }
 
 private:
+    bool ParseInkml(IMessageBox& messages);
+
     std::string path_;
     // Reserved once per DoParse for every record the file can need, so
     // appending never reallocates and never drops ink. A large block (see
@@ -44,4 +48,5 @@ private:
     // memory then serves the page's first picture.
     std::vector<StrokeSample, LargeBlockAllocator<StrokeSample>> records_;
     uint32_t recordCount_ = 0;
+    InkPageGeometry geometry_;
 };

@@ -16,3 +16,12 @@ struct StrokeSample {
 };
 
 static_assert(sizeof(StrokeSample) == 8, "StrokeSample is the shared 8-byte record");
+
+// The page an ink file describes, as its header states it: the extent along x
+// and y in pen units and the turned position it was stored in (0 upright; the
+// records are upright whatever it says).
+struct InkPageGeometry {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t orientation = 0;
+};

@@ -88,12 +88,19 @@ void CInkStrokes::SetScale(int32_t scale)
         scale_ = scale;
 }
 
+std::string PictureLink(const std::string& pictureFile, PictureLinkRule rule)
+{
+    return "./" + (rule == PictureLinkRule::Windows ? std::string(AfterLastBackslash(pictureFile))
+                                                    : PercentEncoded(AfterSecondToLastSlash(pictureFile)));
+}
+
 std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule)
 {
-    const std::string link = rule == PictureLinkRule::Windows ? std::string(AfterLastBackslash(pictureFile))
-                                                              : PercentEncoded(AfterSecondToLastSlash(pictureFile));
-    return std::string("<img src=\"") + "./" + link + "\">\n";
+    return "<img src=\"" + PictureLink(pictureFile, rule) + "\">\n";
 }
+
+int32_t CInkStrokes::PictureWidth() const { return (MaxX() - MinX() + 1) / scale_ + 2 * kMargin; }
+int32_t CInkStrokes::PictureHeight() const { return (MaxY() - MinY() + 1) / scale_ + 2 * kMargin; }
 
 std::string CInkStrokes::GetImageTag() const
 {
@@ -159,8 +166,8 @@ bool CInkStrokes::DrawPicture(const std::string& name, int32_t index, const std:
 
 bool CInkStrokes::CreatePictureBitmap()
 {
-    const int32_t width = (MaxX() - MinX() + 1) / scale_ + 2 * kMargin;
-    const int32_t height = (MaxY() - MinY() + 1) / scale_ + 2 * kMargin;
+    const int32_t width = PictureWidth();
+    const int32_t height = PictureHeight();
     ReleasePictureBitmap();
     memoryDc_ = CRasterDc::CreateMemoryDc();
     pictureBitmap_ = CRasterBitmap::CreateDibSection(width, height, kRgbWhite);

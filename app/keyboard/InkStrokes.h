@@ -56,6 +56,9 @@ public:
 
     const std::string& PictureName() const { return pictureName_; }
     const std::string& PictureFile() const { return pictureFile_; }
+    // The picture's size in pixels, margins included.
+    int32_t PictureWidth() const;
+    int32_t PictureHeight() const;
 
 private:
     // Names the picture, draws it and hands the drawing to `save`, whose
@@ -98,5 +101,7 @@ inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Windo
 inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Posix;
 #endif
 
+// "./" + link for the picture file under the rule.
+std::string PictureLink(const std::string& pictureFile, PictureLinkRule rule);
 // "<img src=\"./" + link + "\">\n" for the picture file under the rule.
 std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule);

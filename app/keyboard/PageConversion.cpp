@@ -39,6 +39,7 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
                 return result;
             result.page = std::make_unique<CPageStrokes>(parser.GetRecords(), parser.GetRecordCount(),
                                                          std::move(keyboard), mapping);
+            result.page->SetGeometry(parser.Geometry());
         }
         reading = false;
         const std::string baseName = InkBaseName(inkPath);

@@ -23,6 +23,8 @@ const char* KindName(PageReading::Kind kind)
     return "ink";
 }
 
+}  // namespace
+
 const char* GestureName(Gesture gesture)
 {
     switch (gesture) {
@@ -50,6 +52,8 @@ const char* ModeName(InputMode mode)
     }
     return "hira";
 }
+
+namespace {
 
 // A key text as one field: tabs and line ends would break the line.
 std::string FieldText(const std::string& sjis)

@@ -32,6 +32,8 @@ struct PageReading {
     // mode key's own tag, although the page shows nothing for it. Empty when
     // nothing: no key, or an empty slot.
     std::string text;
+    // The stroke switched the input mode: `text` is the mode key's tag.
+    bool modeSwitch = false;
 
     // Ink groups: the number of the picture shown in the group's place, 0
     // when none is (a "<REUSE>" that found no earlier picture, or a page cut
@@ -58,6 +60,11 @@ double ResidualMm(const PageReading& tap);
 
 // The pen unit, for showing distances to people.
 inline constexpr double kMmPerPenUnit = 0.01;
+
+// A gesture and an input mode as the explanation names them: "tap", "up",
+// "down" ("-" for none); "hira", "kana", "han".
+const char* GestureName(Gesture gesture);
+const char* ModeName(InputMode mode);
 
 // The explanation as text, UTF-8: a header line, then one tab-separated line
 // per reading, "n kind key gesture mode text x y", n counting from 1.

@@ -37,7 +37,7 @@ constexpr int32_t kWrapShiftY = -702;
 
 CPageStrokes::CPageStrokes(const StrokeSample* records, std::size_t count, std::unique_ptr<CKeyboardDef> keyboard,
                            CQuadMapping* mapping)
-    : keyboard_(std::move(keyboard)), samples_(records, records + count), mapping_(mapping)
+    : keyboard_(std::move(keyboard)), samples_(records, records + count), penRecords_(samples_), mapping_(mapping)
 {
     const std::size_t start = FindCalibration();
     MapSamples();
@@ -551,9 +551,12 @@ void CPageStrokes::ReportKey(std::size_t index, InputMode mode, std::string_view
     reading.read = true;
     reading.mode = mode;
     reading.text.assign(produced);
+    reading.modeSwitch = false;
     // A mode key produces nothing and switches the mode: it shows its tag.
-    if (reading.text.empty() && reading.key >= 0 && reading.gesture != Gesture::None)
+    if (reading.text.empty() && reading.key >= 0 && reading.gesture != Gesture::None) {
         reading.text = keyboard_->GetKey(reading.key).texts[static_cast<std::size_t>(SlotIndex(mode, reading.gesture))];
+        reading.modeSwitch = !reading.text.empty();
+    }
 }
 
 // Pictures are numbered in the order they are first shown; a reuse shows the

@@ -48,6 +48,12 @@ public:
 
     // The page's records, mapped into keyboard coordinates.
     const std::vector<StrokeSample>& Samples() const { return samples_; }
+    // The same records as they were read, in pen coordinates: index for
+    // index the records of Samples() before the mapping.
+    const std::vector<StrokeSample>& PenRecords() const { return penRecords_; }
+    // The sheet the page was read from.
+    const InkPageGeometry& Geometry() const { return geometry_; }
+    void SetGeometry(const InkPageGeometry& geometry) { geometry_ = geometry; }
     CQuadMapping* Mapping() const { return mapping_; }
 
     // The page began with the five calibration taps (the first five strokes
@@ -95,6 +101,8 @@ private:
     std::unique_ptr<CKeyboardDef> keyboard_;
     // Never resized after construction: every stroke is a run of it.
     std::vector<StrokeSample> samples_;
+    const std::vector<StrokeSample> penRecords_;
+    InkPageGeometry geometry_;
     // The stroke objects live in these stores, many to an allocation (a page
     // has hundreds of key strokes); a deque never moves what it holds.
     // strokes_ lists the ones of the page, in page order.

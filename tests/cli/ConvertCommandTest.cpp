@@ -521,3 +521,102 @@ TEST_F(ConvertCommandTest, ExplainTellsHowEachPageWasRead)
     EXPECT_FALSE(fs::exists(dir_ / "a.html"));
 #endif
 }
+
+// Every page, its text, its ink and its modern page, and the ink converted
+// back: the same page to the byte, the same pictures.
+TEST_F(ConvertCommandTest, TextInkmlAndHtml5BesideThePageConvertBackToTheSamePage)
+{
+    MakePage("memo.ink", "memo");
+    MakePage("calibrated.ink", "calibrated");
+    MakePage("red.ink", u8"color red\ntype あかい　ペン\nbr\nsignature 1500 4600 4000 1200\n");
+    const std::string keyboard = ReadText(dir_ / "kb" / "softKB.skb");
+    const std::vector<std::string> pages = {"calibrated", "memo", "red"};
+
+    const Outcome written =
+        Convert({"-k", "kb", "-d", "out", "--text", "--inkml", "--html5", "memo.ink", "calibrated.ink", "red.ink"});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(ReadText(dir_ / "out" / "memo.txt"),
+              u8"かいぎのメモ\nあした「ミーティング」は 3F の Room B で。\nじかんは 10:30\n"
+              u8"きっぷを　わすれずに！\nばしょは　この　ちず。\n\n")
+        << "the line of the sketch shown again holds no text";
+    EXPECT_EQ(ReadText(dir_ / "out" / "red.txt"), u8"あかい　ペン\n");
+    const std::string memo = ReadText(dir_ / "out" / "memo.inkml");
+    for (const char* expected : {"<brush xml:id=\"blue\">", "<annotation type=\"picture\">2</annotation>",
+                                 "<annotation type=\"text\">&lt;BS&gt;</annotation>", "brushRef=\"#blue\"",
+                                 "<activeArea width=\"210\" height=\"148\" units=\"mm\"/>"})
+        EXPECT_NE(memo.find(expected), std::string::npos) << expected;
+    EXPECT_NE(ReadText(dir_ / "out" / "calibrated.inkml").find("<annotation type=\"calibrationMark\">5</annotation>"),
+              std::string::npos);
+    std::string modernPages;
+    for (const std::string& page : pages) {
+        EXPECT_EQ(RunHere("xmllint --noout --relaxng " + Quote(MAROVI_INKML_SCHEMA) + " out/" + page + ".inkml"), 0)
+            << page;
+        // No error and no warning.
+        EXPECT_EQ(RunHere("tidy -errors -q out/" + page + ".html5.html"), 0) << page;
+        modernPages += " out/" + page + ".html5.html";
+    }
+    EXPECT_EQ(RunHere("timeout 180 /usr/bin/python3 " + Quote(MAROVI_BROWSER_CHECK) + modernPages), 0)
+        << "no sideways scrolling at 360 and 1280 px, every picture loaded";
+    const std::string modern = ReadText(dir_ / "out" / "memo.html5.html");
+    for (const char* expected :
+         {u8"<title>かいぎのメモ</title>", u8"<p>じかんは 10:30</p>",
+          u8"<img src=\"./memo.files/memo.2.JPG\" alt=\"手書きの絵 2\" width=\"360\" height=\"115\">"})
+        EXPECT_NE(modern.find(expected), std::string::npos) << expected;
+    EXPECT_NE(ReadText(dir_ / "out" / "calibrated.html5.html")
+                  .find(u8"<p><span style=\"color:#0000FF\">ペンの　いろも　かわります。</span></p>"),
+              std::string::npos);
+
+    // The calibration page rewrote the keyboard; the InkML meets it as the
+    // ink file did.
+    std::ofstream(dir_ / "kb" / "softKB.skb", std::ios::binary | std::ios::trunc) << keyboard;
+    const Outcome back =
+        Convert({"-k", "kb", "-d", "back", "out/memo.inkml", "out/calibrated.inkml", "out/red.inkml"});
+    ASSERT_EQ(back.exitCode, 0) << back.err;
+    for (const std::string& page : pages) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(ReadText(dir_ / "back" / (page + ".html")), ReadText(dir_ / "out" / (page + ".html")));
+        std::size_t pictures = 0;
+        for (const auto& picture : fs::directory_iterator(dir_ / "out" / (page + ".files"))) {
+            ++pictures;
+            EXPECT_EQ(ReadText(dir_ / "back" / (page + ".files") / picture.path().filename()),
+                      ReadText(picture.path()));
+        }
+        EXPECT_GT(pictures, 0u);
+    }
+
+    // Like the page, its text is overwritten only with -f.
+    fs::remove(dir_ / "out" / "red.html");
+    const Outcome declined = Convert({"-k", "kb", "-d", "out", "--text", "red.ink"});
+    EXPECT_EQ(declined.exitCode, 1);
+    EXPECT_EQ(declined.err, "marovi-convert: red.ink: out/red.txt exists; -f overwrites it\n");
+    EXPECT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "--text", "red.ink"}).exitCode, 0);
+    // Nor does it ever take the page's own name.
+    const Outcome clash = Convert({"-f", "-k", "kb", "--text", "-o", "red.txt", "red.ink"});
+    EXPECT_EQ(clash.exitCode, 2);
+    EXPECT_EQ(clash.err, "marovi-convert: red.txt: a file asked for beside the page has its name\n");
+    EXPECT_FALSE(fs::exists(dir_ / "red.txt"));
+}
+
+TEST_F(ConvertCommandTest, InkmlFromElsewhereConvertsAndBrokenInkmlIsNamed)
+{
+    const std::string open = "<ink xmlns=\"http://www.w3.org/2003/InkML\">";
+    // Strokes in millimetres, the last one blue, beside the keyboard: a
+    // sketch.
+    std::ofstream(dir_ / "hand.inkml")
+        << "<?xml version=\"1.0\"?>\n" << open
+        << "<traceFormat><channel name=\"X\" units=\"mm\"/><channel name=\"Y\" units=\"mm\"/></traceFormat>"
+           "<brush xml:id=\"b\"><brushProperty name=\"color\" value=\"#0000ff\"/></brush>"
+           "<trace>120 20, 130 25, 140 20</trace><trace brushRef=\"#b\">120 30, 140 30</trace></ink>\n";
+    std::ofstream(dir_ / "bad.inkml") << open << "<trace>1 2</ink>\n";
+    std::ofstream(dir_ / "huge.inkml") << open;
+    fs::resize_file(dir_ / "huge.inkml", 65 * 1024 * 1024);
+
+    const Outcome outcome = Convert({"-k", "kb", "-d", "out", "hand.inkml", "bad.inkml", "huge.inkml"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, Line("bad.inkml", u8"不正ファイル") + Line("hand.inkml", kConverted, "out/hand.html") +
+                               Line("huge.inkml", u8"不正ファイル"));
+    EXPECT_EQ(outcome.err,
+              u8"marovi-convert: bad.inkml: InkMLファイルを読み込めません：line 1: mismatched tag\n"
+              u8"marovi-convert: huge.inkml: InkMLファイルを読み込めません：the file is larger than 64 MiB\n");
+    EXPECT_NE(ReadText(dir_ / "out" / "hand.html").find("<img src=\"./hand.files/hand.1.JPG\">"), std::string::npos);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "keyboard/PageReading.h"
+
+#include <string>
+
+// The page as a modern HTML page, UTF-8: the page's first line as its title,
+// a viewport for phones, each line of the page a paragraph with the pen
+// colours of its texts, each picture with its size and an alternative text
+// 「手書きの絵 n」. It shows the pictures the conversion wrote, from beside
+// the classic page. `readings` are those of the conversion that wrote them.
+std::string Html5Page(const PageReadings& readings);
+
+// Where the modern page of the page at `htmlPath` goes: beside it, as
+// "<name>.html5.html".
+std::string Html5PageFor(const std::string& htmlPath);

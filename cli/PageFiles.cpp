@@ -1,0 +1,76 @@
+#include "PageFiles.h"
+
+#include "interchange/Html5Page.h"
+#include "interchange/InkmlWriter.h"
+#include "interchange/InterchangeFiles.h"
+#include "interchange/PageText.h"
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <functional>
+#include <new>
+#include <utility>
+
+namespace {
+
+struct PageFile {
+    std::string (*nameFor)(const std::string& htmlPath);
+    std::function<std::string(const CPageStrokes&, const PageReadings&)> content;
+};
+
+std::vector<PageFile> AskedFor(const ConvertOptions& options)
+{
+    std::vector<PageFile> files;
+    if (options.text)
+        files.push_back({&TextFileFor, [](const CPageStrokes&, const PageReadings& r) { return PageText(r); }});
+    if (options.inkml)
+        files.push_back({&InkmlFileFor, &InkmlDocument});
+    if (options.html5)
+        files.push_back({&Html5PageFor, [](const CPageStrokes&, const PageReadings& r) { return Html5Page(r); }});
+    return files;
+}
+
+}  // namespace
+
+bool WantsPageFiles(const ConvertOptions& options) { return options.text || options.inkml || options.html5; }
+
+std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
+                                            const std::string& shownPage)
+{
+    if (options.force)
+        return std::nullopt;
+    for (const PageFile& file : AskedFor(options)) {
+        const std::string path = file.nameFor(htmlPath);
+        if (PathExists(path) || IsLink(path))
+            return file.nameFor(shownPage);
+    }
+    return std::nullopt;
+}
+
+bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath)
+{
+    for (const PageFile& file : AskedFor(options)) {
+        if (file.nameFor(htmlPath) == htmlPath)
+            return true;
+    }
+    return false;
+}
+
+std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
+                                            const PageReadings& readings, const std::string& htmlPath,
+                                            FilePublish publish)
+{
+    std::vector<PageFileFailure> failures;
+    for (const PageFile& file : AskedFor(options)) {
+        const std::string path = file.nameFor(htmlPath);
+        int error = 0;
+        try {
+            error = WriteWholeFile(path, file.content(page, readings), publish);
+        } catch (const std::bad_alloc&) {
+            error = ENOMEM;
+        }
+        if (error != 0)
+            failures.push_back({path, error});
+    }
+    return failures;
+}
