@@ -169,7 +169,7 @@ public:
     // The texts of the messages the window and its dialogs showed, in order.
     std::vector<std::string> messages;
     struct Box : IMessageBox {
-        explicit Box(std::vector<std::string>& into) : into(into) {}
+        explicit Box(std::vector<std::string>& texts) : into(texts) {}
         void Show(const Message& message) override { into.push_back(message.text); }
         std::vector<std::string>& into;
     } box{messages};
