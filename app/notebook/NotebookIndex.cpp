@@ -67,6 +67,7 @@ li.page[hidden] { display: none; }
 li.page a { color: inherit; text-decoration: none; display: block; border-radius: .3rem; }
 li.page a:focus-visible { outline: 3px solid var(--accent); outline-offset: 3px; }
 li.page a:hover h2 { color: var(--accent); }
+li.page a.classic { display: inline; color: var(--accent); text-decoration: underline; }
 .thumb { display: block; width: 100%; height: 8rem; object-fit: contain; background: #fff; border-radius: .3rem; }
 .tile { display: flex; align-items: center; justify-content: center; height: 8rem; padding: .5rem;
   overflow: hidden; background: var(--tile); color: var(--muted); border-radius: .3rem; font-size: 1.1rem; }
@@ -201,11 +202,12 @@ std::string IndexHead(std::size_t pageCount)
            "</header>\n<main>\n<ol id=\"pages\">\n";
 }
 
-std::string IndexEntry(const NotebookPage& page, bool inkGone)
+std::string IndexEntry(const NotebookPage& page, const IndexFacts& facts)
 {
     const std::string title = page.title.empty() ? InkName(page.ink) : FromProgramText(page.title);
     const std::string shownTitle = HtmlEscaped(title);
-    std::string entry = "<li class=\"page\">\n<a href=\"" + PathAsUrl(page.page) + "\">";
+    const std::string& linked = facts.modernPage.empty() ? page.page : facts.modernPage;
+    std::string entry = "<li class=\"page\">\n<a href=\"" + PathAsUrl(linked) + "\">";
     if (!page.thumbnail.empty()) {
         entry += "<img class=\"thumb\" src=\"" + PathAsUrl(page.thumbnail) + "\" alt=\"" + shownTitle +
                  u8" の絵\" loading=\"lazy\">";
@@ -215,7 +217,9 @@ std::string IndexEntry(const NotebookPage& page, bool inkGone)
     entry += "<h2>" + shownTitle + "</h2></a>\n<p class=\"meta\"><time>" +
              LocalDateTime(page.inkStamp.modified) + "</time> <span class=\"name\">" +
              HtmlEscaped(FromPath(page.page)) + "</span>";
-    if (inkGone)
+    if (!facts.modernPage.empty())
+        entry += " <a class=\"classic\" href=\"" + PathAsUrl(page.page) + u8"\">従来のページ</a>";
+    if (facts.inkGone)
         entry += u8"<span class=\"gone\">インクファイルなし</span>";
     return entry + "</p>\n<p class=\"text\">" + HtmlEscaped(FromProgramText(page.text)) + "</p>\n</li>\n";
 }

@@ -1,5 +1,6 @@
 #include "notebook/NotebookRun.h"
 
+#include "interchange/Html5Page.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
 #include "notebook/NaturalOrder.h"
@@ -292,18 +293,25 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         JoinPath(settings.outputDir, kNotebookStateName), [&next](const ByteSink& sink) { FormatState(next, sink); },
         outcome);
     if (settings.index) {
-        // Whether each page's ink file is gone, asked of the file system once.
-        std::vector<bool> gone;
-        gone.reserve(next.pages.size());
+        // Whether each page's ink file is gone, and its modern page, asked of
+        // the file system once.
+        std::vector<IndexFacts> facts;
+        facts.reserve(next.pages.size());
         std::unordered_map<std::string, bool> named;
         for (const ListedInk& ink : inks)
             named.emplace(ink.path, true);
-        for (const NotebookPage& page : next.pages)
-            gone.push_back(named.count(page.ink) == 0 && !PathExists(page.ink));
+        for (const NotebookPage& page : next.pages) {
+            IndexFacts& fact = facts.emplace_back();
+            fact.inkGone = named.count(page.ink) == 0 && !PathExists(page.ink);
+            std::string modern = Html5PageFor(page.page);
+            const std::string modernPath = JoinPath(settings.outputDir, modern);
+            if (PathExists(modernPath) && !IsFolder(modernPath))
+                fact.modernPage = std::move(modern);
+        }
         named.clear();
         WriteIfChanged(
             JoinPath(settings.outputDir, kIndexName),
-            [&](const ByteSink& sink) { WriteIndexHtml(next, [&gone](std::size_t k) { return gone[k]; }, sink); },
+            [&](const ByteSink& sink) { WriteIndexHtml(next, [&facts](std::size_t k) { return facts[k]; }, sink); },
             outcome);
     }
     return outcome;

@@ -197,7 +197,9 @@ TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
     // listed and marked.
     MakeInk("notes/b3.ink", u8"type あたらしい\n");
     fs::remove(dir_ / "notes" / "c10.ink");
-    const RunResult moved = Convert(update);
+    std::vector<std::string> withModernPages = update;
+    withModernPages.insert(withModernPages.begin(), "--html5");
+    const RunResult moved = Convert(withModernPages);
     EXPECT_EQ(moved.exitCode, 0) << moved.err;
     EXPECT_EQ(moved.out, Row("notes/a1.ink", kUpToDate, "out/a1.html") +
                              Row("notes/b2.ink", kUpToDate, "out/b2.html") +
@@ -207,7 +209,10 @@ TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
     const std::size_t gone = index.find(u8"インクファイルなし");
     EXPECT_NE(gone, std::string::npos);
     EXPECT_GT(gone, index.find("href=\"c10.html\""));
-    EXPECT_LT(index.find("href=\"b2.html\""), index.find("href=\"b3.html\""));
+    // The page written with its modern one is linked to it, the classic one
+    // beside.
+    EXPECT_LT(index.find("href=\"b2.html\""), index.find("href=\"b3.html5.html\""));
+    EXPECT_LT(index.find("href=\"b3.html5.html\""), index.find("href=\"b3.html\""));
 
     // A damaged state means converting everything, with a note.
     for (const std::string& damage : {std::string("garbage"), ReadText(dir_ / "out" / ".marovi-notebook").substr(0, 200)}) {
