@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml, Html5
+    Text, Inkml, Html5, Jobs
 };
 
 const std::vector<OptionName> kOptions = {
@@ -32,6 +32,7 @@ const std::vector<OptionName> kOptions = {
     {0, "text", Text, false},
     {0, "inkml", Inkml, false},
     {0, "html5", Html5, false},
+    {'j', "jobs", Jobs, true},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -103,6 +104,16 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
     case Html5:
         options.html5 = true;
         break;
+    case Jobs: {
+        // A count, 1 to 256: more threads than that only wait for the disk.
+        const bool digits = !value.empty() && value.size() <= 3 &&
+                            value.find_first_not_of("0123456789") == std::string::npos;
+        const int jobs = digits ? std::stoi(value) : 0;
+        if (jobs < 1 || jobs > 256)
+            throw UsageError("-j takes a number of pages to write at once, 1 to 256, not '" + value + "'");
+        options.jobs = jobs;
+        break;
+    }
     default:
         break;
     }
@@ -193,7 +204,7 @@ std::string HelpText()
 {
     // Shift_JIS like every text of the program; shown as UTF-8.
     return SjisToUtf8(
-        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+        "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
         "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
         "files are listed in natural order (numbers in names by value, p2 before\n"
@@ -245,6 +256,9 @@ std::string HelpText()
         "                          UTF-8 HTML5 for phones and screen readers, showing\n"
         "                          the same pictures; -f applies to these three as to\n"
         "                          the page\n"
+        "  -j, --jobs N            write N pages at once (default: one per core); the\n"
+        "                          pages, the lines on stdout and the messages are\n"
+        "                          the same for every N\n"
         "  -v, --verbose           show the calibration self-test lines on stderr\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"

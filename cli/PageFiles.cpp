@@ -56,21 +56,27 @@ bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& 
     return false;
 }
 
-std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
-                                            const PageReadings& readings, const std::string& htmlPath,
-                                            FilePublish publish)
+void StagePageFiles(const ConvertOptions& options, const CPageStrokes& page, const PageReadings& readings,
+                    const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
+                    const std::function<void(const std::string& path, int error)>& failed)
 {
-    std::vector<PageFileFailure> failures;
     for (const PageFile& file : AskedFor(options)) {
         const std::string path = file.nameFor(htmlPath);
-        int error = 0;
+        CSafeFile made;
+        int error = made.Open(path);
         try {
-            error = WriteWholeFile(path, file.content(page, readings), publish);
+            if (error == 0 && !made.Write(file.content(page, readings)))
+                error = errno != 0 ? errno : EIO;
         } catch (const std::bad_alloc&) {
             error = ENOMEM;
         }
-        if (error != 0)
-            failures.push_back({path, error});
+        if (error == 0)
+            error = made.Finish(FileSync::Later);
+        if (error != 0) {
+            made.Discard();
+            staged.AfterPublish([failed, path, error] { failed(path, error); });
+            continue;
+        }
+        staged.AddBeside(std::move(made), publish, [failed, path](int late) { failed(path, late); });
     }
-    return failures;
 }

@@ -2,8 +2,10 @@
 
 #include "CommandLine.h"
 #include "keyboard/PageReading.h"
+#include "keyboard/StagedPage.h"
 #include "platform/SafeFile.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,9 +34,11 @@ struct PageFileFailure {
     int error;
 };
 
-// Writes each asked-for file whole, after the page at `htmlPath` has been
-// written with `readings`; `publish` as for the page. The files that could
-// not be written, with the errno of why.
-std::vector<PageFileFailure> WritePageFiles(const ConvertOptions& options, const CPageStrokes& page,
-                                            const PageReadings& readings, const std::string& htmlPath,
-                                            FilePublish publish);
+// Writes each asked-for file of the page at `htmlPath`, made from
+// `readings`, for a page not yet published: each is finished and added to
+// `staged`, to be published after the page with `publish`. A file that
+// cannot be written or named is told to `failed` with the errno of why,
+// once the page is published (never when it is not).
+void StagePageFiles(const ConvertOptions& options, const CPageStrokes& page, const PageReadings& readings,
+                    const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
+                    const std::function<void(const std::string& path, int error)>& failed);

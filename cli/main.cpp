@@ -33,8 +33,12 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <utility>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -118,10 +122,8 @@ public:
     {
     }
 
-    // The ink file being converted as the user gave it; empty between files.
-    const std::string& CurrentInk() const { return currentInk_; }
-    // Its index in the run; -1 between files.
-    int CurrentIndex() const { return currentIndex_; }
+    // Ink file `index` of the run as the user gave it.
+    const std::string& GivenInk(int index) const { return inkFiles_[static_cast<std::size_t>(index)].second; }
 
     // Messages shown outside any file take this as the subject of their
     // reason (the keyboard file while it is read).
@@ -164,7 +166,6 @@ public:
     void FileStarted(int index, int count, const std::string&) override
     {
         currentInk_ = inkFiles_[static_cast<std::size_t>(index)].second;
-        currentIndex_ = index;
         if (showProgress_ && count > 1) {
             progress_ = "[" + std::to_string(index + 1) + "/" + std::to_string(count) + "] " +
                         PathForDisplay(currentInk_);
@@ -177,7 +178,6 @@ public:
         ClearProgress();
         progress_.clear();
         currentInk_.clear();
-        currentIndex_ = -1;
         if (outcome != InkFileConversion::Outcome::Converted)
             allConverted_ = false;
         PrintRow(index, CInkFileList::StatusText(outcome), htmlPath);
@@ -263,7 +263,6 @@ private:
     std::string startDir_;
     std::string keyboardDir_;
     std::string currentInk_;
-    int currentIndex_ = -1;
     std::string reasonSubject_;
     std::string progress_;
     // Bytes of the progress line on the screen, 0 when none is.
@@ -275,8 +274,9 @@ private:
 // Answers as the user would: with the output file, or the suggested name in
 // the output folder. An existing page is declined unless overwriting was
 // asked for, as if the overwrite prompt had been answered no; a page this run
-// has already written is never written again, whatever -f says.
-class CCommandLineSaveDialog : public ISaveFileDialog {
+// has already written is never written again, whatever -f says. Asked in
+// run order; what it has to say about a page is told in the page's turn.
+class CCommandLineSaveDialog {
 public:
     // `subfolders`: of the output folder, for each ink file of the run.
     CCommandLineSaveDialog(const ConvertOptions& given, std::optional<std::string> outputFile, std::string outputDir,
@@ -289,25 +289,25 @@ public:
     {
     }
 
-    std::optional<std::string> Ask(const SaveFileRequest& request) override
+    std::optional<std::string> Ask(int index, const SaveFileRequest& request, CDeferredMessages& log)
     {
-        const int index = report_.CurrentIndex();
-        const std::string subfolder = index >= 0 ? subfolders_[static_cast<std::size_t>(index)] : std::string();
+        const auto note = [this, &log](std::string text) {
+            log.Later([this, text = std::move(text)] { report_.Note(text); });
+        };
+        const std::string& subfolder = subfolders_[static_cast<std::size_t>(index)];
         const std::string name = subfolder.empty() ? request.suggestedName : InFolder(subfolder, request.suggestedName);
         const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(name, outputDir_);
         const std::string shown =
             PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, name));
         // The pages of a run all go to one folder (-o takes one ink file), so
         // two that coincide have one path.
-        for (const auto& [page, ink] : written_) {
-            if (page == path) {
-                report_.Note(shown + " is the page of " + PathForDisplay(ink) +
-                             " in this run and is not written again");
-                return std::nullopt;
-            }
+        if (const auto earlier = written_.find(path); earlier != written_.end()) {
+            note(shown + " is the page of " + PathForDisplay(report_.GivenInk(earlier->second)) +
+                 " in this run and is not written again");
+            return std::nullopt;
         }
         if (request.overwritePrompt && !given_.force && (PathExists(path) || IsLink(path))) {
-            report_.Note(shown + " exists; -f overwrites it");
+            note(shown + " exists; -f overwrites it");
             return std::nullopt;
         }
         if (given_.explain && !given_.force) {
@@ -316,22 +316,23 @@ public:
             for (const auto& [file, shownFile] : {std::pair(files.text, shownFiles.text),
                                                   std::pair(files.picture, shownFiles.picture)}) {
                 if (PathExists(file)) {
-                    report_.Note(shownFile + " exists; -f overwrites it");
+                    note(shownFile + " exists; -f overwrites it");
                     return std::nullopt;
                 }
             }
         }
         if (const std::optional<std::string> taken = ExistingPageFile(given_, path, shown)) {
-            report_.Note(*taken + " exists; -f overwrites it");
+            note(*taken + " exists; -f overwrites it");
             return std::nullopt;
         }
-        if (!subfolder.empty()) {
+        if (!subfolder.empty() && madeFolders_.count(ParentFolder(path)) == 0) {
             if (const int error = MakeFolders(ParentFolder(path)); error != 0) {
-                report_.Note("cannot make the folder of " + shown + " (" + Reason(error) + ")");
+                note("cannot make the folder of " + shown + " (" + Reason(error) + ")");
                 return std::nullopt;
             }
+            madeFolders_.insert(ParentFolder(path));
         }
-        written_.emplace_back(path, report_.CurrentInk());
+        written_.emplace(path, index);
         return path;
     }
 
@@ -341,8 +342,10 @@ private:
     std::string outputDir_;
     std::vector<std::string> subfolders_;
     CRunReport& report_;
-    // (page path, ink file as given) for each page handed out in this run.
-    std::vector<std::pair<std::string, std::string>> written_;
+    // The page path of each page handed out in this run, with the index of
+    // its ink file.
+    std::unordered_map<std::string, int> written_;
+    std::unordered_set<std::string> madeFolders_;
 };
 
 // The pictures an earlier, longer version of the page left in its folder:
@@ -389,7 +392,7 @@ void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, co
 int UsageFailure(const std::string& problem)
 {
     Print(stderr, kProgram + problem +
-                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+                      "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
                       "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
@@ -413,34 +416,45 @@ struct RunPlace {
 
 constexpr char kRunFinished[] = "HTMLファイルを生成しました";
 
-// --update and --index: the run through the notebook driver, which leaves up
-// to date pages as they are and keeps the state file and the index. What it
-// could not write is told and makes the run incomplete.
-void ConvertNotebook(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place,
-                     const CKeyboardDef& keyboard, CQuadMapping& mapping, CCommandLineSaveDialog& saveDialog,
-                     const PageWriter& writePage, CRunReport& report)
+// The run through the notebook driver: with --update or --index it leaves
+// up to date pages as they are and keeps the state file and the index, and
+// what it could not write of those is told and makes the run incomplete;
+// otherwise every page is converted. Either way pages are written side by
+// side on -j threads.
+void ConvertPages(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place,
+                  const CKeyboardDef& keyboard, CQuadMapping& mapping, CCommandLineSaveDialog& saveDialog,
+                  const PageStager& stagePage, CRunReport& report)
 {
-    const std::string shownFolder = options.outputDir.value_or(".");
+    const bool notebook = options.update || options.index;
     NotebookState previous;
-    const StateFound found = ReadNotebookState(place.outputDir, previous);
-    const std::string shownState = PathForDisplay(InFolder(shownFolder, kNotebookStateName));
-    if (found == StateFound::Damaged)
-        report.Note(shownState + (options.update ? " cannot be read; every page is converted"
-                                                 : " cannot be read; it is made anew from the pages of this run"));
-    else if (found == StateFound::None && options.update && !listed.empty())
-        report.Note(shownState + " is missing; every page is converted");
+    StateFound found = StateFound::None;
+    if (notebook) {
+        const std::string shownFolder = options.outputDir.value_or(".");
+        found = ReadNotebookState(place.outputDir, previous);
+        const std::string shownState = PathForDisplay(InFolder(shownFolder, kNotebookStateName));
+        if (found == StateFound::Damaged)
+            report.Note(shownState + (options.update ? " cannot be read; every page is converted"
+                                                     : " cannot be read; it is made anew from the pages of this run"));
+        else if (found == StateFound::None && options.update && !listed.empty())
+            report.Note(shownState + " is missing; every page is converted");
+    }
 
     NotebookSettings settings;
     settings.outputDir = place.outputDir;
+    settings.notebook = notebook;
     settings.update = options.update;
     settings.index = options.index;
+    settings.jobs = options.jobs;
+    settings.pagesUntilPublished = place.drawExplanation != nullptr;
     settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     settings.stopRequested = place.stopRequested;
     const int failedSaves = keyboard.FailedSaves();
     const NotebookOutcome outcome = RunNotebook(
         listed, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr,
-        [&saveDialog](int, const std::string& baseName) { return saveDialog.Ask(HtmlSaveRequest(baseName)); },
-        writePage, report);
+        [&saveDialog](int index, const std::string& baseName, CDeferredMessages& log) {
+            return saveDialog.Ask(index, HtmlSaveRequest(baseName), log);
+        },
+        stagePage, report);
     if (outcome.thumbnailError != 0) {
         report.Note("cannot write " + PathForDisplay(outcome.failedThumbnail) + " (" + Reason(outcome.thumbnailError) + ")");
         report.MissingBesidePage();
@@ -492,33 +506,43 @@ int ConvertListed(const ConvertOptions& options, const std::vector<ListedInk>& l
     // one page, one writes it.
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
     const ExplainPictureFunction drawExplanation = place.drawExplanation;
-    const bool wantsReadings = drawExplanation || WantsPageFiles(options);
-    const PageWriter writePage = [encoding, drawExplanation, wantsReadings, publish, &options, &report](
-                                     CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName) {
-        PageReadings readings;
-        if (!page.ConvertToHtml(htmlPath, inkBaseName, encoding, wantsReadings ? &readings : nullptr, publish))
-            return false;
-        for (const PageFileFailure& failure : WritePageFiles(options, page, readings, htmlPath, publish)) {
-            report.Note("cannot write " + PathForDisplay(failure.path) + " (" + Reason(failure.error) + ")");
-            report.MissingBesidePage();
+    const bool wantsPageFiles = WantsPageFiles(options);
+    const bool wantsReadings = drawExplanation || wantsPageFiles;
+    // Runs beside other pages: what it has to say goes to the page's log, and
+    // what follows the page's publication (old pictures removed, the
+    // explanation drawn) is done in the page's turn on the run's thread.
+    const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, &options,
+                                  &report](
+                                     CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName,
+                                     const PageStaging& staging,
+                                     CDeferredMessages&) -> std::unique_ptr<CStagedPage> {
+        auto readings = wantsReadings ? std::make_shared<PageReadings>() : nullptr;
+        std::unique_ptr<CStagedPage> staged =
+            page.StageHtml(htmlPath, inkBaseName, encoding, readings.get(), publish, staging);
+        if (!staged)
+            return nullptr;
+        CStagedPage& made = *staged;
+        if (wantsPageFiles)
+            StagePageFiles(options, page, *readings, htmlPath, publish, made, [&report](const std::string& path, int error) {
+                report.Note("cannot write " + PathForDisplay(path) + " (" + Reason(error) + ")");
+                report.MissingBesidePage();
+            });
+        if (publish == FilePublish::Replace) {
+            const int32_t kept = page.PicturesWritten();
+            made.AfterPublish([htmlPath, inkBaseName, kept] { RemoveOldPictures(htmlPath, inkBaseName, kept); });
         }
-        if (publish == FilePublish::Replace)
-            RemoveOldPictures(htmlPath, inkBaseName, page.PicturesWritten());
-        if (drawExplanation)
-            WriteExplanation(page, readings, htmlPath, drawExplanation, report);
-        return true;
+        if (drawExplanation) {
+            // The page stays until its turn (the run keeps it), and the
+            // drawing is done on the run's thread alone.
+            CPageStrokes* shown = &page;
+            made.AfterPublish([shown, readings, htmlPath, drawExplanation, &report] {
+                WriteExplanation(*shown, *readings, htmlPath, drawExplanation, report);
+            });
+        }
+        return staged;
     };
     CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, std::move(subfolders), report);
-    if (options.update || options.index) {
-        ConvertNotebook(options, listed, place, keyboard, mapping, saveDialog, writePage, report);
-    } else {
-        std::vector<std::string> paths;
-        for (const auto& file : inkFiles)
-            paths.push_back(file.first);
-        // Nothing reads a page once it is written: a long batch holds one
-        // page at a time.
-        ConvertInkFiles(paths, keyboard, &mapping, saveDialog, writePage, nullptr, &report);
-    }
+    ConvertPages(options, listed, place, keyboard, mapping, saveDialog, stagePage, report);
     keyboard.SetMapping(nullptr);
     // The pages stand, but a calibration that could not be stored is lost
     // for the next run, and rows that were not printed are lost to whoever
@@ -584,6 +608,8 @@ int Convert(ConvertOptions options)
     options.keyboardDir = NativePath(options.keyboardDir);
     if (options.watch)
         options.update = options.index = true;
+    if (options.jobs == 0)
+        options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     // A page out of date is replaced: that is what updating it means.
     if (options.update)
         options.force = true;

@@ -117,9 +117,12 @@ bool CInkStrokes::WritePicture(const std::string& name, int32_t index, IMessageB
            });
 }
 
-bool CInkStrokes::StagePicture(const std::string& name, int32_t index, std::vector<CSafeFile>& staged)
+bool CInkStrokes::StagePicture(const std::string& name, int32_t index, CStagedPage& staged,
+                               const std::function<void(const CImageFile&)>& drawn)
 {
-    return IsWritten() || DrawPicture(name, index, [this, &staged](CImageFile& image) {
+    return IsWritten() || DrawPicture(name, index, [this, &staged, &drawn](CImageFile& image) {
+               if (drawn)
+                   drawn(image);
                CSafeFile file;
                int error = file.Open(pictureFile_);
                if (error == 0) {
@@ -135,7 +138,7 @@ bool CInkStrokes::StagePicture(const std::string& name, int32_t index, std::vect
                    errno = error;
                    return false;
                }
-               staged.push_back(std::move(file));
+               staged.AddPicture(std::move(file));
                return true;
            });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keyboard/StagedPage.h"
 #include "keyboard/Strokes.h"
 #include "platform/MessageBox.h"
 #include "platform/Raster.h"
@@ -48,8 +49,10 @@ public:
     bool WritePicture(const std::string& name, int32_t index, IMessageBox& messages);
     // The same, the finished file added to `staged` unpublished and not yet
     // synced, for the caller to sync and publish with the page that shows
-    // it. A failure is the caller's to report: false, errno says why.
-    bool StagePicture(const std::string& name, int32_t index, std::vector<CSafeFile>& staged);
+    // it; `drawn`, when given, is shown the picture before it is encoded. A
+    // failure is the caller's to report: false, errno says why.
+    bool StagePicture(const std::string& name, int32_t index, CStagedPage& staged,
+                      const std::function<void(const CImageFile&)>& drawn = nullptr);
     // The element that shows the picture last given to WritePicture, linked
     // relative to the folder that holds the picture directory.
     std::string GetImageTag() const;

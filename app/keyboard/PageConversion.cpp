@@ -19,16 +19,14 @@ bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::s
     return page.ConvertToHtml(htmlPath, inkBaseName);
 }
 
-InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
-                                 CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath,
-                                 const PageWriter& writePage)
+InkFileConversion ReadInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
+                              CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath)
 {
     using Outcome = InkFileConversion::Outcome;
     InkFileConversion result;
     IMessageBox& messages = keyboard->Messages();
-    // Whatever fails (running out of memory included) ends this page by the
-    // phase it failed in, after a message; the caller goes on with the next.
-    bool reading = true;
+    // Whatever fails (running out of memory included) ends this page after a
+    // message; the caller goes on with the next.
     try {
         {
             // The page holds its own copy of the records: the parser's memory
@@ -41,21 +39,40 @@ InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKe
                                                          std::move(keyboard), mapping);
             result.page->SetGeometry(parser.Geometry());
         }
-        reading = false;
-        const std::string baseName = InkBaseName(inkPath);
-        std::optional<std::string> htmlPath = chooseHtmlPath(baseName);
+        std::optional<std::string> htmlPath = chooseHtmlPath(InkBaseName(inkPath));
         if (!htmlPath) {
             result.outcome = Outcome::Cancelled;
             return result;
         }
         result.htmlPath = std::move(*htmlPath);
-        result.outcome =
-            writePage(*result.page, result.htmlPath, baseName) ? Outcome::Converted : Outcome::WriteFailed;
+        result.outcome = Outcome::Converted;
     } catch (const std::exception& error) {
         const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
-        messages.Show({reading ? CInkParser::kReadFailedMessage : kHtmlWriteFailedMessage, MessageIcon::Exclamation,
+        // A page that was read failed while its path was asked for.
+        const bool read = result.page != nullptr;
+        messages.Show({read ? kHtmlWriteFailedMessage : CInkParser::kReadFailedMessage, MessageIcon::Exclamation,
                        reason});
-        result.outcome = reading ? Outcome::Unreadable : Outcome::WriteFailed;
+        result.outcome = read ? Outcome::WriteFailed : Outcome::Unreadable;
+        result.htmlPath.clear();
+    }
+    return result;
+}
+
+InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
+                                 CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath,
+                                 const PageWriter& writePage)
+{
+    using Outcome = InkFileConversion::Outcome;
+    InkFileConversion result = ReadInkFile(inkPath, std::move(keyboard), mapping, chooseHtmlPath);
+    if (result.outcome != Outcome::Converted)
+        return result;
+    try {
+        if (!writePage(*result.page, result.htmlPath, InkBaseName(inkPath)))
+            result.outcome = Outcome::WriteFailed;
+    } catch (const std::exception& error) {
+        const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
+        result.page->Keyboard().Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, reason});
+        result.outcome = Outcome::WriteFailed;
         result.htmlPath.clear();
     }
     return result;

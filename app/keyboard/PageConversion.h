@@ -42,6 +42,11 @@ struct InkFileConversion {
 InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
                                  CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath,
                                  const PageWriter& writePage = WriteHtmlPage);
+// The first half of ConvertInkFile: reads and recognises the ink file and
+// asks where the page goes, writing nothing. Converted here means the page
+// is to be written to htmlPath.
+InkFileConversion ReadInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
+                              CQuadMapping* mapping, const HtmlPathChooser& chooseHtmlPath);
 // The same, the page going to `htmlPath`.
 InkFileConversion ConvertInkFile(const std::string& inkPath, std::unique_ptr<CKeyboardDef> keyboard,
                                  CQuadMapping* mapping, const std::string& htmlPath);

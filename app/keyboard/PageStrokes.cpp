@@ -277,46 +277,16 @@ private:
 }  // namespace
 
 
-namespace {
-
-// The picture folder of a page being written: made when missing, and removed
-// again, empty, unless the page is published.
-class CPictureFolder {
-public:
-    explicit CPictureFolder(std::string path) : path_(std::move(path)) {}
-    ~CPictureFolder()
-    {
-        if (madeNow_ && !kept_)
-            static_cast<void>(RemoveEmptyFolder(path_));
-    }
-    CPictureFolder(const CPictureFolder&) = delete;
-    CPictureFolder& operator=(const CPictureFolder&) = delete;
-
-    // 0, or the errno of the failure. A folder of that name that is a
-    // symbolic link is refused: the pictures would land wherever it points.
-    int Make()
-    {
-        if (IsLink(path_))
-            return ELOOP;
-        madeNow_ = !PathExists(path_);
-        const int error = MakeFolder(path_);
-        if (error != 0)
-            madeNow_ = false;
-        return error;
-    }
-    void Keep() { kept_ = true; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-    bool madeNow_ = false;
-    bool kept_ = false;
-};
-
-}  // namespace
-
 bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName, PageEncoding encoding,
                                  PageReadings* readings, FilePublish publish)
+{
+    std::unique_ptr<CStagedPage> staged = StageHtml(htmlPath, inkBaseName, encoding, readings, publish);
+    return staged && staged->Publish(keyboard_->Messages());
+}
+
+std::unique_ptr<CStagedPage> CPageStrokes::StageHtml(const std::string& htmlPath, const std::string& inkBaseName,
+                                                     PageEncoding encoding, PageReadings* readings,
+                                                     FilePublish publish, const PageStaging& staging)
 {
     const CReadingSink sink(readings_, readings);
     for (const auto& stroke : strokes_) {
@@ -326,19 +296,21 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
     picturesWritten_ = 0;
 
     try {
+        auto staged = std::make_unique<CStagedPage>(htmlPath, publish);
         CTextFileWriter html;
+        html.KeepCopy(staging.html);
         errno = 0;
         if (!html.Open(htmlPath)) {
             const int error = errno;
             keyboard_->Messages().Show({"出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, error});
-            return false;
+            return nullptr;
         }
-        CPictureFolder pictureFolder(PictureDirectoryFor(htmlPath));
-        if (const int error = pictureFolder.Make(); error != 0) {
+        const std::string pictureFolder = PictureDirectoryFor(htmlPath);
+        if (const int error = staged->MakePictureFolder(pictureFolder); error != 0) {
             keyboard_->Messages().Show({"画像ファイル用ディレクトリの作成でエラーが発生しました", MessageIcon::Exclamation, error});
-            return false;
+            return nullptr;
         }
-        const std::string picturePrefix = pictureFolder.Path() + "/" + inkBaseName;
+        const std::string picturePrefix = pictureFolder + "/" + inkBaseName;
 
         StartReadings();
         ApplyBackSpaces();
@@ -348,48 +320,51 @@ bool CPageStrokes::ConvertToHtml(const std::string& htmlPath, const std::string&
             html.Write(kHead);
         // The pictures are written beside their names and published only once
         // the whole page is ready; until then whatever had those names stays.
-        std::vector<CSafeFile> pictures;
-        if (!WriteBody(html, picturePrefix, encoding, pictures))
-            return false;
+        if (!WriteBody(html, picturePrefix, encoding, *staged, staging.firstPicture))
+            return nullptr;
         html.Write(kTail);
         html.Close(FileSync::Later);
-        // The page and its pictures reach the disk together, in about the
-        // time one of them would take.
-        std::vector<CSafeFile*> files{&html.File()};
-        for (CSafeFile& picture : pictures)
-            files.push_back(&picture);
-        if (const int error = SyncTogether(files); error != 0) {
-            keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, error});
-            return false;
-        }
-
-        // A page that must find its name free and cannot publishes nothing.
-        if (publish == FilePublish::Exclusive && (PathExists(htmlPath) || IsLink(htmlPath))) {
-            keyboard_->Messages().Show({"出力するHTMLファイルのOPENに失敗しました", MessageIcon::Exclamation, EEXIST, htmlPath});
-            return false;
-        }
-        // Pictures first: a page on disk only ever shows pictures that are
-        // there whole.
-        for (CSafeFile& picture : pictures) {
-            if (const int error = picture.Publish(FilePublish::Replace); error != 0) {
-                keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, error});
-                return false;
-            }
-        }
-        if (const int error = html.Publish(publish); error != 0) {
-            keyboard_->Messages().Show({error == EEXIST ? "出力するHTMLファイルのOPENに失敗しました" : kHtmlWriteFailedMessage,
-                        MessageIcon::Exclamation, error});
-            return false;
-        }
-        pictureFolder.Keep();
+        staged->SetPage(std::move(html.File()));
+        return staged;
     } catch (const CFileWriteError& error) {
         keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, error.Error()});
-        return false;
     } catch (const std::bad_alloc&) {
         keyboard_->Messages().Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM});
-        return false;
     }
-    return true;
+    return nullptr;
+}
+
+InputMode CPageStrokes::ModeWhenWritten()
+{
+    // The key strokes a back space would cancel, found as ApplyBackSpaces
+    // finds them but without changing a flag.
+    std::vector<bool> cancelled(strokes_.size(), false);
+    std::vector<std::size_t> active;
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        const CStrokeBase& stroke = *strokes_[i];
+        if (!stroke.IsActive() || stroke.GetKind() != CStrokeBase::Kind::KeyStroke)
+            continue;
+        if (keyboard_->LookupKeyText(stroke) != kBackSpaceKey) {
+            active.push_back(i);
+            continue;
+        }
+        if (!active.empty()) {
+            cancelled[active.back()] = true;
+            active.pop_back();
+        }
+        cancelled[i] = true;
+    }
+    // The mode keys of what stays, as WriteBody meets them.
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        const CStrokeBase& stroke = *strokes_[i];
+        if (stroke.IsActive() && !cancelled[i] && stroke.GetKind() == CStrokeBase::Kind::KeyStroke)
+            static_cast<void>(keyboard_->LookupKeyText(stroke));
+    }
+    const InputMode mode = keyboard_->GetInputMode();
+    keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
+    return mode;
 }
 
 // A back space cancels itself and the nearest active key stroke before it,
@@ -422,7 +397,7 @@ void CPageStrokes::ApplyBackSpaces()
 }
 
 bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                             std::vector<CSafeFile>& pictures)
+                             CStagedPage& staged, const std::function<void(const CImageFile&)>& firstPicture)
 {
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
@@ -467,7 +442,8 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
                 continue;
         }
         if (!shown->IsWritten()) {
-            if (!shown->StagePicture(picturePrefix, pictureNumber, pictures)) {
+            const bool first = pictureNumber == 1 && firstPicture;
+            if (!shown->StagePicture(picturePrefix, pictureNumber, staged, first ? firstPicture : nullptr)) {
                 keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, errno});
                 return false;
             }

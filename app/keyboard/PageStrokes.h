@@ -6,20 +6,33 @@
 #include "keyboard/Object.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/InkStrokes.h"
+#include "keyboard/StagedPage.h"
 #include "keyboard/Strokes.h"
 #include "platform/SafeFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+class CImageFile;
 class CQuadMapping;
 class CTextFileWriter;
+
+// What a caller of StageHtml takes of the page as it is made, beside the
+// files: nothing it wrote needs to be read back.
+struct PageStaging {
+    // Gets the page's bytes as they go into the file; null: not kept.
+    std::string* html = nullptr;
+    // Shown the first picture of the page once it is drawn, before it is
+    // encoded; empty: not shown.
+    std::function<void(const CImageFile&)> firstPicture;
+};
 
 // What was written on one page, in the order the strokes began: key strokes
 // (CKbStrokes) and ink groups (CInkStrokes).
@@ -81,14 +94,24 @@ public:
     bool ConvertToHtml(const std::string& htmlPath, const std::string& inkBaseName,
                        PageEncoding encoding = PageEncoding::ShiftJis, PageReadings* readings = nullptr,
                        FilePublish publish = FilePublish::Replace);
-    // How many picture files the last ConvertToHtml wrote.
+    // ConvertToHtml up to the publication: the files are written and
+    // finished but not synced or named (see CStagedPage). Null after a
+    // failure, whose one message has been shown and which left nothing.
+    std::unique_ptr<CStagedPage> StageHtml(const std::string& htmlPath, const std::string& inkBaseName,
+                                           PageEncoding encoding, PageReadings* readings, FilePublish publish,
+                                           const PageStaging& staging = {});
+    // The input mode the page's keyboard is left in once the page is
+    // written, found without writing it; the keyboard is left in hiragana,
+    // as the page starts.
+    InputMode ModeWhenWritten();
+    // How many picture files the last ConvertToHtml or StageHtml wrote.
     int32_t PicturesWritten() const { return picturesWritten_; }
 
 private:
     void ApplyBackSpaces();
     // False when a picture could not be written; its message has been shown.
     bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                   std::vector<CSafeFile>& pictures);
+                   CStagedPage& staged, const std::function<void(const CImageFile&)>& firstPicture);
     CInkStrokes* FindEarlierPicture(std::size_t index) const;
     // What the writer reports while readings_ is set.
     void StartReadings();

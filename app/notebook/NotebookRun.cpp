@@ -10,9 +10,15 @@
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFile.h"
+#include "platform/WorkerThread.h"
+#include "image/ImageFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
@@ -35,12 +41,6 @@ int ReadChunks(const std::string& path, const std::function<void(const char* byt
     // A stream only read from loses nothing when its closing fails.
     static_cast<void>(std::fclose(stream));
     return error;
-}
-
-int ReadBytes(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
-    return ReadChunks(path, [&bytes](const char* chunk, std::size_t size) { bytes.append(chunk, size); });
 }
 
 int HashFile(const std::string& path, uint64_t& hash)
@@ -77,41 +77,6 @@ std::string ThumbnailFor(const std::string& page)
     const std::string suffix = ".html";
     const bool hasSuffix = page.size() > suffix.size() && page.compare(page.size() - suffix.size(), suffix.size(), suffix) == 0;
     return JoinPath(kThumbnailFolder, (hasSuffix ? page.substr(0, page.size() - suffix.size()) : page) + ".jpg");
-}
-
-// What the index shows of a page just written: its text, and a thumbnail of
-// its first picture. A thumbnail that cannot be made is left out (told
-// through `outcome`); a page that cannot be read back has no text in the index.
-void Summarise(NotebookPage& record, const std::string& htmlPath, const NotebookSettings& settings,
-               NotebookOutcome& outcome)
-{
-    std::string html;
-    if (ReadBytes(htmlPath, html) != 0)
-        return;
-    PageSummary summary = SummarisePage(html, settings.encoding == PageEncoding::Utf8);
-    record.title = std::move(summary.title);
-    record.text = std::move(summary.text);
-    record.thumbnail.clear();
-    if (summary.firstPicture.empty())
-        return;
-    std::string source = summary.firstPicture;
-    if (source.compare(0, 2, "./") == 0)
-        source.erase(0, 2);
-    if (PathSeparator() != '/')
-        std::replace(source.begin(), source.end(), '/', PathSeparator());
-    const std::string thumbnail = ThumbnailFor(record.page);
-    const std::string thumbnailPath = JoinPath(settings.outputDir, thumbnail);
-    int error = MakeFolders(ParentFolder(thumbnailPath));
-    if (error == 0)
-        error = WriteThumbnail(JoinPath(ParentFolder(htmlPath), source), thumbnailPath);
-    if (error != 0) {
-        if (outcome.thumbnailError == 0) {
-            outcome.failedThumbnail = thumbnailPath;
-            outcome.thumbnailError = error;
-        }
-        return;
-    }
-    record.thumbnail = thumbnail;
 }
 
 // Writes what `generate` makes to `path`, unless the file there holds those
@@ -170,11 +135,148 @@ StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state)
     return StateFound::Read;
 }
 
+namespace {
+
+// One ink file of the run on its way: decided and read in order by the
+// front, written by a worker, published and told in order by the back.
+struct PageJob {
+    enum class Kind { Taken, UpToDate, Write, Done };
+
+    int index = 0;
+    Kind kind = Kind::Done;
+    std::string page;      // below the output folder
+    std::string htmlPath;  // where it would go
+    PageCarry carryIn;
+    PageCarry carryOut;
+    NotebookPage* record = nullptr;  // in the previous state, if any
+    FileStamp stamp;
+    uint64_t hash = 0;
+    bool stamped = false;
+    // The page as read; for Write, what its writing needs.
+    InkFileConversion done;
+    std::string baseName;
+    std::string writtenPage;  // below the output folder; empty: elsewhere
+    bool summarise = false;
+    std::string thumbnail;  // below the output folder
+    CDeferredMessages log;
+    // Made by the worker.
+    std::unique_ptr<CStagedPage> staged;
+    PageSummary summary;
+    int thumbnailError = 0;
+    std::atomic<bool> finished{false};
+};
+
+// Threads that write the pages handed to them, in the order handed.
+class CPageWorkers {
+public:
+    CPageWorkers(int count, std::function<void(PageJob&)> work) : work_(std::move(work))
+    {
+        // Fewer threads when the system makes fewer; with none the calling
+        // thread writes every page.
+        for (int k = 0; k < count; ++k) {
+            auto thread = std::make_unique<CWorkerThread>([this] { Serve(); });
+            if (!thread->Started())
+                break;
+            threads_.push_back(std::move(thread));
+        }
+    }
+    ~CPageWorkers()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
+        }
+        wake_.notify_all();
+        threads_.clear();
+    }
+    CPageWorkers(const CPageWorkers&) = delete;
+    CPageWorkers& operator=(const CPageWorkers&) = delete;
+
+    // How many pages may wait for a worker before the front stops reading.
+    std::size_t Room() const { return threads_.size(); }
+
+    void Hand(PageJob& job)
+    {
+        if (threads_.empty()) {
+            Finish(job);
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            waiting_.push_back(&job);
+        }
+        wake_.notify_one();
+    }
+
+    std::size_t Waiting()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return waiting_.size();
+    }
+
+    // Until `job` is written.
+    void WaitFor(const PageJob& job)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [&job] { return job.finished.load(); });
+    }
+
+    // Until fewer than Room() pages wait.
+    void WaitForRoom()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return waiting_.size() < threads_.size(); });
+    }
+
+private:
+    void Finish(PageJob& job)
+    {
+        work_(job);
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            job.finished = true;
+        }
+        done_.notify_all();
+    }
+
+    void Serve()
+    {
+        for (;;) {
+            PageJob* job = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [this] { return closing_ || !waiting_.empty(); });
+                if (waiting_.empty())
+                    return;
+                job = waiting_.front();
+                waiting_.pop_front();
+            }
+            done_.notify_all();
+            Finish(*job);
+        }
+    }
+
+    std::function<void(PageJob&)> work_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    std::deque<PageJob*> waiting_;
+    bool closing_ = false;
+    std::vector<std::unique_ptr<CWorkerThread>> threads_;
+};
+
+// Pages read ahead of the one being told; their staged files are synced
+// together, half a window at a time.
+constexpr std::size_t kWindow = 64;
+
+}  // namespace
+
 NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
                             CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
-                            const NotebookPathChooser& choosePath, const PageWriter& writePage,
+                            const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer)
 {
+    using Outcome = InkFileConversion::Outcome;
     NotebookOutcome outcome;
     NotebookState next;
     next.keyboard = KeyboardFingerprint(keyboard);
@@ -200,80 +302,229 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             next.pages[at->second] = std::move(page);
     };
 
+    const bool utf8 = settings.encoding == PageEncoding::Utf8;
+    // The worker's part: the page written to temporary files, what the
+    // index shows of it taken as it is made.
+    const auto write = [&](PageJob& job) {
+        CPageStrokes& page = *job.done.page;
+        std::string html;
+        ThumbnailPixels small;
+        PageStaging staging;
+        if (job.summarise) {
+            staging.html = &html;
+            staging.firstPicture = [&small](const CImageFile& picture) {
+                if (const CImageImpl* pixels = picture.GetImpl())
+                    small = ScaleForThumbnail(*pixels);
+            };
+        }
+        try {
+            job.staged = stagePage(page, job.done.htmlPath, job.baseName, staging, job.log);
+            if (job.staged && job.summarise) {
+                job.summary = SummarisePage(html, utf8);
+                if (small.width > 0) {
+                    const std::string thumbnailPath = JoinPath(settings.outputDir, job.thumbnail);
+                    CSafeFile file;
+                    int error = file.Open(thumbnailPath);
+                    if (error == 0)
+                        error = WriteThumbnail(small, file);
+                    if (error == 0)
+                        job.staged->AddBeside(std::move(file), FilePublish::Replace,
+                                              [&job](int failed) { job.thumbnailError = failed; });
+                    else
+                        job.thumbnailError = error;
+                } else {
+                    job.thumbnail.clear();
+                }
+            }
+        } catch (const std::exception& error) {
+            const int reason = dynamic_cast<const std::bad_alloc*>(&error) ? ENOMEM : 0;
+            job.log.Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, reason});
+            job.staged.reset();
+        }
+        if (!settings.pagesUntilPublished)
+            job.done.page.reset();
+    };
+    // Before the workers: they go first, finishing what they hold.
+    std::deque<std::unique_ptr<PageJob>> inFlight;
+    const int threads = settings.jobs > 1 ? settings.jobs : 0;
+    CPageWorkers workers(threads, write);
+
     // The pages this run has left up to date or offered to write: a page is
     // the page of one ink file.
     std::unordered_set<std::string> taken;
+    // The thumbnail folders made so far.
+    std::unordered_set<std::string> madeFolders;
     PageCarry carry = next.start;
     const int count = static_cast<int>(inks.size());
+    // A record of the previous state goes to the first ink file of the run
+    // that has its page; a later one of that page finds none.
+    std::vector<bool> claimed(previous ? previous->pages.size() : 0, false);
+
+    // The back: the pages in front of the queue, written, synced at once and
+    // then published and told one after another.
+    const auto tell = [&](std::size_t howMany) {
+        std::vector<CSafeFile*> files;
+        for (std::size_t k = 0; k < howMany; ++k) {
+            if (inFlight[k]->staged)
+                inFlight[k]->staged->CollectFiles(files);
+        }
+        // A failure here is found again, file by file, as each page is
+        // published.
+        if (files.size() > 1)
+            static_cast<void>(SyncTogether(files));
+        for (std::size_t k = 0; k < howMany; ++k) {
+            std::unique_ptr<PageJob> job = std::move(inFlight.front());
+            inFlight.pop_front();
+            const ListedInk& ink = inks[static_cast<std::size_t>(job->index)];
+            if (job->kind == PageJob::Kind::Taken) {
+                observer.FileStarted(job->index, count, ink.path);
+                observer.PageTaken(job->index, job->htmlPath);
+                observer.FileFinished(job->index, Outcome::Cancelled, std::string());
+                continue;
+            }
+            if (job->kind == PageJob::Kind::UpToDate) {
+                NotebookPage kept = std::move(*job->record);
+                kept.inkStamp = job->stamp;
+                put(std::move(kept));
+                observer.PageUpToDate(job->index, job->htmlPath);
+                continue;
+            }
+            observer.FileStarted(job->index, count, ink.path);
+            job->log.TellOn(keyboard.Messages());
+            Outcome done = job->done.outcome;
+            if (job->kind == PageJob::Kind::Write)
+                done = job->staged && job->staged->Publish(keyboard.Messages()) ? Outcome::Converted
+                                                                                : Outcome::WriteFailed;
+            job->staged.reset();
+            const bool converted = done == Outcome::Converted;
+            outcome.anyFailed = outcome.anyFailed || done == Outcome::WriteFailed || done == Outcome::Unreadable;
+            if (converted)
+                ++outcome.pagesWritten;
+            if (converted && job->summarise) {
+                NotebookPage made;
+                made.page = job->writtenPage;
+                made.ink = ink.path;
+                made.inkStamp = job->stamp;
+                made.inkHash = job->hash;
+                made.carryIn = job->carryIn;
+                made.carryOut = job->carryOut;
+                made.title = std::move(job->summary.title);
+                made.text = std::move(job->summary.text);
+                if (job->thumbnailError != 0) {
+                    if (outcome.thumbnailError == 0) {
+                        outcome.failedThumbnail = JoinPath(settings.outputDir, job->thumbnail);
+                        outcome.thumbnailError = job->thumbnailError;
+                    }
+                } else {
+                    made.thumbnail = job->thumbnail;
+                }
+                put(std::move(made));
+            } else if (!converted && settings.notebook && job->record && !job->record->page.empty() &&
+                       pageAt.count(job->page) == 0 && PathExists(job->htmlPath)) {
+                put(std::move(*job->record));
+            }
+            job->done.page.reset();
+            observer.FileFinished(job->index, done, converted ? job->done.htmlPath : std::string());
+        }
+    };
+    // Tells what is written in front of the queue: at least `least` pages
+    // when that many are there.
+    const auto tellWritten = [&](std::size_t least) {
+        least = std::min(least, inFlight.size());
+        for (std::size_t k = 0; k < least; ++k)
+            workers.WaitFor(*inFlight[k]);
+        std::size_t ready = least;
+        while (ready < inFlight.size() && inFlight[ready]->finished)
+            ++ready;
+        tell(ready);
+    };
+
     for (int index = 0; index < count; ++index) {
         if (settings.stopRequested && settings.stopRequested())
             break;
+        if (inFlight.size() >= kWindow)
+            tellWritten(kWindow / 2);
         const ListedInk& ink = inks[static_cast<std::size_t>(index)];
-        const std::string baseName = InkBaseName(ink.path);
-        const std::string page = JoinPath(ink.subfolder, baseName + ".html");
-        const std::string htmlPath = JoinPath(settings.outputDir, page);
-        const PageCarry carryIn = carry;
-        const auto found = recorded.find(page);
-        NotebookPage* record = found == recorded.end() ? nullptr : &previous->pages[found->second];
+        auto job = std::make_unique<PageJob>();
+        job->index = index;
+        job->baseName = InkBaseName(ink.path);
+        job->page = JoinPath(ink.subfolder, job->baseName + ".html");
+        job->htmlPath = JoinPath(settings.outputDir, job->page);
+        job->carryIn = carry;
+        if (settings.notebook) {
+            const auto found = recorded.find(job->page);
+            if (found != recorded.end() && !claimed[found->second]) {
+                claimed[found->second] = true;
+                job->record = &previous->pages[found->second];
+            }
+        }
+        PageJob& current = *job;
+        inFlight.push_back(std::move(job));
 
-        if (taken.count(page) != 0) {
-            observer.FileStarted(index, count, ink.path);
-            observer.PageTaken(index, htmlPath);
-            observer.FileFinished(index, InkFileConversion::Outcome::Cancelled, std::string());
+        if (settings.notebook && taken.count(current.page) != 0) {
+            current.kind = PageJob::Kind::Taken;
+            current.finished = true;
             continue;
         }
-        FileStamp stamp;
-        uint64_t hash = 0;
-        if (settings.update && record && record->ink == ink.path && record->carryIn == carryIn &&
-            InkUnchanged(*record, ink.path, stamp, hash) && PathExists(htmlPath)) {
-            NotebookPage kept = std::move(*record);
-            kept.inkStamp = stamp;
-            carry = kept.carryOut;
-            put(std::move(kept));
-            taken.insert(page);
-            observer.PageUpToDate(index, htmlPath);
+        NotebookPage* record = current.record;
+        if (settings.update && record && record->ink == ink.path && record->carryIn == current.carryIn &&
+            InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath)) {
+            carry = record->carryOut;
+            taken.insert(current.page);
+            current.kind = PageJob::Kind::UpToDate;
+            current.finished = true;
             continue;
         }
 
-        observer.FileStarted(index, count, ink.path);
         // The ink is taken before it is read: should it change meanwhile,
         // its stamp no longer matches and the next update reads it again.
-        const bool stamped = ReadFileStamp(ink.path, stamp) && HashFile(ink.path, hash) == 0;
-
+        if (settings.notebook)
+            current.stamped = ReadFileStamp(ink.path, current.stamp) && HashFile(ink.path, current.hash) == 0;
         std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
-        ApplyCarry(carryIn, *clone, mapping);
-        InkFileConversion done = ConvertInkFile(
-            ink.path, std::move(clone), mapping,
-            [&](const std::string& name) { return choosePath(index, name); }, writePage);
-        if (done.page)
-            carry = CarryOf(done.page->Keyboard());
-        using Outcome = InkFileConversion::Outcome;
-        if (done.outcome != Outcome::Unreadable)
-            taken.insert(page);
-        const bool converted = done.outcome == Outcome::Converted;
-        outcome.anyFailed = outcome.anyFailed || done.outcome == Outcome::WriteFailed ||
-                            done.outcome == Outcome::Unreadable;
-        const std::string writtenPage = converted ? BelowFolder(done.htmlPath, settings.outputDir) : std::string();
-        if (converted && stamped && !writtenPage.empty()) {
-            ++outcome.pagesWritten;
-            NotebookPage made;
-            made.page = writtenPage;
-            made.ink = ink.path;
-            made.inkStamp = stamp;
-            made.inkHash = hash;
-            made.carryIn = carryIn;
-            made.carryOut = carry;
-            Summarise(made, done.htmlPath, settings, outcome);
-            put(std::move(made));
-        } else if (converted) {
-            ++outcome.pagesWritten;
-        } else if (record && !record->page.empty() && pageAt.count(page) == 0 && PathExists(htmlPath)) {
-            put(std::move(*record));
+        clone->SetMessageBox(&current.log);
+        ApplyCarry(current.carryIn, *clone, mapping);
+        current.done = ReadInkFile(ink.path, std::move(clone), mapping, [&](const std::string& name) {
+            return choosePath(index, name, current.log);
+        });
+        if (current.done.page) {
+            // What the page hands on: its calibration, and the mode it is
+            // left in once written (a page not written is left in hiragana).
+            carry = CarryOf(current.done.page->Keyboard());
+            if (current.done.outcome == Outcome::Converted)
+                carry.inputMode = static_cast<int32_t>(current.done.page->ModeWhenWritten());
         }
-        done.page.reset();
-        observer.FileFinished(index, done.outcome, converted ? done.htmlPath : std::string());
+        current.carryOut = carry;
+        if (settings.notebook && current.done.outcome != Outcome::Unreadable)
+            taken.insert(current.page);
+        if (current.done.outcome != Outcome::Converted) {
+            current.kind = PageJob::Kind::Done;
+            current.done.page.reset();
+            current.finished = true;
+            continue;
+        }
+        current.kind = PageJob::Kind::Write;
+        current.writtenPage = BelowFolder(current.done.htmlPath, settings.outputDir);
+        current.summarise = settings.notebook && current.stamped && !current.writtenPage.empty();
+        if (current.summarise) {
+            current.thumbnail = ThumbnailFor(current.writtenPage);
+            const std::string folder = ParentFolder(JoinPath(settings.outputDir, current.thumbnail));
+            if (madeFolders.insert(folder).second) {
+                if (const int error = MakeFolders(folder); error != 0 && outcome.thumbnailError == 0) {
+                    outcome.failedThumbnail = JoinPath(settings.outputDir, current.thumbnail);
+                    outcome.thumbnailError = error;
+                }
+            }
+        }
+        // Read ahead no further than the workers can take.
+        if (workers.Room() > 0 && workers.Waiting() >= workers.Room())
+            workers.WaitForRoom();
+        workers.Hand(current);
     }
+    while (!inFlight.empty())
+        tellWritten(inFlight.size());
 
+    if (!settings.notebook)
+        return outcome;
     recorded = {};
     taken = {};
     if (previous) {

@@ -4,6 +4,7 @@
 #include "keyboard/PageConversion.h"
 #include "notebook/InkFolder.h"
 #include "notebook/NotebookState.h"
+#include "platform/MessageBox.h"
 #include "ui/ConversionRun.h"
 
 #include <functional>
@@ -27,6 +28,16 @@ public:
 
 struct NotebookSettings {
     std::string outputDir;  // absolute
+    // False for a plain run of pages: no state file, no index, nothing
+    // recorded, and pages of one name are the path chooser's to refuse.
+    bool notebook = true;
+    // Pages written side by side, each on a thread of its own; 1 writes them
+    // on the calling thread. What the run prints and writes is the same for
+    // every count.
+    int jobs = 1;
+    // Keep each recognised page until it is published, for what the stager
+    // does after the publication; otherwise it goes once it is staged.
+    bool pagesUntilPublished = false;
     // Convert only what is out of date: a page missing, its ink changed, or
     // what the page before it handed on.
     bool update = false;
@@ -43,8 +54,20 @@ enum class StateFound { None, Read, Damaged };
 StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state);
 
 // Where the page of ink file `index`, named `inkBaseName`, is written; nothing
-// when it is not to be.
-using NotebookPathChooser = std::function<std::optional<std::string>(int index, const std::string& inkBaseName)>;
+// when it is not to be. Asked in run order; what it has to say goes to `log`,
+// told when the page's turn comes.
+using NotebookPathChooser =
+    std::function<std::optional<std::string>(int index, const std::string& inkBaseName, CDeferredMessages& log)>;
+
+// Writes one recognised page to htmlPath without publishing it (see
+// CPageStrokes::StageHtml, given `staging`); may run beside other pages on
+// another thread, so what it has to say goes to `log` (or to the page's
+// keyboard, whose box is the log) and what is to be done once the page is
+// published goes to the staged page. Null when the page cannot be written,
+// its message in the log.
+using PageStager = std::function<std::unique_ptr<CStagedPage>(CPageStrokes& page, const std::string& htmlPath,
+                                                               const std::string& inkBaseName,
+                                                               const PageStaging& staging, CDeferredMessages& log)>;
 
 struct NotebookOutcome {
     int pagesWritten = 0;
@@ -61,6 +84,12 @@ struct NotebookOutcome {
 
 // The run over `inks` (in natural order), page after page as ConvertInkFiles
 // converts them, the page before handing on its calibration and input mode.
+// The ink files are read and recognised in order on the calling thread
+// (cheap next to the writing, and the only place one page depends on the one
+// before), written side by side by settings.jobs threads, and published and
+// told to `observer` in order on the calling thread, many pages synced at
+// once. Every message of a page reaches the keyboard's message box in its
+// turn, between the observer's FileStarted and FileFinished of that page.
 // With settings.update a page whose ink file, page and carry-in are as the
 // state recorded is left as it is and its carry-out taken from the state.
 // Every page converted is recorded (its ink, the carries, its text and
@@ -70,5 +99,5 @@ struct NotebookOutcome {
 // Each page goes to <subfolder>/<name>.html in the output folder.
 NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
                             CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
-                            const NotebookPathChooser& choosePath, const PageWriter& writePage,
+                            const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer);

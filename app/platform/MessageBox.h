@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 enum class MessageIcon { None, Exclamation };
 
@@ -43,4 +46,25 @@ public:
 
 private:
     std::string prefix_;
+};
+
+// Messages kept to be told later, in the order they came, with anything else
+// to be told between them: a page converted beside others tells what it has
+// to say when its turn in the run comes. Used by one thread at a time.
+class CDeferredMessages : public IMessageBox {
+public:
+    void Show(const Message& message) override;
+    // Something of the caller's own to be told in its place among the
+    // messages.
+    void Later(std::function<void()> tell);
+    // Tells everything kept, messages on `box`, in order, and forgets it.
+    void TellOn(IMessageBox& box);
+    bool Empty() const { return items_.empty(); }
+
+private:
+    struct Item {
+        std::optional<Message> message;
+        std::function<void()> tell;
+    };
+    std::vector<Item> items_;
 };

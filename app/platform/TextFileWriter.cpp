@@ -49,6 +49,8 @@ void CTextFileWriter::Write(std::string_view text)
 
 void CTextFileWriter::WriteGathered()
 {
+    if (copy_)
+        copy_->append(text_);
     const bool written = file_.Write(text_);
     const int error = errno;
     text_.clear();
@@ -60,6 +62,8 @@ void CTextFileWriter::Close(FileSync sync)
 {
     if (!file_.IsOpen())
         return;
+    if (copy_)
+        copy_->append(text_);
     // A failed write is reported by Finish, with its reason.
     static_cast<void>(file_.Write(text_));
     text_.clear();

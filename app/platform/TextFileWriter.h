@@ -46,6 +46,9 @@ public:
     // says; throws CFileWriteError when any of it fails, and the file is
     // then gone.
     void Close(FileSync sync = FileSync::Now);
+    // Every byte that reaches the file is also appended to `copy` (null:
+    // none is kept), for a caller that reads the text it wrote.
+    void KeepCopy(std::string* copy) { copy_ = copy; }
     // The file underneath, for SyncTogether.
     CSafeFile& File() { return file_; }
     // Gives the closed file its name. 0, or the errno of the failure (EEXIST
@@ -58,4 +61,5 @@ private:
 
     std::string text_;
     CSafeFile file_;
+    std::string* copy_ = nullptr;
 };

@@ -26,7 +26,7 @@ _marovi_complete()
     if [[ $program == marovi-sheet ]]; then
         options='-k --keyboard-dir --unit --paper --dpi -o --output -h --help --version'
     else
-        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 -h --help --version'
+        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 -h --help --version'
     fi
 
     local kind=
@@ -36,6 +36,7 @@ _marovi_complete()
     -o | --output) kind=file ;;
     --paper) [[ $program == marovi-sheet ]] && kind=paper ;;
     --unit | --dpi) [[ $program == marovi-sheet ]] && kind=number ;;
+    -j | --jobs) [[ $program != marovi-sheet ]] && kind=number ;;
     esac
     # A value for an option that takes none is no value to offer.
     [[ -z $kind && $option != "$prev" ]] && return 0

@@ -102,7 +102,7 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
 {
     const Outcome help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [--utf8] [--explain]\n"
+    EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
                              "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n", 0),
               0u);
     EXPECT_NE(help.out.find(u8"変換エラー (the page"), std::string::npos) << "statuses shown as UTF-8";
@@ -119,6 +119,9 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
         {"--force=yes", "a.ink"},
         {"-d", "kb/softKB.skb", "a.ink"},
         {"-k", "no-such-folder", "a.ink"},
+        {"-j", "0", "a.ink"},
+        {"-j", "many", "a.ink"},
+        {"--jobs=1000", "a.ink"},
     };
     for (const auto& args : mistakes) {
         const Outcome outcome = Convert(args);
