@@ -15,6 +15,7 @@
 #include <functional>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -225,6 +226,90 @@ TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
                                    Row("notes/b3.ink", kConverted, "out/b3.html"));
         EXPECT_EQ(ReadText(dir_ / "out" / "b2.html"), ReadText(dir_ / "full" / "b2.html"));
     }
+}
+
+// A page of a random notebook: text in the three modes (a mode key may end
+// the page, for the next one to start from), back spaces, line breaks,
+// sketches and their reuse, and now and then a calibration on a slipped sheet.
+std::string RandomPage(std::mt19937& random, int number)
+{
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    std::string script = "seed " + std::to_string(number) + "\n";
+    if (pick(5) == 0)
+        script += (pick(2) == 0 ? kSlip : std::string("sheet straight\n")) + "calibrate\n";
+    const char* texts[] = {u8"きょうは", u8"カタカナ", u8"abc 12", u8"メモ", u8"かいぎ。", u8"Room B"};
+    for (int k = 0, count = 1 + pick(5); k < count; ++k) {
+        script += std::string("type ") + texts[pick(6)] + "\n";
+        if (pick(3) == 0)
+            script += "bs " + std::to_string(1 + pick(2)) + "\n";
+        if (pick(2) == 0)
+            script += "br\n";
+        if (pick(4) == 0) {
+            const int left = 11000 + pick(3000);
+            script += "color " + std::string(pick(2) == 0 ? "blue" : "red") + "\nrect " + std::to_string(left) +
+                      " 1500 " + std::to_string(left + 3000) + " 4500\ncolor black\n";
+            if (pick(2) == 0)
+                script += "reuse\ncircle " + std::to_string(left + 1500) + " 3000 300\n";
+        }
+    }
+    const char* modeKeys[] = {"", "kana\n", "han\n", "hira\n"};
+    return script + modeKeys[pick(4)];
+}
+
+TEST_F(NotebookCommandTest, AnyNumberOfJobsGivesTheOneCoreRunFileForFileAndRowForRow)
+{
+    std::mt19937 random(20261211);
+    for (int page = 1; page <= 40; ++page)
+        MakeInk("notes/p" + std::to_string(page) + ".ink", RandomPage(random, page));
+    std::ofstream(dir_ / "notes" / "p7.ink", std::ios::binary | std::ios::trunc) << "not an ink file";
+
+    // Each side has its own keyboard folder, which calibration pages rewrite.
+    for (const char* side : {"kb-one", "kb-six"})
+        fs::copy(dir_ / "pristine", dir_ / side);
+    const auto run = [this](const std::string& side, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-j", side == "one" ? "1" : "6", "-k", "kb-" + side, "-d", "out-" + side});
+        args.push_back("notes");
+        RunResult result = Convert(args);
+        // The rows and messages name the side's folders.
+        for (std::string* text : {&result.out, &result.err}) {
+            for (std::size_t at; (at = text->find("-" + side)) != std::string::npos;)
+                text->replace(at, side.size() + 1, "-SIDE");
+        }
+        return result;
+    };
+    const auto bytes = [this](const std::string& folder) {
+        std::map<std::string, std::string> files;
+        for (const auto& [name, file] : Take(dir_ / folder))
+            files[name] = file.first;
+        return files;
+    };
+    const auto same = [&](const std::string& what, const std::vector<std::string>& args) {
+        SCOPED_TRACE(what);
+        const RunResult one = run("one", args);
+        const RunResult six = run("six", args);
+        EXPECT_EQ(one.exitCode, 1) << "p7.ink is no ink file\n" << one.err;
+        EXPECT_EQ(six.exitCode, one.exitCode);
+        EXPECT_EQ(six.out, one.out);
+        EXPECT_EQ(six.err, one.err);
+        EXPECT_EQ(bytes("out-six"), bytes("out-one"));
+        EXPECT_EQ(bytes("kb-six"), bytes("kb-one"));
+        return one;
+    };
+
+    const RunResult full = same("a full run", {"--index", "--html5"});
+    EXPECT_NE(full.out.find(u8"不正ファイル"), std::string::npos);
+    // Two pages changed, the first into a calibration page: what follows it
+    // is read with the new calibration.
+    MakeInk("notes/p3.ink", kCalibrationPage);
+    MakeInk("notes/p20.ink", u8"type かきなおし\nkana\n");
+    const RunResult changed = same("an update after two pages changed", {"--update", "--index"});
+    EXPECT_NE(changed.out.find(kUpToDate), std::string::npos);
+    EXPECT_NE(changed.out.find(kConverted), std::string::npos);
+    same("an update with nothing changed", {"--update", "--index"});
+    for (const char* side : {"out-one", "out-six"})
+        std::ofstream(dir_ / side / ".marovi-notebook", std::ios::binary | std::ios::trunc) << "damaged";
+    same("an update over a damaged state", {"--update", "--index"});
+    same("a plain run over the pages", {"-f", "--text"});
 }
 
 TEST_F(NotebookCommandTest, WatchConvertsAnInkFileOnceItIsWholeAndEndsOnInterrupt)

@@ -238,6 +238,11 @@ TEST(HtmlConversion, KeyTextsModesLineBreaksAndBackSpaces)
         EXPECT_TRUE(result.ok) << c.name;
         EXPECT_EQ(result.html, kHead + c.body + kTail) << c.name;
         EXPECT_TRUE(result.messages.empty()) << c.name;
+        // The mode a page hands on is known before it is written.
+        const std::vector<StrokeSample>& records = c.page.Records();
+        CPageStrokes unwritten(records.data(), records.size(), LoadKeyboard(c.fontSize), nullptr);
+        EXPECT_EQ(unwritten.ModeWhenWritten(), result.page->Keyboard().GetInputMode()) << c.name;
+        EXPECT_EQ(unwritten.Keyboard().GetInputMode(), InputMode::Hiragana) << c.name;
     }
 }
 
