@@ -112,10 +112,10 @@ ExplainFiles ExplainFilesFor(const std::string& htmlPath)
 // a terminal, and the status line of each file as it finishes.
 class CRunReport : public INotebookObserver, public IMessageBox {
 public:
-    // `inkFiles`: (absolute path, path as given) of each file, in run order.
-    CRunReport(std::vector<std::pair<std::string, std::string>> inkFiles, bool showProgress, std::string startDir,
+    // `inkFiles`: the run's, in run order; they outlive the report.
+    CRunReport(const CInkList& inkFiles, bool showProgress, std::string startDir,
                std::string keyboardDir)
-        : inkFiles_(std::move(inkFiles)),
+        : inkFiles_(inkFiles),
           showProgress_(showProgress),
           startDir_(std::move(startDir)),
           keyboardDir_(std::move(keyboardDir))
@@ -123,7 +123,7 @@ public:
     }
 
     // Ink file `index` of the run as the user gave it.
-    const std::string& GivenInk(int index) const { return inkFiles_[static_cast<std::size_t>(index)].second; }
+    std::string GivenInk(int index) const { return inkFiles_.Given(static_cast<std::size_t>(index)); }
 
     // Messages shown outside any file take this as the subject of their
     // reason (the keyboard file while it is read).
@@ -165,7 +165,7 @@ public:
 
     void FileStarted(int index, int count, const std::string&) override
     {
-        currentInk_ = inkFiles_[static_cast<std::size_t>(index)].second;
+        currentInk_ = GivenInk(index);
         if (showProgress_ && count > 1) {
             progress_ = "[" + std::to_string(index + 1) + "/" + std::to_string(count) + "] " +
                         PathForDisplay(currentInk_);
@@ -194,7 +194,7 @@ public:
     // The status line of file `index`, the status in Shift_JIS.
     void PrintRow(int index, const std::string& status, const std::string& htmlPath)
     {
-        Print(stdout, PathForDisplay(inkFiles_[static_cast<std::size_t>(index)].first) + "\t" + SjisToUtf8(status) +
+        Print(stdout, PathForDisplay(inkFiles_.Path(static_cast<std::size_t>(index))) + "\t" + SjisToUtf8(status) +
                           "\t" + PathForDisplay(htmlPath) + "\n");
         // The first failure's reason is kept for the run's end, when it is told.
         errno = 0;
@@ -258,7 +258,7 @@ private:
         shownWidth_ = 0;
     }
 
-    std::vector<std::pair<std::string, std::string>> inkFiles_;
+    const CInkList& inkFiles_;
     bool showProgress_;
     std::string startDir_;
     std::string keyboardDir_;
@@ -278,13 +278,15 @@ private:
 // run order; what it has to say about a page is told in the page's turn.
 class CCommandLineSaveDialog {
 public:
-    // `subfolders`: of the output folder, for each ink file of the run.
+    // `inks`: the run's, which outlive the dialog.
     CCommandLineSaveDialog(const ConvertOptions& given, std::optional<std::string> outputFile, std::string outputDir,
-                           std::vector<std::string> subfolders, CRunReport& report)
+                           const CInkList& inks, CRunReport& report)
         : given_(given),
           outputFile_(std::move(outputFile)),
           outputDir_(std::move(outputDir)),
-          subfolders_(std::move(subfolders)),
+          inks_(inks),
+          // A notebook run offers each page once already.
+          trackPages_(!given.update && !given.index),
           report_(report)
     {
     }
@@ -294,14 +296,14 @@ public:
         const auto note = [this, &log](std::string text) {
             log.Later([this, text = std::move(text)] { report_.Note(text); });
         };
-        const std::string& subfolder = subfolders_[static_cast<std::size_t>(index)];
+        const std::string& subfolder = inks_.Subfolder(static_cast<std::size_t>(index));
         const std::string name = subfolder.empty() ? request.suggestedName : InFolder(subfolder, request.suggestedName);
         const std::string path = outputFile_ ? *outputFile_ : AbsolutePath(name, outputDir_);
         const std::string shown =
             PathForDisplay(given_.outputFile ? *given_.outputFile : InFolder(given_.outputDir, name));
         // The pages of a run all go to one folder (-o takes one ink file), so
         // two that coincide have one path.
-        if (const auto earlier = written_.find(path); earlier != written_.end()) {
+        if (const auto earlier = written_.find(path); trackPages_ && earlier != written_.end()) {
             note(shown + " is the page of " + PathForDisplay(report_.GivenInk(earlier->second)) +
                  " in this run and is not written again");
             return std::nullopt;
@@ -332,7 +334,8 @@ public:
             }
             madeFolders_.insert(ParentFolder(path));
         }
-        written_.emplace(path, index);
+        if (trackPages_)
+            written_.emplace(path, index);
         return path;
     }
 
@@ -340,7 +343,8 @@ private:
     const ConvertOptions& given_;
     std::optional<std::string> outputFile_;
     std::string outputDir_;
-    std::vector<std::string> subfolders_;
+    const CInkList& inks_;
+    bool trackPages_;
     CRunReport& report_;
     // The page path of each page handed out in this run, with the index of
     // its ink file.
@@ -421,7 +425,7 @@ constexpr char kRunFinished[] = "HTMLファイルを生成しました";
 // what it could not write of those is told and makes the run incomplete;
 // otherwise every page is converted. Either way pages are written side by
 // side on -j threads.
-void ConvertPages(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place,
+void ConvertPages(const ConvertOptions& options, const CInkList& listed, const RunPlace& place,
                   const CKeyboardDef& keyboard, CQuadMapping& mapping, CCommandLineSaveDialog& saveDialog,
                   const PageStager& stagePage, CRunReport& report)
 {
@@ -470,15 +474,9 @@ void ConvertPages(const ConvertOptions& options, const std::vector<ListedInk>& l
 
 // Converts the listed ink files once, with the keyboard of the keyboard
 // folder (the current directory): the exit status of the run.
-int ConvertListed(const ConvertOptions& options, const std::vector<ListedInk>& listed, const RunPlace& place)
+int ConvertListed(const ConvertOptions& options, const CInkList& listed, const RunPlace& place)
 {
-    std::vector<std::pair<std::string, std::string>> inkFiles;
-    std::vector<std::string> subfolders;
-    for (const ListedInk& ink : listed) {
-        inkFiles.emplace_back(ink.path, ink.given);
-        subfolders.push_back(ink.subfolder);
-    }
-    CRunReport report(inkFiles, StderrIsTerminal(), place.startDir, options.keyboardDir);
+    CRunReport report(listed, StderrIsTerminal(), place.startDir, options.keyboardDir);
     const std::string keyboardFile = InFolder(
         options.keyboardDir.empty() ? std::nullopt : std::optional(options.keyboardDir), "softKB.skb");
     report.SetReasonSubject(keyboardFile);
@@ -541,7 +539,7 @@ int ConvertListed(const ConvertOptions& options, const std::vector<ListedInk>& l
         }
         return staged;
     };
-    CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, std::move(subfolders), report);
+    CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, listed, report);
     ConvertPages(options, listed, place, keyboard, mapping, saveDialog, stagePage, report);
     keyboard.SetMapping(nullptr);
     // The pages stand, but a calibration that could not be stored is lost
@@ -570,8 +568,7 @@ int WatchFolder(const ConvertOptions& options, RunPlace place)
         return SetupFailure(PathForDisplay(given) + ": cannot watch the folder: " + Reason(error));
     place.stopRequested = [&watch] { return watch.StopRequested(); };
     for (;;) {
-        const std::vector<ListedInk> listed =
-            ListRunInkFiles(options.inkFiles, options.recursive, place.startDir, &AbsolutePath);
+        const CInkList listed = ListRunInkFiles(options.inkFiles, options.recursive, place.startDir, &AbsolutePath);
         // Each row has been flushed as it was printed.
         if (ConvertListed(options, listed, place) == kUsageOrSetupError)
             return kUsageOrSetupError;
@@ -626,7 +623,7 @@ int Convert(ConvertOptions options)
         return UsageFailure(PathForDisplay(options.inkFiles.front()) + ": --watch takes a folder");
     // In natural order, as a notebook numbers its pages; a path given twice
     // twice.
-    std::vector<ListedInk> listed = ListRunInkFiles(options.inkFiles, options.recursive, startDir, &AbsolutePath);
+    const CInkList listed = ListRunInkFiles(options.inkFiles, options.recursive, startDir, &AbsolutePath);
     if (options.outputFile) {
         if (listed.size() != 1)
             return UsageFailure("-o takes one ink file only; use -d for several");
@@ -643,7 +640,8 @@ int Convert(ConvertOptions options)
             return SetupFailure(PathForDisplay(*options.outputFile) + ": a file asked for beside the page has its name");
         // The page and its pictures never go over the ink they come from.
         const std::string pictureFolder = PictureDirectoryFor(outputFile);
-        for (const ListedInk& ink : listed) {
+        for (std::size_t k = 0; k < listed.size(); ++k) {
+            const ListedInk ink = listed[k];
             if (SameFile(ink.path, outputFile))
                 return SetupFailure(PathForDisplay(ink.given) + ": -o names the ink file itself");
             if (SameFile(ParentFolder(ink.path), pictureFolder))

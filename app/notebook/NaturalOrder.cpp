@@ -7,7 +7,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The end of the run of digits from `start`.
-std::size_t DigitsEnd(const std::string& text, std::size_t start)
+std::size_t DigitsEnd(std::string_view text, std::size_t start)
 {
     while (start < text.size() && IsDigit(text[start]))
         ++start;
@@ -16,7 +16,7 @@ std::size_t DigitsEnd(const std::string& text, std::size_t start)
 
 // Compares two runs of digits by value: -1, 0 or 1. Any length is taken, so
 // no number overflows.
-int CompareNumbers(const std::string& a, std::size_t aStart, std::size_t aEnd, const std::string& b,
+int CompareNumbers(std::string_view a, std::size_t aStart, std::size_t aEnd, std::string_view b,
                    std::size_t bStart, std::size_t bEnd)
 {
     while (aStart + 1 < aEnd && a[aStart] == '0')
@@ -34,7 +34,7 @@ int CompareNumbers(const std::string& a, std::size_t aStart, std::size_t aEnd, c
 
 }  // namespace
 
-bool NaturalLess(const std::string& a, const std::string& b)
+bool NaturalLess(std::string_view a, std::string_view b)
 {
     std::size_t i = 0;
     std::size_t j = 0;

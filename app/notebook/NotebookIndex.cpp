@@ -3,6 +3,7 @@
 #include "platform/CurrentDirectory.h"
 #include "platform/TextEncoding.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -190,15 +191,28 @@ std::string LocalDateTime(int64_t nanoseconds)
     return text;
 }
 
+namespace {
+
+// A count of pages padded with blanks that the page does not show, so that
+// the head has one length for every count.
+std::string PaddedCount(std::size_t pageCount, const std::string& after)
+{
+    constexpr std::size_t kWidth = 20;
+    const std::string count = std::to_string(pageCount);
+    return count + after + std::string(kWidth - std::min(kWidth, count.size()), ' ');
+}
+
+}  // namespace
+
 std::string IndexHead(std::size_t pageCount)
 {
     return "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-           u8"<title>ノート (" + std::to_string(pageCount) + u8" ページ)</title>\n<style>\n" + kStyle +
+           u8"<title>ノート (" + PaddedCount(pageCount, u8" ページ)") + "</title>\n<style>\n" + kStyle +
            u8"</style>\n</head>\n<body>\n<header>\n<h1>ノート</h1>\n"
            u8"<input type=\"search\" id=\"search\" aria-label=\"ページの文字を検索\" "
            u8"placeholder=\"ページの文字を検索 ( / )\" autocomplete=\"off\">\n"
-           "<p id=\"count\" aria-live=\"polite\">" + std::to_string(pageCount) + u8" ページ</p>\n"
+           "<p id=\"count\" aria-live=\"polite\">" + PaddedCount(pageCount, u8" ページ") + "</p>\n"
            "</header>\n<main>\n<ol id=\"pages\">\n";
 }
 

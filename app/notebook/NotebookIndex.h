@@ -36,7 +36,9 @@ std::string HtmlEscaped(const std::string& utf8);
 // The local date and time of `nanoseconds` since 1970, "YYYY-MM-DD HH:MM".
 std::string LocalDateTime(int64_t nanoseconds);
 
-// One entry of the index, and the parts before and after them.
+// One entry of the index, and the parts before and after them. The head has
+// the same length for every count: one written before the count is known is
+// overwritten in place.
 std::string IndexHead(std::size_t pageCount);
 std::string IndexEntry(const NotebookPage& page, const IndexFacts& facts);
 std::string IndexTail();

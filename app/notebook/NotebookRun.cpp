@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
@@ -79,40 +80,293 @@ std::string ThumbnailFor(const std::string& page)
     return JoinPath(kThumbnailFolder, (hasSuffix ? page.substr(0, page.size() - suffix.size()) : page) + ".jpg");
 }
 
-// Writes what `generate` makes to `path`, unless the file there holds those
-// bytes already: then nothing is written at all. The bytes are made twice
-// rather than held, once to compare and once to write.
-void WriteIfChanged(const std::string& path, const std::function<void(const ByteSink&)>& generate,
-                    NotebookOutcome& outcome)
-{
-    std::FILE* old = nullptr;
-    if (OpenRegularFile(path, old) == 0) {
-        bool same = true;
-        std::string chunk;
-        generate([&](std::string_view bytes) {
-            if (!same)
-                return;
-            chunk.resize(bytes.size());
-            same = std::fread(&chunk[0], 1, bytes.size(), old) == bytes.size() && bytes == chunk;
-        });
-        same = same && std::fgetc(old) == EOF && std::ferror(old) == 0;
+// A file made anew from bytes given in order, left as it is when they turn
+// out to be the bytes it holds: then nothing is written at all. The bytes
+// are compared with the old file as they come, and a new file is started
+// only where they first differ, from the old file's bytes up to there.
+class CRewrittenFile {
+public:
+    explicit CRewrittenFile(std::string path) : path_(std::move(path))
+    {
+        if (OpenRegularFile(path_, old_) != 0) {
+            old_ = nullptr;
+            Diverge();
+        }
+    }
+    ~CRewrittenFile()
+    {
         // A stream only read from loses nothing when its closing fails.
-        static_cast<void>(std::fclose(old));
-        if (same)
-            return;
+        if (old_)
+            static_cast<void>(std::fclose(old_));
     }
-    CSafeFile file;
-    int error = file.Open(path);
-    if (error == 0) {
+    CRewrittenFile(const CRewrittenFile&) = delete;
+    CRewrittenFile& operator=(const CRewrittenFile&) = delete;
+
+    void Write(std::string_view bytes)
+    {
+        if (!differs_) {
+            compared_.resize(bytes.size());
+            if (std::fread(&compared_[0], 1, bytes.size(), old_) == bytes.size() && bytes == compared_) {
+                made_ += bytes.size();
+                return;
+            }
+            Diverge();
+        }
+        made_ += bytes.size();
         // Commit reports the first write that failed.
-        generate([&file](std::string_view bytes) { static_cast<void>(file.Write(bytes)); });
-        error = file.Commit(FilePublish::Replace);
+        if (file_.IsOpen())
+            static_cast<void>(file_.Write(bytes));
     }
-    if (error != 0 && outcome.failedError == 0) {
-        outcome.failedFile = path;
-        outcome.failedError = error;
+
+    // Bytes that Overwrite replaces before Finish: they are not compared now.
+    void WritePlaceholder(std::string_view bytes)
+    {
+        if (!differs_) {
+            compared_.resize(bytes.size());
+            if (std::fread(&compared_[0], 1, bytes.size(), old_) == bytes.size()) {
+                made_ += bytes.size();
+                return;
+            }
+            Diverge();
+        }
+        Write(bytes);
     }
-}
+
+    // Puts `bytes` in the place of those written from `at` on, as many.
+    void Overwrite(std::size_t at, std::string_view bytes)
+    {
+        if (!differs_) {
+            compared_.resize(bytes.size());
+            const bool same = std::fseek(old_, static_cast<long>(at), SEEK_SET) == 0 &&
+                              std::fread(&compared_[0], 1, bytes.size(), old_) == bytes.size() && bytes == compared_;
+            if (same && std::fseek(old_, static_cast<long>(made_), SEEK_SET) == 0)
+                return;
+            Diverge();
+        }
+        std::FILE* stream = file_.Stream();
+        if (stream == nullptr)
+            return;
+        if (std::fflush(stream) != 0 || std::fseek(stream, static_cast<long>(at), SEEK_SET) != 0 ||
+            !file_.Write(bytes) || std::fseek(stream, 0, SEEK_END) != 0)
+            failed_ = failed_ != 0 ? failed_ : (errno != 0 ? errno : EIO);
+    }
+
+    // 0, or the errno of the failure; the file is whole or as it was.
+    int Finish()
+    {
+        if (!differs_) {
+            if (std::fgetc(old_) == EOF && std::ferror(old_) == 0)
+                return 0;
+            Diverge();
+        }
+        if (failed_ != 0) {
+            file_.Discard();
+            return failed_;
+        }
+        return file_.Commit(FilePublish::Replace);
+    }
+
+private:
+    // From here on the bytes go to a new file, which starts with the old
+    // file's first made_ bytes.
+    void Diverge()
+    {
+        differs_ = true;
+        if (const int error = file_.Open(path_); error != 0) {
+            failed_ = error;
+            return;
+        }
+        if (!old_ || made_ == 0)
+            return;
+        if (std::fseek(old_, 0, SEEK_SET) != 0) {
+            failed_ = errno != 0 ? errno : EIO;
+            return;
+        }
+        std::string chunk(std::min<uint64_t>(made_, 65536), '\0');
+        for (uint64_t left = made_; left > 0;) {
+            const std::size_t size = static_cast<std::size_t>(std::min<uint64_t>(left, chunk.size()));
+            if (std::fread(&chunk[0], 1, size, old_) != size) {
+                failed_ = EIO;
+                return;
+            }
+            static_cast<void>(file_.Write(std::string_view(chunk.data(), size)));
+            left -= size;
+        }
+    }
+
+    std::string path_;
+    std::FILE* old_ = nullptr;
+    uint64_t made_ = 0;
+    bool differs_ = false;
+    CSafeFile file_;
+    int failed_ = 0;
+    std::string compared_;
+};
+
+// The state file and, when asked for, the index of the output folder,
+// written page by page in the order the pages are given.
+class CNotebookFiles {
+public:
+    CNotebookFiles(const NotebookSettings& settings, const NotebookState& head)
+        : settings_(settings), state_(JoinPath(settings.outputDir, kNotebookStateName))
+    {
+        state_.Write(StateHead(head));
+        if (settings_.index) {
+            index_ = std::make_unique<CRewrittenFile>(JoinPath(settings.outputDir, kIndexName));
+            // The count follows once known: every count gives a head of one
+            // length.
+            index_->WritePlaceholder(IndexHead(0));
+        }
+    }
+
+    // `ofTheRun`: the page's ink file is one of the run's.
+    void Add(const NotebookPage& page, bool ofTheRun)
+    {
+        ++count_;
+        state_.Write(StateLine(page));
+        if (!index_)
+            return;
+        IndexFacts fact;
+        fact.inkGone = !ofTheRun && !PathExists(page.ink);
+        std::string modern = Html5PageFor(page.page);
+        const std::string modernPath = JoinPath(settings_.outputDir, modern);
+        if (PathExists(modernPath) && !IsFolder(modernPath))
+            fact.modernPage = std::move(modern);
+        index_->Write(IndexEntry(page, fact));
+    }
+
+    void Finish(NotebookOutcome& outcome)
+    {
+        state_.Write(StateEnd(count_));
+        Note(JoinPath(settings_.outputDir, kNotebookStateName), state_.Finish(), outcome);
+        if (index_) {
+            index_->Write(IndexTail());
+            index_->Overwrite(0, IndexHead(count_));
+            Note(JoinPath(settings_.outputDir, kIndexName), index_->Finish(), outcome);
+        }
+    }
+
+private:
+    static void Note(const std::string& path, int error, NotebookOutcome& outcome)
+    {
+        if (error != 0 && outcome.failedError == 0) {
+            outcome.failedFile = path;
+            outcome.failedError = error;
+        }
+    }
+
+    const NotebookSettings& settings_;
+    CRewrittenFile state_;
+    std::unique_ptr<CRewrittenFile> index_;
+    std::size_t count_ = 0;
+};
+
+// The records of the output folder's pages as the run makes them, in run
+// order, handed to the files in natural order of the pages: the pages this
+// run recorded, and those of the previous state that it did not and that
+// are still there. When the run's pages come in that order (one folder, as
+// a notebook is), each is written as it comes, merged with the previous
+// ones; otherwise they are gathered and written at the end.
+class CNotebookRecords {
+public:
+    CNotebookRecords(bool inOrder, NotebookState* previous, const std::string& outputDir, CNotebookFiles& files)
+        : inOrder_(inOrder), previous_(previous), outputDir_(outputDir), files_(files)
+    {
+    }
+
+    // A later record of a page replaces an earlier one.
+    void Put(NotebookPage&& page)
+    {
+        if (!inOrder_) {
+            const auto [at, added] = gatheredAt_.emplace(page.page, gathered_.size());
+            if (added)
+                gathered_.push_back(std::move(page));
+            else
+                gathered_[at->second] = std::move(page);
+            return;
+        }
+        if (pending_ && pending_->page == page.page) {
+            *pending_ = std::move(page);
+            return;
+        }
+        Flush();
+        pending_ = std::move(page);
+    }
+
+    // Whether the run has recorded `page`.
+    bool Recorded(const std::string& page) const
+    {
+        return inOrder_ ? pending_ && pending_->page == page : gatheredAt_.count(page) != 0;
+    }
+
+    void Finish()
+    {
+        if (inOrder_) {
+            Flush();
+            PreviousBefore(nullptr);
+            return;
+        }
+        std::vector<bool> fromTheRun(gathered_.size(), true);
+        if (previous_) {
+            // Those taken over by the run are empty now.
+            for (NotebookPage& old : previous_->pages) {
+                if (!old.page.empty() && gatheredAt_.count(old.page) == 0 && PathExists(JoinPath(outputDir_, old.page))) {
+                    gathered_.push_back(std::move(old));
+                    fromTheRun.push_back(false);
+                }
+            }
+            previous_->pages.clear();
+        }
+        gatheredAt_ = {};
+        std::vector<std::size_t> order(gathered_.size());
+        for (std::size_t k = 0; k < order.size(); ++k)
+            order[k] = k;
+        std::sort(order.begin(), order.end(),
+                  [this](std::size_t a, std::size_t b) { return NaturalLess(gathered_[a].page, gathered_[b].page); });
+        for (const std::size_t k : order)
+            files_.Add(gathered_[k], fromTheRun[k]);
+    }
+
+private:
+    void Flush()
+    {
+        if (!pending_)
+            return;
+        PreviousBefore(&pending_->page);
+        files_.Add(*pending_, true);
+        pending_.reset();
+    }
+
+    // Hands on the previous records before `page` (all that are left when
+    // null) that the run did not take over and whose page is still there;
+    // one of `page` itself is replaced by the run's.
+    void PreviousBefore(const std::string* page)
+    {
+        if (!previous_)
+            return;
+        std::vector<NotebookPage>& old = previous_->pages;
+        for (; nextPrevious_ < old.size(); ++nextPrevious_) {
+            NotebookPage& record = old[nextPrevious_];
+            if (page && !record.page.empty() && !NaturalLess(record.page, *page)) {
+                if (record.page == *page)
+                    continue;
+                break;
+            }
+            if (!record.page.empty() && PathExists(JoinPath(outputDir_, record.page)))
+                files_.Add(record, false);
+            record = NotebookPage();
+        }
+    }
+
+    bool inOrder_;
+    NotebookState* previous_;
+    const std::string& outputDir_;
+    CNotebookFiles& files_;
+    std::optional<NotebookPage> pending_;
+    std::size_t nextPrevious_ = 0;
+    std::vector<NotebookPage> gathered_;
+    std::unordered_map<std::string, std::size_t> gatheredAt_;
+};
 
 }  // namespace
 
@@ -271,7 +525,7 @@ constexpr std::size_t kWindow = 64;
 
 }  // namespace
 
-NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
+NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                             CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
                             const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer)
@@ -291,16 +545,28 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         for (std::size_t k = 0; k < previous->pages.size(); ++k)
             recorded.emplace(previous->pages[k].page, k);
     }
+    const int count = static_cast<int>(inks.size());
+    // The page of each ink file, for the order check only.
+    const auto pageOf = [&inks](std::size_t k) {
+        return JoinPath(inks.Subfolder(k), InkBaseName(inks.Path(k)) + ".html");
+    };
+    bool inOrder = true;
+    if (settings.notebook) {
+        std::string before;
+        for (std::size_t k = 0; k < inks.size() && inOrder; ++k) {
+            std::string page = pageOf(k);
+            inOrder = k == 0 || !NaturalLess(page, before);
+            before = std::move(page);
+        }
+    }
     // Pages of earlier runs stay recorded while they are there, whether or
     // not this run names their ink files; the pages of this run replace theirs.
-    std::unordered_map<std::string, std::size_t> pageAt;  // into next.pages
-    const auto put = [&](NotebookPage&& page) {
-        const auto [at, added] = pageAt.emplace(page.page, next.pages.size());
-        if (added)
-            next.pages.push_back(std::move(page));
-        else
-            next.pages[at->second] = std::move(page);
-    };
+    std::optional<CNotebookFiles> files;
+    std::optional<CNotebookRecords> records;
+    if (settings.notebook) {
+        files.emplace(settings, next);
+        records.emplace(inOrder, previous, settings.outputDir, *files);
+    }
 
     const bool utf8 = settings.encoding == PageEncoding::Utf8;
     // The worker's part: the page written to temporary files, what the
@@ -350,12 +616,22 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
     CPageWorkers workers(threads, write);
 
     // The pages this run has left up to date or offered to write: a page is
-    // the page of one ink file.
+    // the page of one ink file. In order, the pages of one name come one
+    // after another, and the last is all there is to keep.
     std::unordered_set<std::string> taken;
+    std::string lastTaken;
+    const auto isTaken = [&](const std::string& page) {
+        return inOrder ? !lastTaken.empty() && lastTaken == page : taken.count(page) != 0;
+    };
+    const auto take = [&](const std::string& page) {
+        if (inOrder)
+            lastTaken = page;
+        else
+            taken.insert(page);
+    };
     // The thumbnail folders made so far.
     std::unordered_set<std::string> madeFolders;
     PageCarry carry = next.start;
-    const int count = static_cast<int>(inks.size());
     // A record of the previous state goes to the first ink file of the run
     // that has its page; a later one of that page finds none.
     std::vector<bool> claimed(previous ? previous->pages.size() : 0, false);
@@ -363,21 +639,21 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
     // The back: the pages in front of the queue, written, synced at once and
     // then published and told one after another.
     const auto tell = [&](std::size_t howMany) {
-        std::vector<CSafeFile*> files;
+        std::vector<CSafeFile*> staged;
         for (std::size_t k = 0; k < howMany; ++k) {
             if (inFlight[k]->staged)
-                inFlight[k]->staged->CollectFiles(files);
+                inFlight[k]->staged->CollectFiles(staged);
         }
         // A failure here is found again, file by file, as each page is
         // published.
-        if (files.size() > 1)
-            static_cast<void>(SyncTogether(files));
+        if (staged.size() > 1)
+            static_cast<void>(SyncTogether(staged));
         for (std::size_t k = 0; k < howMany; ++k) {
             std::unique_ptr<PageJob> job = std::move(inFlight.front());
             inFlight.pop_front();
-            const ListedInk& ink = inks[static_cast<std::size_t>(job->index)];
+            const std::string inkPath = inks.Path(static_cast<std::size_t>(job->index));
             if (job->kind == PageJob::Kind::Taken) {
-                observer.FileStarted(job->index, count, ink.path);
+                observer.FileStarted(job->index, count, inkPath);
                 observer.PageTaken(job->index, job->htmlPath);
                 observer.FileFinished(job->index, Outcome::Cancelled, std::string());
                 continue;
@@ -385,11 +661,11 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             if (job->kind == PageJob::Kind::UpToDate) {
                 NotebookPage kept = std::move(*job->record);
                 kept.inkStamp = job->stamp;
-                put(std::move(kept));
+                records->Put(std::move(kept));
                 observer.PageUpToDate(job->index, job->htmlPath);
                 continue;
             }
-            observer.FileStarted(job->index, count, ink.path);
+            observer.FileStarted(job->index, count, inkPath);
             job->log.TellOn(keyboard.Messages());
             Outcome done = job->done.outcome;
             if (job->kind == PageJob::Kind::Write)
@@ -403,7 +679,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             if (converted && job->summarise) {
                 NotebookPage made;
                 made.page = job->writtenPage;
-                made.ink = ink.path;
+                made.ink = inkPath;
                 made.inkStamp = job->stamp;
                 made.inkHash = job->hash;
                 made.carryIn = job->carryIn;
@@ -418,10 +694,10 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
                 } else {
                     made.thumbnail = job->thumbnail;
                 }
-                put(std::move(made));
+                records->Put(std::move(made));
             } else if (!converted && settings.notebook && job->record && !job->record->page.empty() &&
-                       pageAt.count(job->page) == 0 && PathExists(job->htmlPath)) {
-                put(std::move(*job->record));
+                       !records->Recorded(job->page) && PathExists(job->htmlPath)) {
+                records->Put(std::move(*job->record));
             }
             job->done.page.reset();
             observer.FileFinished(job->index, done, converted ? job->done.htmlPath : std::string());
@@ -444,7 +720,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
             break;
         if (inFlight.size() >= kWindow)
             tellWritten(kWindow / 2);
-        const ListedInk& ink = inks[static_cast<std::size_t>(index)];
+        const ListedInk ink = inks[static_cast<std::size_t>(index)];
         auto job = std::make_unique<PageJob>();
         job->index = index;
         job->baseName = InkBaseName(ink.path);
@@ -461,7 +737,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         PageJob& current = *job;
         inFlight.push_back(std::move(job));
 
-        if (settings.notebook && taken.count(current.page) != 0) {
+        if (settings.notebook && isTaken(current.page)) {
             current.kind = PageJob::Kind::Taken;
             current.finished = true;
             continue;
@@ -470,7 +746,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         if (settings.update && record && record->ink == ink.path && record->carryIn == current.carryIn &&
             InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath)) {
             carry = record->carryOut;
-            taken.insert(current.page);
+            take(current.page);
             current.kind = PageJob::Kind::UpToDate;
             current.finished = true;
             continue;
@@ -495,7 +771,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         }
         current.carryOut = carry;
         if (settings.notebook && current.done.outcome != Outcome::Unreadable)
-            taken.insert(current.page);
+            take(current.page);
         if (current.done.outcome != Outcome::Converted) {
             current.kind = PageJob::Kind::Done;
             current.done.page.reset();
@@ -527,43 +803,7 @@ NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardD
         return outcome;
     recorded = {};
     taken = {};
-    if (previous) {
-        // Those taken over above are empty now.
-        for (NotebookPage& old : previous->pages) {
-            if (!old.page.empty() && pageAt.count(old.page) == 0 &&
-                PathExists(JoinPath(settings.outputDir, old.page)))
-                put(std::move(old));
-        }
-        previous->pages.clear();
-    }
-    pageAt = {};
-    std::sort(next.pages.begin(), next.pages.end(),
-              [](const NotebookPage& a, const NotebookPage& b) { return NaturalLess(a.page, b.page); });
-
-    WriteIfChanged(
-        JoinPath(settings.outputDir, kNotebookStateName), [&next](const ByteSink& sink) { FormatState(next, sink); },
-        outcome);
-    if (settings.index) {
-        // Whether each page's ink file is gone, and its modern page, asked of
-        // the file system once.
-        std::vector<IndexFacts> facts;
-        facts.reserve(next.pages.size());
-        std::unordered_map<std::string, bool> named;
-        for (const ListedInk& ink : inks)
-            named.emplace(ink.path, true);
-        for (const NotebookPage& page : next.pages) {
-            IndexFacts& fact = facts.emplace_back();
-            fact.inkGone = named.count(page.ink) == 0 && !PathExists(page.ink);
-            std::string modern = Html5PageFor(page.page);
-            const std::string modernPath = JoinPath(settings.outputDir, modern);
-            if (PathExists(modernPath) && !IsFolder(modernPath))
-                fact.modernPage = std::move(modern);
-        }
-        named.clear();
-        WriteIfChanged(
-            JoinPath(settings.outputDir, kIndexName),
-            [&](const ByteSink& sink) { WriteIndexHtml(next, [&facts](std::size_t k) { return facts[k]; }, sink); },
-            outcome);
-    }
+    records->Finish();
+    files->Finish(outcome);
     return outcome;
 }

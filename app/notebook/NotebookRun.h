@@ -97,7 +97,7 @@ struct NotebookOutcome {
 // written when, and only when, what they hold changed. `previous` is the
 // state file as read, null when none or damaged; its pages are taken over.
 // Each page goes to <subfolder>/<name>.html in the output folder.
-NotebookOutcome RunNotebook(const std::vector<ListedInk>& inks, const CKeyboardDef& keyboard,
+NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                             CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
                             const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer);

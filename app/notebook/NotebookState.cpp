@@ -85,18 +85,28 @@ std::string Hex(uint64_t value)
 
 }  // namespace
 
+std::string StateHead(const NotebookState& state)
+{
+    return std::string(kHeader) + "keyboard\t" + Hex(state.keyboard) + "\t" + (state.utf8 ? "utf8" : "sjis") + "\t" +
+           FormatCarry(state.start) + "\n";
+}
+
+std::string StateLine(const NotebookPage& page)
+{
+    return Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
+           std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
+           "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) + "\t" +
+           Escaped(page.text) + "\n";
+}
+
+std::string StateEnd(std::size_t pageCount) { return "end\t" + std::to_string(pageCount) + "\n"; }
+
 void FormatState(const NotebookState& state, const ByteSink& sink)
 {
-    sink(kHeader);
-    sink("keyboard\t" + Hex(state.keyboard) + "\t" + (state.utf8 ? "utf8" : "sjis") + "\t" +
-         FormatCarry(state.start) + "\n");
-    for (const NotebookPage& page : state.pages) {
-        sink(Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
-             std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
-             "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) +
-             "\t" + Escaped(page.text) + "\n");
-    }
-    sink("end\t" + std::to_string(state.pages.size()) + "\n");
+    sink(StateHead(state));
+    for (const NotebookPage& page : state.pages)
+        sink(StateLine(page));
+    sink(StateEnd(state.pages.size()));
 }
 
 bool ParseState(std::FILE* stream, NotebookState& state)

@@ -47,6 +47,11 @@ using ByteSink = std::function<void(std::string_view bytes)>;
 // that a file cut short does not read as a shorter notebook. Line by line to
 // `sink`.
 void FormatState(const NotebookState& state, const ByteSink& sink);
+// Its parts: the header and settings lines (of state's settings, its pages
+// left out), the line of one page, and the end line.
+std::string StateHead(const NotebookState& state);
+std::string StateLine(const NotebookPage& page);
+std::string StateEnd(std::size_t pageCount);
 // Reads a state file line by line from `stream`. False, with `state`
 // unspecified, when it is not a whole state file.
 bool ParseState(std::FILE* stream, NotebookState& state);

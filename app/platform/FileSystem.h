@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ int MakeFolders(const std::string& folder);
 
 // The names in `folder`, "." and ".." left out; none when it cannot be read.
 std::vector<std::string> FolderEntries(const std::string& folder);
+// The same, each name handed to `take` as it is read: a folder of many files
+// is never listed whole.
+void ForEachFolderEntry(const std::string& folder, const std::function<void(const std::string& name)>& take);
 
 // The size and the time of the last change of a regular file (links
 // followed), the time in nanoseconds since 1970 as fine as the file system

@@ -30,18 +30,27 @@ int MakeFolder(const std::string& folder)
     return error == EEXIST && IsFolder(folder) ? 0 : error;
 }
 
+void ForEachFolderEntry(const std::string& folder, const std::function<void(const std::string& name)>& take)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    struct Closer {
+        DIR* dir;
+        ~Closer() { ::closedir(dir); }
+    } closer{dir};
+    std::string name;
+    while (const dirent* entry = ::readdir(dir)) {
+        name = entry->d_name;
+        if (name != "." && name != "..")
+            take(name);
+    }
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder)
 {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
+    ForEachFolderEntry(folder, [&names](const std::string& name) { names.push_back(name); });
     return names;
 }
 

@@ -38,19 +38,27 @@ int MakeFolder(const std::string& folder)
 std::vector<std::string> FolderEntries(const std::string& folder)
 {
     std::vector<std::string> names;
+    ForEachFolderEntry(folder, [&names](const std::string& name) { names.push_back(name); });
+    return names;
+}
+
+void ForEachFolderEntry(const std::string& folder, const std::function<void(const std::string& name)>& take)
+{
     const char last = folder.empty() ? '\0' : folder.back();
     const std::string pattern = folder + (last == '\\' || last == '/' || last == '\0' ? "*" : "\\*");
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return names;
+        return;
+    struct Closer {
+        HANDLE search;
+        ~Closer() { FindClose(search); }
+    } closer{search};
     do {
         const std::string name = found.cFileName;
         if (name != "." && name != "..")
-            names.push_back(name);
+            take(name);
     } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
 }
 
 bool ReadFileStamp(const std::string& path, FileStamp& stamp)
