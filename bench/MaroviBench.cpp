@@ -16,6 +16,7 @@
 // PPM file: for a typical page and for a dense full-page sketch (about
 // 83,000 samples, one picture of about 2030 x 1420 pixels).
 
+#include "ChildProcesses.h"
 #include "ink/QuadMapping.h"
 #include "inkfile/InkFileWriter.h"
 #include "inkgen/InkScript.h"
@@ -54,6 +55,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench::ChildRun;
+using bench::Launcher;
+using bench::ServingChild;
 
 std::string ReadBytes(const fs::path& path)
 {
@@ -313,52 +317,6 @@ struct Timing {
     double median = 0;
 };
 
-// A child process serving this one over two pipes: serve(requests, replies)
-// runs in the child until it returns (when the request pipe closes, as it
-// does when this object goes); the child is waited for then.
-class ServingChild {
-public:
-    explicit ServingChild(const std::function<void(int requests, int replies)>& serve)
-    {
-        int requests[2];
-        int replies[2];
-        if (::pipe(requests) != 0 || ::pipe(replies) != 0)
-            throw std::runtime_error("pipe failed");
-        child_ = ::fork();
-        if (child_ < 0)
-            throw std::runtime_error("fork failed");
-        if (child_ == 0) {
-            ::close(requests[1]);
-            ::close(replies[0]);
-            serve(requests[0], replies[1]);
-            ::_exit(0);
-        }
-        ::close(requests[0]);
-        ::close(replies[1]);
-        requests_ = requests[1];
-        replies_ = replies[0];
-    }
-
-    ~ServingChild()
-    {
-        ::close(requests_);
-        ::close(replies_);
-        int status = 0;
-        ::waitpid(child_, &status, 0);
-    }
-
-    ServingChild(const ServingChild&) = delete;
-    ServingChild& operator=(const ServingChild&) = delete;
-
-    int Requests() const { return requests_; }
-    int Replies() const { return replies_; }
-
-private:
-    pid_t child_ = -1;
-    int requests_ = -1;
-    int replies_ = -1;
-};
-
 // A process of its own that runs one piece of work per request and answers
 // with the seconds it took. The conversion runs in one that tunes its
 // allocator as marovi-convert does, so its times are the program's; the floor
@@ -430,103 +388,6 @@ std::pair<Timing, Timing> TimeSideBySide(int repeat, TimedWorker& a, TimedWorker
     }
     return {Summary(first), Summary(second)};
 }
-
-struct ChildRun {
-    double seconds = 0;
-    long peakKiB = 0;
-    long pageFaults = 0;
-    int exitCode = -1;
-};
-
-// Runs programs (found on PATH when named without a folder) with their output
-// thrown away, for wall time, peak memory and page faults.
-// The peak the system reports for a child counts what the child held before
-// its exec, a copy of its parent; so the programs are started by a helper
-// forked while this process is still small.
-class Launcher {
-public:
-    Launcher() : helper_([](int requests, int replies) { Serve(requests, replies); }) {}
-
-    ChildRun Run(const std::vector<std::string>& args)
-    {
-        std::string request;
-        for (const std::string& arg : args)
-            request += arg + '\0';
-        const uint32_t size = static_cast<uint32_t>(request.size());
-        ChildRun run;
-        if (!WriteAll(helper_.Requests(), &size, sizeof size) ||
-            !WriteAll(helper_.Requests(), request.data(), size) || !ReadAll(helper_.Replies(), &run, sizeof run))
-            throw std::runtime_error("the launcher stopped");
-        return run;
-    }
-
-private:
-    static bool WriteAll(int fd, const void* data, std::size_t size)
-    {
-        const char* p = static_cast<const char*>(data);
-        while (size > 0) {
-            const ssize_t n = ::write(fd, p, size);
-            if (n <= 0)
-                return false;
-            p += n;
-            size -= static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    static bool ReadAll(int fd, void* data, std::size_t size)
-    {
-        char* p = static_cast<char*>(data);
-        while (size > 0) {
-            const ssize_t n = ::read(fd, p, size);
-            if (n <= 0)
-                return false;
-            p += n;
-            size -= static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    static void Serve(int requests, int replies)
-    {
-        uint32_t size = 0;
-        while (ReadAll(requests, &size, sizeof size)) {
-            std::string request(size, '\0');
-            if (!ReadAll(requests, request.data(), size))
-                return;
-            std::vector<char*> argv;
-            for (std::size_t at = 0; at < request.size(); at = request.find('\0', at) + 1)
-                argv.push_back(request.data() + at);
-            argv.push_back(nullptr);
-
-            const auto start = Clock::now();
-            const pid_t child = ::fork();
-            if (child == 0) {
-                const int null = ::open("/dev/null", O_RDWR);
-                if (null >= 0) {
-                    ::dup2(null, 0);
-                    ::dup2(null, 1);
-                    ::dup2(null, 2);
-                }
-                ::execvp(argv[0], argv.data());
-                ::_exit(127);
-            }
-            ChildRun run;
-            int status = 0;
-            rusage usage{};
-            if (child > 0 && ::wait4(child, &status, 0, &usage) == child) {
-                run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-                run.peakKiB = usage.ru_maxrss;
-                run.pageFaults = usage.ru_minflt + usage.ru_majflt;
-                run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (!WriteAll(replies, &run, sizeof run))
-                return;
-        }
-    }
-
-    ServingChild helper_;
-};
 
 std::string Ms(double seconds)
 {

@@ -4,16 +4,33 @@
 # encoding the same pictures with libjpeg), the ratio of the two, peak memory
 # of marovi-convert per page, a batch of typical pages against its floor in
 # whole passes and through marovi-convert as one process, and one page as a
-# whole process against cjpeg encoding its picture; then a folder of 1,000
-# and of 5,000 pages converted as a notebook (--index, then --update with
-# nothing to do). Exits 1 when a target is missed.
+# whole process against cjpeg encoding its picture; then a notebook of 1,000
+# memo pages converted with --index in memory, on the disk (build-bench/) and
+# against Xournal++ making the same strokes into a PDF, 5,000 pages with
+# --update and nothing to do, and 100,000 pages for the peak memory. Exits 1
+# when a target is missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
+#
+# MAROVI_BENCH_QUICK=1 leaves out the 100,000 pages (about two minutes and
+# 3 GB of memory), and with it their target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-# cjpeg and djpeg for the whole-process comparison.
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" libjpeg-turbo-progs
+# cjpeg and djpeg for the whole-process comparison; zlib writes the
+# compressed Xournal++ document.
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" libjpeg-turbo-progs zlib1g-dev
+# Xournal++ is the notebook's peer; it wants a display, which xvfb-run gives
+# it (xauth is what xvfb-run hands the display's key with). Without them the
+# rest is measured all the same.
+xournal_runner=()
+if ! marovi_need_packages xournalpp xvfb xauth || ! command -v xournalpp >/dev/null; then
+  echo "bench: Xournal++ could not be installed; the notebook is not compared with it" >&2
+elif ! xvfb-run -a true >/dev/null 2>&1; then
+  echo "bench: xvfb-run cannot start a display; the notebook is not compared with Xournal++" >&2
+else
+  xournal_runner=(xvfb-run -a)
+fi
 
 build=build-bench
 cmake --preset bench >/dev/null
@@ -25,9 +42,14 @@ cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench ma
 scratch=${TMPDIR:-/tmp}
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch=/dev/shm
 work=$(mktemp -d "$scratch/marovi-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+disk=$build/notebook-disk
+trap 'rm -rf "$work" "$disk"' EXIT
 status=0
 "$build/bin/marovi-bench" --convert "$build/bin/marovi-convert" "$@" "$work" || status=1
-echo "== a notebook: a folder of typical pages with --index, then --update with nothing to do"
-"$build/bin/marovi-notebook-bench" --convert "$build/bin/marovi-convert" "$work/notebook" || status=1
+echo "== a notebook: memo pages with --index, in memory, on the disk and against Xournal++; --update with nothing to do"
+notebook=(--convert "$build/bin/marovi-convert" --disk "$disk")
+[ "${MAROVI_BENCH_QUICK:-0}" != 0 ] && notebook+=(--large-pages 0)
+[ ${#xournal_runner[@]} -eq 0 ] && notebook+=(--xournalpp none)
+# Only Xournal++ needs the display; the X server's start is not in its times.
+"${xournal_runner[@]}" "$build/bin/marovi-notebook-bench" "${notebook[@]}" "$work/notebook" || status=1
 exit $status
