@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CPictureIndex;
 class CQuadMapping;
 class CTextFileWriter;
 
@@ -89,7 +90,7 @@ private:
     // False when a picture could not be written; its message has been shown.
     bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
                    std::vector<CSafeFile>& pictures);
-    CInkStrokes* FindEarlierPicture(std::size_t index) const;
+    CInkStrokes* FindEarlierPicture(const CPictureIndex& pictures, std::size_t index) const;
     // What the writer reports while readings_ is set.
     void StartReadings();
     void ReportKey(std::size_t index, InputMode mode, std::string_view produced);
