@@ -18,9 +18,9 @@
 #include "interchange/InterchangeFiles.h"
 #include "keyboard/HtmlConversion.h"
 #include "keyboard/KeyboardDef.h"
+#include "keyboard/PageConversion.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/PageStrokes.h"
-#include "ui/InkFileList.h"
 #include "ui/ConversionRun.h"
 #include "notebook/InkFolder.h"
 #include "notebook/NotebookRun.h"
@@ -180,10 +180,10 @@ public:
         currentInk_.clear();
         if (outcome != InkFileConversion::Outcome::Converted)
             allConverted_ = false;
-        PrintRow(index, CInkFileList::StatusText(outcome), htmlPath);
+        PrintRow(index, OutcomeText(outcome), htmlPath);
     }
 
-    void PageUpToDate(int index, const std::string& htmlPath) override { PrintRow(index, "最新", htmlPath); }
+    void PageUpToDate(int index, const std::string& htmlPath) override { PrintRow(index, kUpToDateText, htmlPath); }
 
     void PageTaken(int, const std::string& htmlPath) override
     {

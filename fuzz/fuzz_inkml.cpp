@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "interchange/InkmlReader.h"
+#include "ink/InkmlReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -21,12 +21,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/setup.sh
-marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" \
-  "${MAROVI_MANUAL_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}"
-
-jobs=$(nproc 2>/dev/null || echo 2)
 without_manual=${MAROVI_PACKAGE_WITHOUT_MANUAL:-0}
 without_windows=${MAROVI_PACKAGE_WITHOUT_WINDOWS:-0}
+windows_packages=()
+[ "$without_windows" = 1 ] || windows_packages=("${MAROVI_WINDOWS_ARCHIVE_PACKAGES[@]}")
+marovi_need_packages "${MAROVI_BASE_PACKAGES[@]}" "${MAROVI_SHEET_PACKAGES[@]}" \
+  "${MAROVI_MANUAL_PACKAGES[@]}" "${MAROVI_PACKAGE_PACKAGES[@]}" "${windows_packages[@]}"
+
+jobs=$(nproc 2>/dev/null || echo 2)
 lbuild=$root/build-package
 mkdir -p dist
 
@@ -126,12 +128,12 @@ done
 echo "time: deb check $(elapsed "$t")"
 
 echo "== the Windows archive"
-if [ ! -f scripts/windows-zip.sh ]; then
-  [ "$without_windows" = 1 ] || fail "scripts/windows-zip.sh is missing: no Windows archive"
+if [ "$without_windows" = 1 ]; then
   echo "package: WARNING: no Windows archive (MAROVI_PACKAGE_WITHOUT_WINDOWS=1)" >&2
   ls -l dist
   exit 0
 fi
+[ -f scripts/windows-zip.sh ] || fail "scripts/windows-zip.sh is missing: no Windows archive"
 t=$(seconds)
 wbuild=$root/build-windows
 timeout 600 bash scripts/build-libjpeg-mingw.sh "$wbuild"

@@ -54,6 +54,7 @@ MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho pop
 # browser: headless Chromium driven by Selenium.
 MAROVI_BROWSER_PACKAGES=(chromium chromium-driver python3-selenium)
 # Packaging (scripts/package.sh): CPack's Debian package needs dpkg-shlibdeps
-# and file, lintian checks it, the Windows archive needs the cross compiler
-# and zip (the manual's packages come on top).
-MAROVI_PACKAGE_PACKAGES=(dpkg-dev file lintian g++-mingw-w64-x86-64 zip unzip)
+# and file, lintian checks it (the manual's packages come on top); the
+# Windows archive needs the cross compiler and zip.
+MAROVI_PACKAGE_PACKAGES=(dpkg-dev file lintian)
+MAROVI_WINDOWS_ARCHIVE_PACKAGES=(g++-mingw-w64-x86-64 zip unzip)

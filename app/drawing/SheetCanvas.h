@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drawing/CanvasColor.h"
 #include "keyboard/KeyboardTypes.h"
 #include "platform/SafeFile.h"
 
@@ -15,13 +16,6 @@ enum class CanvasFormat { Pdf, Svg, Png };
 // The format a file name asks for by its extension (.pdf, .svg, .png, any
 // case), or none.
 std::optional<CanvasFormat> CanvasFormatOf(const std::string& path);
-
-// Components from 0 to 1.
-struct CanvasColor {
-    double red = 0;
-    double green = 0;
-    double blue = 0;
-};
 
 // What a canvas shows: `widthMm` by `heightMm` of the sheet, starting
 // (leftMm, topMm) from the paper's top-left corner, which is where the pen's

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drawing/SheetCanvas.h"
+#include "drawing/CanvasColor.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <string>
 
-// The text and box primitives the canvas draws with, on a cairo context in
-// millimetres.
+// The text and box primitives the canvas and the printed sheet draw with, on
+// a cairo context in millimetres. They know nothing of the canvas.
 
 // Text is laid out in hundredths of a millimetre, so that Pango's metrics and
 // glyph positions keep their precision at the size of a key.

@@ -1,7 +1,7 @@
 #include "ink/InkParser.h"
 
 #include "ZEL640_IF.h"
-#include "interchange/InkmlReader.h"
+#include "ink/InkmlReader.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessMemory.h"

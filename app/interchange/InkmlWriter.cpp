@@ -1,6 +1,6 @@
 #include "interchange/InkmlWriter.h"
 
-#include "interchange/InkmlReader.h"
+#include "ink/StrokeSample.h"
 #include "keyboard/PageStrokes.h"
 #include "platform/TextEncoding.h"
 

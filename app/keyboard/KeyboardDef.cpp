@@ -300,10 +300,18 @@ bool CKeyboardDef::Load()
         return false;
     }
 
-    auto image = std::make_shared<FileImage>();
     // A byte-order mark says the file was saved as UTF-8 (by an editor, say):
-    // its texts are read as such and it is written back the same way.
-    image->utf8 = lines->Skip(kUtf8Mark);
+    // its texts are read as such and it is written back the same way. A file
+    // so marked that holds other bytes (Shift_JIS saved behind the mark, say)
+    // is refused whole: read on, every key would carry "?" for its text.
+    const bool utf8 = lines->Skip(kUtf8Mark);
+    if (const int badLine = utf8 ? lines->FirstLineNotUtf8() : 0; badLine != 0) {
+        Messages().Show({FormatMessage("ソフトＫＢ定義ファイル(%s)は先頭にUTF-8のBOMがありますが、%d行目がUTF-8ではありません。ファイルは読み込まれません。",
+                                       kDefinitionFile, badLine)});
+        return false;
+    }
+    auto image = std::make_shared<FileImage>();
+    image->utf8 = utf8;
     std::string line;
     const auto nextLine = [&] {
         const bool more = NextDataLine(*lines, line);

@@ -76,10 +76,11 @@ public:
     // replaces what the object held; values and slot texts the file does not
     // reach, and entries past its keys, stay as they were. On failure a
     // message has been shown and the object is unchanged. A file saved as
-    // UTF-8 with a byte-order mark is read as such. Key lines the reader
-    // does not take in (past the 200th key, or after the line that ends the
-    // key list) and texts it cuts (past 4096 bytes) are told in a message
-    // and kept for the next save.
+    // UTF-8 with a byte-order mark is read as such; one so marked with a
+    // line that is not UTF-8 is refused, the message naming the line. Key
+    // lines the reader does not take in (past the 200th key, or after the
+    // line that ends the key list) and texts it cuts (past 4096 bytes) are
+    // told in a message and kept for the next save.
     bool Load();
     // Writes softKB.skb whole or not at all: the new file takes the name in
     // one step, so softKB.skb is there at every moment, and a failure leaves

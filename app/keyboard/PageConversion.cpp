@@ -14,6 +14,21 @@
 #include <cstddef>
 #include <utility>
 
+const char* OutcomeText(InkFileConversion::Outcome outcome)
+{
+    switch (outcome) {
+    case InkFileConversion::Outcome::Converted:
+        return "変換済み";
+    case InkFileConversion::Outcome::WriteFailed:
+        return "変換エラー";
+    case InkFileConversion::Outcome::Cancelled:
+        return "キャンセル";
+    case InkFileConversion::Outcome::Unreadable:
+        break;
+    }
+    return "不正ファイル";
+}
+
 bool WriteHtmlPage(CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName)
 {
     return page.ConvertToHtml(htmlPath, inkBaseName);

@@ -34,6 +34,14 @@ struct InkFileConversion {
     std::string htmlPath;
 };
 
+// What the window's file list and the command line call an outcome
+// (Shift_JIS). Both show the same words, and a row opens its page only while
+// it says the converted one.
+const char* OutcomeText(InkFileConversion::Outcome outcome);
+// Said of a page that was not converted again because it is newer than its
+// ink file; no conversion ends that way.
+inline constexpr char kUpToDateText[] = "最新";
+
 // The way through one page: reads the ink file, recognises it with
 // `keyboard` (a calibration at its start re-aims the mapping and rewrites
 // softKB.skb in the current directory), asks where the page goes and writes

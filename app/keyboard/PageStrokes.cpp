@@ -6,6 +6,7 @@
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/PenColors.h"
+#include "keyboard/PictureIndex.h"
 #include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -404,6 +405,8 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
     // "<REUSE>" applies to the ink group right after it, and only when no key
     // stroke comes between.
     bool reusePending = false;
+    // The pictures passed so far that a later group may show again.
+    CPictureIndex earlierPictures;
     int32_t pictureNumber = 1;
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         CStrokeBase& stroke = *strokes_[i];
@@ -437,9 +440,11 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             reusePending = false;
             ink->SetReused(true);
             // Ink that points at no earlier picture is dropped from the page.
-            shown = FindEarlierPicture(i);
+            shown = FindEarlierPicture(earlierPictures, i);
             if (!shown)
                 continue;
+        } else if (!ink->IsReused()) {
+            earlierPictures.Add(i, PenRect{ink->MinX(), ink->MinY(), ink->MaxX(), ink->MaxY()});
         }
         if (!shown->IsWritten()) {
             const bool first = pictureNumber == 1 && firstPicture;
@@ -458,23 +463,14 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
 }
 
 // The nearest earlier picture whose bounding box holds the centre of ink group
-// `index`, the page's first object included. Groups that stood for an earlier
-// picture themselves are passed over. Every candidate has been written by the
-// time it is found: the output pass shows pictures in page order.
-CInkStrokes* CPageStrokes::FindEarlierPicture(std::size_t index) const
+// `index`, the page's first object included, among `pictures`: the active
+// groups before it that did not stand for an earlier picture themselves.
+// Every candidate has been written by the time it is found: the output pass
+// shows pictures in page order.
+CInkStrokes* CPageStrokes::FindEarlierPicture(const CPictureIndex& pictures, std::size_t index) const
 {
-    const PenPoint centre = strokes_[index]->Centre();
-    for (std::size_t j = index; j-- > 0;) {
-        if (strokes_[j]->GetKind() != CStrokeBase::Kind::InkGroup)
-            continue;
-        auto* picture = static_cast<CInkStrokes*>(strokes_[j]);
-        if (!picture->IsActive() || picture->IsReused())
-            continue;
-        const PenRect box{picture->MinX(), picture->MinY(), picture->MaxX(), picture->MaxY()};
-        if (box.Contains(centre.x, centre.y))
-            return picture;
-    }
-    return nullptr;
+    const std::size_t found = pictures.LastHolding(strokes_[index]->Centre());
+    return found == CPictureIndex::kNone ? nullptr : static_cast<CInkStrokes*>(strokes_[found]);
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include <vector>
 
 class CImageFile;
+class CPictureIndex;
 class CQuadMapping;
 class CTextFileWriter;
 
@@ -112,7 +113,7 @@ private:
     // False when a picture could not be written; its message has been shown.
     bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
                    CStagedPage& staged, const std::function<void(const CImageFile&)>& firstPicture);
-    CInkStrokes* FindEarlierPicture(std::size_t index) const;
+    CInkStrokes* FindEarlierPicture(const CPictureIndex& pictures, std::size_t index) const;
     // What the writer reports while readings_ is set.
     void StartReadings();
     void ReportKey(std::size_t index, InputMode mode, std::string_view produced);

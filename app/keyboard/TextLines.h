@@ -34,6 +34,11 @@ public:
     std::string_view TextFrom(std::size_t offset) const { return std::string_view(content_).substr(offset); }
     // How many lines Next has handed out.
     int LinesRead() const { return linesRead_; }
+    // The number of the first line not yet handed out that is not UTF-8,
+    // counted as LinesRead counts (the next line is LinesRead() + 1); 0 when
+    // all of them are. Overlong forms, surrogates, code points past U+10FFFF
+    // and a sequence cut short are not UTF-8.
+    int FirstLineNotUtf8() const;
 
 private:
     explicit CTextLines(std::string content) : content_(std::move(content)) {}

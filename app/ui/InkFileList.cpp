@@ -65,24 +65,9 @@ void CInkFileList::RemoveSelected()
         InsertHintRows();
 }
 
-const char* CInkFileList::StatusText(InkFileConversion::Outcome outcome)
-{
-    switch (outcome) {
-    case InkFileConversion::Outcome::Converted:
-        return kConverted;
-    case InkFileConversion::Outcome::WriteFailed:
-        return kWriteFailed;
-    case InkFileConversion::Outcome::Cancelled:
-        return kCancelled;
-    case InkFileConversion::Outcome::Unreadable:
-        break;
-    }
-    return kUnreadable;
-}
-
 void CInkFileList::ShowOutcome(int row, InkFileConversion::Outcome outcome, const std::string& htmlPath)
 {
-    view_->SetItemText(row, kStatusColumn, StatusText(outcome));
+    view_->SetItemText(row, kStatusColumn, OutcomeText(outcome));
     if (outcome != InkFileConversion::Outcome::Cancelled)
         view_->SetItemText(row, kHtmlColumn, htmlPath);
 }

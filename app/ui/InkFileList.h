@@ -17,13 +17,9 @@ public:
     static constexpr int kStatusColumn = 1;
     static constexpr int kHtmlColumn = 2;
 
-    // The status column's texts. A row opens its page on a double click only
-    // while it says kConverted.
+    // The status of a row not converted yet; after a conversion the row says
+    // its OutcomeText.
     static constexpr char kNotConverted[] = "未変換";
-    static constexpr char kConverted[] = "変換済み";
-    static constexpr char kWriteFailed[] = "変換エラー";
-    static constexpr char kCancelled[] = "キャンセル";
-    static constexpr char kUnreadable[] = "不正ファイル";
 
     CInkFileList() = default;
     CInkFileList(const CInkFileList&) = delete;
@@ -45,11 +41,10 @@ public:
     // is left empty.
     void RemoveSelected();
 
-    // The status text of an outcome, as the row shows it.
-    static const char* StatusText(InkFileConversion::Outcome outcome);
     // The row's status for `outcome` and, for a converted file, its page
     // `htmlPath`. A file that failed has no page; a cancelled one keeps the
-    // path of an earlier run, which without kConverted no longer opens.
+    // path of an earlier run, which no longer opens while the row does not
+    // say converted.
     void ShowOutcome(int row, InkFileConversion::Outcome outcome, const std::string& htmlPath);
 
     bool HintShown() const { return hintShown_; }

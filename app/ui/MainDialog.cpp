@@ -75,7 +75,8 @@ void CMainDialog::OnListDoubleClick()
 {
     const IListView& list = *controls_.fileList;
     const int row = list.NextSelected(-1);
-    if (row < 0 || list.GetItemText(row, CInkFileList::kStatusColumn) != CInkFileList::kConverted)
+    const char* const converted = OutcomeText(InkFileConversion::Outcome::Converted);
+    if (row < 0 || list.GetItemText(row, CInkFileList::kStatusColumn) != converted)
         return;
     controls_.shell->Open(list.GetItemText(row, CInkFileList::kHtmlColumn));
 }

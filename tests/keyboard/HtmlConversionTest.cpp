@@ -187,6 +187,8 @@ const Points kInsideA = {{2900, 5400}, {3100, 5600}};
 const Points kReachingOutOfA = {{3000, 5500}, {4600, 5700}};
 const Points kInsideOnlyTheReach = {{4300, 5550}, {4500, 5650}};
 const Points kOutsideAll = {{12000, 9000}, {12500, 9500}};
+// Holds all of sketch A.
+const Points kAroundA = {{1000, 4500}, {5000, 6500}};
 
 }  // namespace
 
@@ -258,6 +260,12 @@ TEST(HtmlConversion, PicturesAndReuse)
         {"two pictures, then the first shown again",
          PageBuilder().Ink(kSketchA).Tap(Text).Ink(kSketchB).Down(Edit).Ink(kInsideA),
          Img(1) + f + "あ" + Img(2) + Img(1), {"memo001.1.JPG", "memo001.2.JPG"}},
+        {"of two pictures under the centre the later, the larger",
+         PageBuilder().Ink(kSketchA).Tap(Text).Ink(kAroundA).Down(Edit).Ink(kInsideA),
+         Img(1) + f + "あ" + Img(2) + Img(2), {"memo001.1.JPG", "memo001.2.JPG"}},
+        {"of two pictures under the centre the later, the smaller",
+         PageBuilder().Ink(kAroundA).Tap(Text).Ink(kSketchA).Down(Edit).Ink(kInsideA),
+         Img(1) + f + "あ" + Img(2) + Img(2), {"memo001.1.JPG", "memo001.2.JPG"}},
         {"the page's first object can be shown again", PageBuilder().Ink(kSketchA).Down(Edit).Ink(kInsideA),
          Img(1) + Img(1), {"memo001.1.JPG"}},
         {"a key stroke between reuse and ink makes a new picture",

@@ -338,6 +338,57 @@ TEST(KeyboardDefFile, BareLineFeedsReadLikeCrLf)
     ExpectSameDefinition(crlf, bare);
 }
 
+// A file marked as UTF-8 is read as UTF-8 only when it is: read on, text of
+// another encoding would put "?" on every key it reaches.
+TEST(KeyboardDefFile, AFileMarkedUtf8ThatIsNotIsRefusedNamingTheLine)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string utf8 = SjisToUtf8(SampleFile());
+    // Line 6 of the sample is its first key line.
+    const auto withKeyText = [&](const std::string& bytes) {
+        return mark + SjisToUtf8(CrLf({kSettings, kReference, kMeasured})) +
+               KeyLine("\"100\",\"200\",\"1100\",\"1200\"", {"a", bytes, "b"}) + "\r\n";
+    };
+    const struct {
+        const char* name;
+        std::string file;
+        int badLine;  // 0: the file is read
+    } cases[] = {
+        {"Shift_JIS saved behind the mark", mark + SampleFile(), 6},
+        {"a comment counts", mark + "# \x82\xA0\r\n" + utf8, 1},
+        {"an overlong form", withKeyText("\xC0\xAF"), 4},
+        {"a surrogate", withKeyText("\xED\xA0\x80"), 4},
+        {"past U+10FFFF", withKeyText("\xF4\x90\x80\x80"), 4},
+        {"a sequence cut by the line end", withKeyText("\xE3\x81"), 4},
+        {"a sequence cut by the end of the file", mark + utf8 + "\xF0\x9F\x98", 9},
+        {"the last code points before each bound", withKeyText("\x7F\xDF\xBF\xED\x9F\xBF\xF4\x8F\xBF\xBF"), 0},
+        {"UTF-8 throughout", mark + utf8, 0},
+        {"Shift_JIS without the mark", SampleFile(), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedWorkDir dir;
+        CQuadMapping mapping;
+        CKeyboardDef keyboard;
+        ASSERT_TRUE(LoadSample(keyboard, mapping));
+        WriteBytes("softKB.skb", c.file);
+        MessageLog log;
+        keyboard.SetMessageBox(&log);
+        EXPECT_EQ(keyboard.Load(), c.badLine == 0);
+        if (c.badLine == 0) {
+            EXPECT_TRUE(log.Messages().empty());
+            continue;
+        }
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{"ソフトＫＢ定義ファイル(softKB.skb)は先頭にUTF-8のBOMがありますが、" +
+                                                           std::to_string(c.badLine) +
+                                                           "行目がUTF-8ではありません。ファイルは読み込まれません。"});
+        // Nothing of the refused file was taken in.
+        EXPECT_EQ(keyboard.KeyCount(), 2);
+        EXPECT_EQ(keyboard.GetKey(0).texts[0], "あ");
+        EXPECT_EQ(keyboard.HitPointRule(), 1);
+    }
+}
+
 TEST(KeyboardDefFile, SavesKeepOneBackupAndNeverWriteThroughALink)
 {
     ScopedWorkDir dir;

@@ -1,6 +1,6 @@
 // InkML from elsewhere, and documents that must be refused.
 
-#include "interchange/InkmlReader.h"
+#include "ink/InkmlReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "interchange/InkmlReader.h"
+#include "ink/InkmlReader.h"
 
-#include "interchange/XmlParser.h"
+#include "ink/XmlParser.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>

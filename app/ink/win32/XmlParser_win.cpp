@@ -1,4 +1,4 @@
-#include "interchange/XmlParser.h"
+#include "ink/XmlParser.h"
 
 #include <windows.h>
 #include <objbase.h>
