@@ -1,6 +1,8 @@
 #include "platform/ProcessMemory.h"
 
 // Any C library header defines __GLIBC__ when glibc is the library.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -47,14 +49,19 @@ std::size_t& MappedLength(void* block)
     return *reinterpret_cast<std::size_t*>(static_cast<char*>(block) - kHeader);
 }
 
-// The last freed block (the larger one when two are freed), kept for the next:
-// pictures and pages follow one another, and the pages of a kept block are in
-// place.
-struct KeptBlock {
+// Freed blocks kept for the next ones: pictures and pages follow one another
+// (on as many threads as pages are written at once), and the pages of a kept
+// block are in place. No more are kept than were in use at once, and never
+// more than kMostKept; when one more comes, the smallest goes.
+constexpr std::size_t kMostKept = 16;
+struct KeptBlocks {
     std::mutex mutex;
-    void* at = nullptr;
+    std::array<void*, kMostKept> at{};
+    // Large blocks handed out and not freed, now and at most so far.
+    std::size_t live = 0;
+    std::size_t mostLive = 0;
 };
-KeptBlock kept;
+KeptBlocks kept;
 
 void* MapBlock(std::size_t bytes)
 {
@@ -103,9 +110,17 @@ void* AllocateLargeBlock(std::size_t bytes)
 #if defined(MAROVI_MAPPED_BLOCKS)
     if (IsLarge(bytes)) {
         {
+            // The smallest kept block that is long enough.
             const std::lock_guard<std::mutex> lock(kept.mutex);
-            if (kept.at != nullptr && MappedLength(kept.at) >= bytes)
-                return std::exchange(kept.at, nullptr);
+            kept.mostLive = std::max(kept.mostLive, ++kept.live);
+            void** best = nullptr;
+            for (void*& block : kept.at) {
+                if (block != nullptr && MappedLength(block) >= bytes &&
+                    (best == nullptr || MappedLength(block) < MappedLength(*best)))
+                    best = &block;
+            }
+            if (best != nullptr)
+                return std::exchange(*best, nullptr);
         }
         return MapBlock(bytes);
     }
@@ -121,9 +136,23 @@ void FreeLargeBlock(void* block, std::size_t bytes) noexcept
 #if defined(MAROVI_MAPPED_BLOCKS)
     if (block != nullptr && IsLarge(bytes)) {
         {
+            // Into a free place, or in the place of the smallest kept block
+            // when that is smaller.
             const std::lock_guard<std::mutex> lock(kept.mutex);
-            if (kept.at == nullptr || MappedLength(kept.at) < MappedLength(block))
-                std::swap(block, kept.at);
+            --kept.live;
+            void** place = nullptr;
+            const std::size_t places = std::min(kMostKept, std::max<std::size_t>(1, kept.mostLive));
+            for (std::size_t k = 0; k < places; ++k) {
+                void*& slot = kept.at[k];
+                if (slot == nullptr) {
+                    place = &slot;
+                    break;
+                }
+                if (place == nullptr || MappedLength(slot) < MappedLength(*place))
+                    place = &slot;
+            }
+            if (*place == nullptr || MappedLength(*place) < MappedLength(block))
+                std::swap(block, *place);
         }
         if (block != nullptr)
             UnmapBlock(block);
