@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <cstdio>
 #include <unordered_map>
@@ -766,8 +767,16 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             // What the page hands on: its calibration, and the mode it is
             // left in once written (a page not written is left in hiragana).
             carry = CarryOf(current.done.page->Keyboard());
-            if (current.done.outcome == Outcome::Converted)
-                carry.inputMode = static_cast<int32_t>(current.done.page->ModeWhenWritten());
+            if (current.done.outcome == Outcome::Converted) {
+                try {
+                    carry.inputMode = static_cast<int32_t>(current.done.page->ModeWhenWritten());
+                } catch (const std::bad_alloc&) {
+                    // Too big a page to look through is too big to write.
+                    current.log.Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM});
+                    current.done.outcome = Outcome::WriteFailed;
+                    current.done.htmlPath.clear();
+                }
+            }
         }
         current.carryOut = carry;
         if (settings.notebook && current.done.outcome != Outcome::Unreadable)

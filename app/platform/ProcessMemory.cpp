@@ -122,7 +122,28 @@ void* AllocateLargeBlock(std::size_t bytes)
             if (best != nullptr)
                 return std::exchange(*best, nullptr);
         }
-        return MapBlock(bytes);
+        try {
+            return MapBlock(bytes);
+        } catch (const std::bad_alloc&) {
+            // Memory is short: what is kept goes back before the block is
+            // asked for again.
+            std::array<void*, kMostKept> freed{};
+            {
+                const std::lock_guard<std::mutex> lock(kept.mutex);
+                freed.swap(kept.at);
+            }
+            for (void* block : freed) {
+                if (block != nullptr)
+                    UnmapBlock(block);
+            }
+            try {
+                return MapBlock(bytes);
+            } catch (const std::bad_alloc&) {
+                const std::lock_guard<std::mutex> lock(kept.mutex);
+                --kept.live;
+                throw;
+            }
+        }
     }
 #endif
     void* block = std::malloc(bytes == 0 ? 1 : bytes);
