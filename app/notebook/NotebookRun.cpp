@@ -640,15 +640,6 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     // The back: the pages in front of the queue, written, synced at once and
     // then published and told one after another.
     const auto tell = [&](std::size_t howMany) {
-        std::vector<CSafeFile*> staged;
-        for (std::size_t k = 0; k < howMany; ++k) {
-            if (inFlight[k]->staged)
-                inFlight[k]->staged->CollectFiles(staged);
-        }
-        // A failure here is found again, file by file, as each page is
-        // published.
-        if (staged.size() > 1)
-            static_cast<void>(SyncTogether(staged));
         for (std::size_t k = 0; k < howMany; ++k) {
             std::unique_ptr<PageJob> job = std::move(inFlight.front());
             inFlight.pop_front();
@@ -706,6 +697,13 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     };
     // Tells what is written in front of the queue: at least `least` pages
     // when that many are there.
+    // The pages in front of the queue whose files `syncer` syncs meanwhile,
+    // on a thread of its own: the next pages are written while the disk
+    // takes these. A failure of the sync is found again, file by file, as
+    // each page is published.
+    std::size_t syncing = 0;
+    std::unique_ptr<CWorkerThread> syncer;
+    std::vector<CSafeFile*> syncedFiles;
     const auto tellWritten = [&](std::size_t least) {
         least = std::min(least, inFlight.size());
         for (std::size_t k = 0; k < least; ++k)
@@ -713,14 +711,36 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         std::size_t ready = least;
         while (ready < inFlight.size() && inFlight[ready]->finished)
             ++ready;
+        if (syncing > 0) {
+            syncer.reset();
+            tell(syncing);
+            ready -= syncing;
+            syncing = 0;
+        }
+        if (ready == 0)
+            return;
+        syncedFiles.clear();
+        for (std::size_t k = 0; k < ready; ++k) {
+            if (inFlight[k]->staged)
+                inFlight[k]->staged->CollectFiles(syncedFiles);
+        }
+        if (syncedFiles.size() > 1) {
+            syncer = std::make_unique<CWorkerThread>([&syncedFiles] { static_cast<void>(SyncTogether(syncedFiles)); });
+            if (syncer->Started()) {
+                syncing = ready;
+                return;
+            }
+            syncer.reset();
+            static_cast<void>(SyncTogether(syncedFiles));
+        }
         tell(ready);
     };
 
     for (int index = 0; index < count; ++index) {
         if (settings.stopRequested && settings.stopRequested())
             break;
-        if (inFlight.size() >= kWindow)
-            tellWritten(kWindow / 2);
+        if (inFlight.size() - syncing >= kWindow)
+            tellWritten(syncing + kWindow / 2);
         const ListedInk ink = inks[static_cast<std::size_t>(index)];
         auto job = std::make_unique<PageJob>();
         job->index = index;
