@@ -613,7 +613,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     };
     // Before the workers: they go first, finishing what they hold.
     std::deque<std::unique_ptr<PageJob>> inFlight;
-    const int threads = settings.jobs > 1 ? settings.jobs : 0;
+    // No more threads than pages; one alone is the calling thread.
+    const int threads = std::min(settings.jobs, static_cast<int>(inks.size())) > 1 ? settings.jobs : 0;
     CPageWorkers workers(threads, write);
 
     // The pages this run has left up to date or offered to write: a page is
@@ -704,7 +705,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     std::size_t syncing = 0;
     std::unique_ptr<CWorkerThread> syncer;
     std::vector<CSafeFile*> syncedFiles;
-    const auto tellWritten = [&](std::size_t least) {
+    // `overlap`: more pages are to be written while these are synced.
+    const auto tellWritten = [&](std::size_t least, bool overlap) {
         least = std::min(least, inFlight.size());
         for (std::size_t k = 0; k < least; ++k)
             workers.WaitFor(*inFlight[k]);
@@ -724,15 +726,16 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             if (inFlight[k]->staged)
                 inFlight[k]->staged->CollectFiles(syncedFiles);
         }
-        if (syncedFiles.size() > 1) {
+        if (syncedFiles.size() > 1 && overlap) {
             syncer = std::make_unique<CWorkerThread>([&syncedFiles] { static_cast<void>(SyncTogether(syncedFiles)); });
             if (syncer->Started()) {
                 syncing = ready;
                 return;
             }
             syncer.reset();
-            static_cast<void>(SyncTogether(syncedFiles));
         }
+        if (syncedFiles.size() > 1)
+            static_cast<void>(SyncTogether(syncedFiles));
         tell(ready);
     };
 
@@ -740,7 +743,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         if (settings.stopRequested && settings.stopRequested())
             break;
         if (inFlight.size() - syncing >= kWindow)
-            tellWritten(syncing + kWindow / 2);
+            tellWritten(syncing + kWindow / 2, true);
         const ListedInk ink = inks[static_cast<std::size_t>(index)];
         auto job = std::make_unique<PageJob>();
         job->index = index;
@@ -826,7 +829,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         workers.Hand(current);
     }
     while (!inFlight.empty())
-        tellWritten(inFlight.size());
+        tellWritten(inFlight.size(), false);
 
     if (!settings.notebook)
         return outcome;
