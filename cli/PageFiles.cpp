@@ -51,10 +51,18 @@ std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const
             return file.nameFor(shownPage);
     }
     if (options.svg) {
+        // The lowest numbered, whatever order the folder lists them in.
+        long lowest = -1;
+        std::string first;
         for (const std::string& name : FolderEntries(PictureDirectoryFor(htmlPath))) {
-            if (PictureNumber(name, inkBase, kSvgSuffix) >= 0)
-                return JoinPath(PictureDirectoryFor(shownPage), name);
+            const long number = PictureNumber(name, inkBase, kSvgSuffix);
+            if (number >= 0 && (lowest < 0 || number < lowest)) {
+                lowest = number;
+                first = name;
+            }
         }
+        if (lowest >= 0)
+            return JoinPath(PictureDirectoryFor(shownPage), first);
     }
     return std::nullopt;
 }
