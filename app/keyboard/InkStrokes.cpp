@@ -6,7 +6,7 @@
 #include "platform/TextEncoding.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <new>
 #include <string_view>
 #include <utility>
@@ -179,8 +179,8 @@ namespace {
 void AppendNumber(std::string& out, int32_t value)
 {
     char digits[12];
-    const int n = std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
-    out.append(digits, static_cast<std::size_t>(n));
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, end.ptr);
 }
 
 }  // namespace
@@ -206,23 +206,21 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
            std::to_string(kPenWidth * scale_) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
 
     // A stroke is a path once its pen has moved: a single point leaves no
-    // mark in the JPEG either. Repeated points add nothing to a path.
-    std::string data;
-    const ::PenColor* color = nullptr;
+    // mark in the JPEG either. After the first point the path goes by
+    // relative steps, whole pen units like the points, so it is exact and
+    // about half as long; a repeated point adds nothing.
+    std::size_t pathStart = 0;
+    bool open = false;
     bool moved = false;
     int32_t lastX = 0;
     int32_t lastY = 0;
     const auto endPath = [&] {
-        if (color && moved) {
-            svg += "<path stroke=\"";
-            svg += color->html;
-            svg += "\" d=\"";
-            svg += data;
+        if (open && moved)
             svg += "\"/>\n";
-        }
-        color = nullptr;
+        else if (open)
+            svg.resize(pathStart);
+        open = false;
         moved = false;
-        data.clear();
     };
     for (std::size_t i = 0; i < SampleCount(); ++i) {
         const StrokeSample& sample = Sample(i);
@@ -232,19 +230,31 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
         switch (sample.kind) {
         case StrokeSample::PenDown:
             endPath();
-            color = &PenColorOf(sample.penColor);
-            data += 'M';
-            AppendNumber(data, x);
-            data += ' ';
-            AppendNumber(data, y);
+            pathStart = svg.size();
+            open = true;
+            svg += "<path stroke=\"";
+            svg += PenColorOf(sample.penColor).html;
+            svg += "\" d=\"M";
+            AppendNumber(svg, x);
+            svg += ' ';
+            AppendNumber(svg, y);
+            lastX = x;
+            lastY = y;
             break;
         case StrokeSample::PenMove:
-            if (!color || (moved && x == lastX && y == lastY))
+            if (!open || (moved && x == lastX && y == lastY))
                 break;
-            data += moved ? ' ' : 'L';
-            AppendNumber(data, x);
-            data += ' ';
-            AppendNumber(data, y);
+            if (!moved)
+                svg += 'l';
+            else if (x >= lastX)
+                svg += ' ';
+            // A minus sign separates a step from the one before by itself.
+            AppendNumber(svg, x - lastX);
+            if (y >= lastY)
+                svg += ' ';
+            AppendNumber(svg, y - lastY);
+            lastX = x;
+            lastY = y;
             moved = true;
             break;
         case StrokeSample::PenUp:
@@ -253,8 +263,6 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
         default:
             break;
         }
-        lastX = x;
-        lastY = y;
     }
     endPath();
     svg += "</g>\n</svg>\n";
