@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml, Html5, Jobs
+    Text, Inkml, Html5, Svg, Jobs
 };
 
 const std::vector<OptionName> kOptions = {
@@ -32,6 +32,7 @@ const std::vector<OptionName> kOptions = {
     {0, "text", Text, false},
     {0, "inkml", Inkml, false},
     {0, "html5", Html5, false},
+    {0, "svg", Svg, false},
     {'j', "jobs", Jobs, true},
 };
 
@@ -103,6 +104,9 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Html5:
         options.html5 = true;
+        break;
+    case Svg:
+        options.svg = true;
         break;
     case Jobs: {
         // A count, 1 to 256: more threads than that only wait for the disk.
@@ -254,8 +258,12 @@ std::string HelpText()
         "                          with how every stroke was read\n"
         "      --html5             beside each page, <name>.html5.html: the page as\n"
         "                          UTF-8 HTML5 for phones and screen readers, showing\n"
-        "                          the same pictures; -f applies to these three as to\n"
-        "                          the page\n"
+        "                          the same pictures (their SVGs with --svg); -f\n"
+        "                          applies to these three as to the page\n"
+        "      --svg               every picture also as <name>.files/<name>.<n>.svg\n"
+        "                          beside its JPEG: the same crop and size, the ink's\n"
+        "                          own coordinates, sharp at any zoom; kept unless -f,\n"
+        "                          like the page\n"
         "  -j, --jobs N            write N pages at once (default: one per core); the\n"
         "                          pages, the lines on stdout and the messages are\n"
         "                          the same for every N\n"

@@ -28,6 +28,7 @@ struct ConvertOptions {
     bool text = false;     // the page's text, beside it
     bool inkml = false;    // the page's ink and readings as InkML, beside it
     bool html5 = false;    // a modern page, beside it
+    bool svg = false;      // every picture also as SVG, beside its JPEG
     int jobs = 0;          // pages written side by side; 0: one per core
     bool help = false;
     bool version = false;

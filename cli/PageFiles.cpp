@@ -6,12 +6,18 @@
 #include "interchange/PageText.h"
 #include "platform/FileSystem.h"
 
+#include "keyboard/HtmlConversion.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <functional>
 #include <new>
 #include <utility>
 
 namespace {
+
+constexpr char kSvgSuffix[] = ".svg";
 
 struct PageFile {
     std::string (*nameFor)(const std::string& htmlPath);
@@ -35,7 +41,7 @@ std::vector<PageFile> AskedFor(const ConvertOptions& options)
 bool WantsPageFiles(const ConvertOptions& options) { return options.text || options.inkml || options.html5; }
 
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
-                                            const std::string& shownPage)
+                                            const std::string& shownPage, const std::string& inkBase)
 {
     if (options.force)
         return std::nullopt;
@@ -44,7 +50,33 @@ std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const
         if (PathExists(path) || IsLink(path))
             return file.nameFor(shownPage);
     }
+    if (options.svg) {
+        // The lowest numbered, whatever order the folder lists them in.
+        long lowest = -1;
+        std::string first;
+        for (const std::string& name : FolderEntries(PictureDirectoryFor(htmlPath))) {
+            const long number = PictureNumber(name, inkBase, kSvgSuffix);
+            if (number >= 0 && (lowest < 0 || number < lowest)) {
+                lowest = number;
+                first = name;
+            }
+        }
+        if (lowest >= 0)
+            return JoinPath(PictureDirectoryFor(shownPage), first);
+    }
     return std::nullopt;
+}
+
+long PictureNumber(const std::string& fileName, const std::string& inkBase, const std::string& suffix)
+{
+    const std::size_t digits = fileName.size() - std::min(fileName.size(), inkBase.size() + 1 + suffix.size());
+    if (digits == 0 || fileName.compare(0, inkBase.size(), inkBase) != 0 || fileName[inkBase.size()] != '.' ||
+        fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return -1;
+    const std::string number = fileName.substr(inkBase.size() + 1, digits);
+    if (number.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return number.size() < 10 ? std::stol(number) : LONG_MAX;
 }
 
 bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath)

@@ -21,9 +21,15 @@ bool WantsPageFiles(const ConvertOptions& options);
 
 // The first of the asked-for files of the page at `htmlPath` that exists
 // already and is kept (no -f), named as `shownPage` names the page; nothing
-// when the page may be written.
+// when the page may be written. With --svg that is any SVG picture of the
+// ink file `inkBase` in the page's picture folder: how many the page will
+// have is known only once it is written.
 std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const std::string& htmlPath,
-                                            const std::string& shownPage);
+                                            const std::string& shownPage, const std::string& inkBase);
+
+// The number n of a picture file named "<inkBase>.<n><suffix>" (n decimal
+// digits; LONG_MAX for one too long to hold), or -1 for any other name.
+long PictureNumber(const std::string& fileName, const std::string& inkBase, const std::string& suffix);
 
 // Whether one of the asked-for files would have the name of the page itself
 // (-o memo.txt with --text).

@@ -323,7 +323,8 @@ public:
                 }
             }
         }
-        if (const std::optional<std::string> taken = ExistingPageFile(given_, path, shown)) {
+        if (const std::optional<std::string> taken =
+                ExistingPageFile(given_, path, shown, InkBaseName(inks_.Path(static_cast<std::size_t>(index))))) {
             note(*taken + " exists; -f overwrites it");
             return std::nullopt;
         }
@@ -353,26 +354,19 @@ private:
 };
 
 // The pictures an earlier, longer version of the page left in its folder:
-// "<inkBase>.<n>.JPG" numbered past the `kept` of the page now there.
-// Nothing else in the folder is touched, and a picture that cannot be
-// removed is left behind: the page stands either way.
-void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, int32_t kept)
+// "<inkBase>.<n>.JPG" numbered past the `kept` of the page now there, and
+// "<inkBase>.<n>.svg" past `keptSvgs` (none are kept when the page now has
+// no SVGs: they would show an older page). Nothing else in the folder is
+// touched, and a picture that cannot be removed is left behind: the page
+// stands either way.
+void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, int32_t kept, int32_t keptSvgs)
 {
     const std::string folder = PictureDirectoryFor(htmlPath);
     if (IsLink(folder))
         return;
-    const std::string prefix = inkBase + ".";
-    const std::string suffix = ".JPG";
     for (const std::string& name : FolderEntries(folder)) {
-        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-            continue;
-        const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-        if (number.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        if (number.size() < 10 && std::stol(number) <= kept)
-            continue;
-        static_cast<void>(RemoveFile(folder + PathSeparator() + name));
+        if (PictureNumber(name, inkBase, ".JPG") > kept || PictureNumber(name, inkBase, ".svg") > keptSvgs)
+            static_cast<void>(RemoveFile(folder + PathSeparator() + name));
     }
 }
 
@@ -512,9 +506,11 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
     const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, &options,
                                   &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName,
-                                     const PageStaging& staging,
+                                     const PageStaging& given,
                                      CDeferredMessages&) -> std::unique_ptr<CStagedPage> {
         auto readings = wantsReadings ? std::make_shared<PageReadings>() : nullptr;
+        PageStaging staging = given;
+        staging.svg = options.svg;
         std::unique_ptr<CStagedPage> staged =
             page.StageHtml(htmlPath, inkBaseName, encoding, readings.get(), publish, staging);
         if (!staged)
@@ -527,7 +523,10 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
             });
         if (publish == FilePublish::Replace) {
             const int32_t kept = page.PicturesWritten();
-            made.AfterPublish([htmlPath, inkBaseName, kept] { RemoveOldPictures(htmlPath, inkBaseName, kept); });
+            const int32_t keptSvgs = options.svg ? kept : 0;
+            made.AfterPublish([htmlPath, inkBaseName, kept, keptSvgs] {
+                RemoveOldPictures(htmlPath, inkBaseName, kept, keptSvgs);
+            });
         }
         if (drawExplanation) {
             // The page stays until its turn (the run keeps it), and the

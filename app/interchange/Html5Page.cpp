@@ -62,10 +62,13 @@ private:
     uint16_t openPen_ = 0;
 };
 
+// The picture's SVG where one was written beside its JPEG: it stays sharp
+// when the page is zoomed.
 std::string ImageTag(const CInkStrokes& shown, int32_t number)
 {
-    return "<img src=\"" + XmlEscaped(SjisToUtf8(PictureLink(shown.PictureFile(), kNativePictureLinkRule))) +
-           "\" alt=\"" + SjisToUtf8("手書きの絵 ") + std::to_string(number) + "\" width=\"" +
+    const std::string& file = shown.SvgFile().empty() ? shown.PictureFile() : shown.SvgFile();
+    return "<img src=\"" + XmlEscaped(SjisToUtf8(PictureLink(file, kNativePictureLinkRule))) + "\" alt=\"" +
+           SjisToUtf8(PictureTitle(number)) + "\" width=\"" +
            std::to_string(shown.PictureWidth()) + "\" height=\"" + std::to_string(shown.PictureHeight()) + "\">";
 }
 

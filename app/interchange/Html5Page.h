@@ -8,7 +8,7 @@
 // a viewport for phones, each line of the page a paragraph with the pen
 // colours of its texts, each picture with its size and an alternative text
 // 「手書きの絵 n」. It shows the pictures the conversion wrote, from beside
-// the classic page. `readings` are those of the conversion that wrote them.
+// the classic page: a picture's SVG where one was written, else its JPEG. `readings` are those of the conversion that wrote them.
 std::string Html5Page(const PageReadings& readings);
 
 // Where the modern page of the page at `htmlPath` goes: beside it, as

@@ -6,6 +6,8 @@
 #include "platform/TextEncoding.h"
 
 #include <cerrno>
+#include <charconv>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -99,6 +101,8 @@ std::string MakeImageTag(const std::string& pictureFile, PictureLinkRule rule)
     return "<img src=\"" + PictureLink(pictureFile, rule) + "\">\n";
 }
 
+std::string PictureTitle(int32_t number) { return "手書きの絵 " + std::to_string(number); }
+
 int32_t CInkStrokes::PictureWidth() const { return (MaxX() - MinX() + 1) / scale_ + 2 * kMargin; }
 int32_t CInkStrokes::PictureHeight() const { return (MaxY() - MinY() + 1) / scale_ + 2 * kMargin; }
 
@@ -143,10 +147,133 @@ bool CInkStrokes::StagePicture(const std::string& name, int32_t index, CStagedPa
            });
 }
 
+bool CInkStrokes::StagePictureWithSvg(const std::string& name, int32_t index, CStagedPage& staged,
+                                      const std::function<void(const CImageFile&)>& drawn)
+{
+    if (IsWritten())
+        return true;
+    if (!StagePicture(name, index, staged, drawn))
+        return false;
+    const std::string svgFile = name + "." + std::to_string(index) + ".svg";
+    CSafeFile file;
+    int error = file.Open(svgFile);
+    if (error == 0) {
+        errno = 0;
+        if (!file.Write(SvgDocument(index)))
+            error = errno != 0 ? errno : EIO;
+    }
+    if (error == 0)
+        error = file.Finish(FileSync::Later);
+    if (error != 0) {
+        file.Discard();
+        errno = error;
+        return false;
+    }
+    staged.AddPicture(std::move(file));
+    svgFile_ = svgFile;
+    return true;
+}
+
+namespace {
+
+void AppendNumber(std::string& out, int32_t value)
+{
+    char digits[12];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, end.ptr);
+}
+
+}  // namespace
+
+std::string CInkStrokes::SvgDocument(int32_t number) const
+{
+    // The JPEG draws pen unit x at pixel (x - MinX()) / scale_ + kMargin:
+    // the viewBox starts kMargin pixels' worth of pen units before the box.
+    const int32_t left = MinX() - kMargin * scale_;
+    const int32_t top = MinY() - kMargin * scale_;
+    const int32_t width = PictureWidth();
+    const int32_t height = PictureHeight();
+    const std::string boxX = std::to_string(left);
+    const std::string boxY = std::to_string(top);
+    const std::string w = std::to_string(width * scale_);
+    const std::string h = std::to_string(height * scale_);
+    std::string svg;
+    svg.reserve(512 + SampleCount() * 10);
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" viewBox=\"" + boxX + " " + boxY + " " + w +
+           " " + h + "\">\n<title>" + SjisToUtf8(PictureTitle(number)) + "</title>\n<rect x=\"" + boxX + "\" y=\"" + boxY +
+           "\" width=\"" + w + "\" height=\"" + h + "\" fill=\"#FFFFFF\"/>\n<g fill=\"none\" stroke-width=\"" +
+           std::to_string(kPenWidth * scale_) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+
+    // A stroke is a path once its pen has moved: a single point leaves no
+    // mark in the JPEG either. After the first point the path goes by
+    // relative steps, whole pen units like the points, so it is exact and
+    // about half as long; a repeated point adds nothing.
+    std::size_t pathStart = 0;
+    bool open = false;
+    bool moved = false;
+    int32_t lastX = 0;
+    int32_t lastY = 0;
+    const auto endPath = [&] {
+        if (open && moved)
+            svg += "\"/>\n";
+        else if (open)
+            svg.resize(pathStart);
+        open = false;
+        moved = false;
+    };
+    for (std::size_t i = 0; i < SampleCount(); ++i) {
+        const StrokeSample& sample = Sample(i);
+        const bool shifted = i >= shiftFrom_;
+        const int32_t x = ShiftedCoordinate(sample.x, shifted ? shiftX_ : 0);
+        const int32_t y = ShiftedCoordinate(sample.y, shifted ? shiftY_ : 0);
+        switch (sample.kind) {
+        case StrokeSample::PenDown:
+            endPath();
+            pathStart = svg.size();
+            open = true;
+            svg += "<path stroke=\"";
+            svg += PenColorOf(sample.penColor).html;
+            svg += "\" d=\"M";
+            AppendNumber(svg, x);
+            svg += ' ';
+            AppendNumber(svg, y);
+            lastX = x;
+            lastY = y;
+            break;
+        case StrokeSample::PenMove:
+            if (!open || (moved && x == lastX && y == lastY))
+                break;
+            if (!moved)
+                svg += 'l';
+            else if (x >= lastX)
+                svg += ' ';
+            // A minus sign separates a step from the one before by itself.
+            AppendNumber(svg, x - lastX);
+            if (y >= lastY)
+                svg += ' ';
+            AppendNumber(svg, y - lastY);
+            lastX = x;
+            lastY = y;
+            moved = true;
+            break;
+        case StrokeSample::PenUp:
+            endPath();
+            break;
+        default:
+            break;
+        }
+    }
+    endPath();
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
 bool CInkStrokes::DrawPicture(const std::string& name, int32_t index, const std::function<bool(CImageFile&)>& save)
 {
     pictureName_ = name;
     pictureFile_ = name + "." + std::to_string(index) + ".JPG";
+    svgFile_.clear();
 
     if (!CreatePictureBitmap()) {
         errno = ENOMEM;

@@ -53,12 +53,24 @@ public:
     // failure is the caller's to report: false, errno says why.
     bool StagePicture(const std::string& name, int32_t index, CStagedPage& staged,
                       const std::function<void(const CImageFile&)>& drawn = nullptr);
+    // StagePicture, and beside the JPEG the same picture as the SVG file
+    // "<name>.<index>.svg", staged as a picture too.
+    bool StagePictureWithSvg(const std::string& name, int32_t index, CStagedPage& staged,
+                             const std::function<void(const CImageFile&)>& drawn = nullptr);
     // The element that shows the picture last given to WritePicture, linked
     // relative to the folder that holds the picture directory.
     std::string GetImageTag() const;
 
     const std::string& PictureName() const { return pictureName_; }
     const std::string& PictureFile() const { return pictureFile_; }
+    // The SVG file of the picture last staged, when one was; empty otherwise.
+    const std::string& SvgFile() const { return svgFile_; }
+    // The picture as an SVG document (UTF-8) titled as picture `number`: the
+    // crop and the pixel size of the JPEG, but a viewBox in pen units (the
+    // ink's box and the margin times Scale()) and every stroke one path of
+    // the JPEG's pen width through all its points, so it stays exact at any
+    // zoom.
+    std::string SvgDocument(int32_t number) const;
     // The picture's size in pixels, margins included.
     int32_t PictureWidth() const;
     int32_t PictureHeight() const;
@@ -79,6 +91,7 @@ private:
     bool wrapped_ = false;
     std::string pictureName_;
     std::string pictureFile_;
+    std::string svgFile_;
     // The drawing objects exist only inside WritePicture. previousBitmap_ is
     // the context's own bitmap, selected back before the context goes.
     std::unique_ptr<CRasterDc> memoryDc_;
@@ -103,6 +116,10 @@ inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Windo
 #else
 inline constexpr PictureLinkRule kNativePictureLinkRule = PictureLinkRule::Posix;
 #endif
+
+// How a page names picture `number` to someone who cannot see it, Shift_JIS:
+// "手書きの絵 n".
+std::string PictureTitle(int32_t number);
 
 // "./" + link for the picture file under the rule.
 std::string PictureLink(const std::string& pictureFile, PictureLinkRule rule);

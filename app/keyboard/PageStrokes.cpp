@@ -321,7 +321,7 @@ std::unique_ptr<CStagedPage> CPageStrokes::StageHtml(const std::string& htmlPath
             html.Write(kHead);
         // The pictures are written beside their names and published only once
         // the whole page is ready; until then whatever had those names stays.
-        if (!WriteBody(html, picturePrefix, encoding, *staged, staging.firstPicture))
+        if (!WriteBody(html, picturePrefix, encoding, *staged, staging))
             return nullptr;
         html.Write(kTail);
         html.Close(FileSync::Later);
@@ -398,8 +398,9 @@ void CPageStrokes::ApplyBackSpaces()
 }
 
 bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                             CStagedPage& staged, const std::function<void(const CImageFile&)>& firstPicture)
+                             CStagedPage& staged, const PageStaging& staging)
 {
+    const std::function<void(const CImageFile&)>& firstPicture = staging.firstPicture;
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
     const FontTags fontTags(keyboard_->FontSize());
     // "<REUSE>" applies to the ink group right after it, and only when no key
@@ -448,7 +449,10 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
         }
         if (!shown->IsWritten()) {
             const bool first = pictureNumber == 1 && firstPicture;
-            if (!shown->StagePicture(picturePrefix, pictureNumber, staged, first ? firstPicture : nullptr)) {
+            const std::function<void(const CImageFile&)> drawn = first ? firstPicture : nullptr;
+            const bool written = staging.svg ? shown->StagePictureWithSvg(picturePrefix, pictureNumber, staged, drawn)
+                                             : shown->StagePicture(picturePrefix, pictureNumber, staged, drawn);
+            if (!written) {
                 keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, errno});
                 return false;
             }

@@ -33,6 +33,9 @@ struct PageStaging {
     // Shown the first picture of the page once it is drawn, before it is
     // encoded; empty: not shown.
     std::function<void(const CImageFile&)> firstPicture;
+    // Every picture is also written as "<directory>/<inkBaseName>.<n>.svg",
+    // published with the pictures, before the page.
+    bool svg = false;
 };
 
 // What was written on one page, in the order the strokes began: key strokes
@@ -112,7 +115,7 @@ private:
     void ApplyBackSpaces();
     // False when a picture could not be written; its message has been shown.
     bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                   CStagedPage& staged, const std::function<void(const CImageFile&)>& firstPicture);
+                   CStagedPage& staged, const PageStaging& staging);
     CInkStrokes* FindEarlierPicture(const CPictureIndex& pictures, std::size_t index) const;
     // What the writer reports while readings_ is set.
     void StartReadings();

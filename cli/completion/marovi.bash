@@ -26,7 +26,7 @@ _marovi_complete()
     if [[ $program == marovi-sheet ]]; then
         options='-k --keyboard-dir --unit --paper --dpi -o --output -h --help --version'
     else
-        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 -h --help --version'
+        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 --svg -h --help --version'
     fi
 
     local kind=

@@ -1,6 +1,7 @@
 // marovi-convert as a user runs it: in a fresh folder holding a copy of the
 // example keyboard in kb/ and pages written by inkgen.
 
+#include "DecodedJpeg.h"
 #include "ExampleKeyboard.h"
 #include "ProgramRun.h"
 #include "platform/TextEncoding.h"
@@ -622,4 +623,189 @@ TEST_F(ConvertCommandTest, InkmlFromElsewhereConvertsAndBrokenInkmlIsNamed)
               u8"marovi-convert: bad.inkml: InkMLファイルを読み込めません：line 1: mismatched tag\n"
               u8"marovi-convert: huge.inkml: InkMLファイルを読み込めません：the file is larger than 64 MiB\n");
     EXPECT_NE(ReadText(dir_ / "out" / "hand.html").find("<img src=\"./hand.files/hand.1.JPG\">"), std::string::npos);
+}
+
+namespace {
+
+// The names in `folder` that end in `suffix`, sorted.
+std::vector<std::string> FilesEndingIn(const fs::path& folder, const std::string& suffix)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string WithoutSuffix(const std::string& name) { return name.substr(0, name.rfind('.')); }
+
+#if MAROVI_CAN_DRAW
+// What a pixel shows: paper (or an edge too pale to tell), or the ink of one
+// of the three pens.
+enum class Ink { None, Black, Red, Blue };
+
+Ink InkOf(int r, int g, int b)
+{
+    constexpr int kHalf = 128;
+    if (r < kHalf && g < kHalf && b < kHalf)
+        return Ink::Black;
+    if (r >= kHalf && g < kHalf && b < kHalf)
+        return Ink::Red;
+    if (b >= kHalf && r < kHalf && g < kHalf)
+        return Ink::Blue;
+    return Ink::None;
+}
+
+// Of the ink pixels of `from`, the share that have ink of the same pen within
+// `reach` pixels in `to` (both the same size); 1 when `from` has none.
+double InkFoundNearby(const std::vector<Ink>& from, const std::vector<Ink>& to, int width, int height, int reach)
+{
+    const auto at = [width](const std::vector<Ink>& inks, int x, int y) {
+        return inks[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    };
+    std::size_t inked = 0;
+    std::size_t found = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Ink ink = at(from, x, y);
+            if (ink == Ink::None)
+                continue;
+            ++inked;
+            bool near = false;
+            for (int dy = -reach; dy <= reach && !near; ++dy) {
+                for (int dx = -reach; dx <= reach && !near; ++dx) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    near = nx >= 0 && ny >= 0 && nx < width && ny < height &&
+                           at(to, nx, ny) == ink;
+                }
+            }
+            if (near)
+                ++found;
+        }
+    }
+    return inked == 0 ? 1.0 : static_cast<double>(found) / static_cast<double>(inked);
+}
+#endif
+
+}  // namespace
+
+// Every picture of a page drawn from its SVG at the JPEG's size shows the same
+// ink of the same pens in the same places, edges aside; the modern page shows
+// the SVGs.
+TEST_F(ConvertCommandTest, SvgPicturesDrawWhatTheirJpegsShow)
+{
+#if MAROVI_CAN_DRAW
+    MakePage("memo.ink", "memo");
+    MakePage("red.ink", u8"color red\ntype あかい　ペン\nbr\nsignature 1500 4600 4000 1200\n");
+    const Outcome written = Convert({"-k", "kb", "-d", "out", "--svg", "--html5", "memo.ink", "red.ink"});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+
+    for (const std::string page : {"memo", "red"}) {
+        SCOPED_TRACE(page);
+        const fs::path folder = dir_ / "out" / (page + ".files");
+        const std::vector<std::string> jpegs = FilesEndingIn(folder, ".JPG");
+        const std::vector<std::string> svgs = FilesEndingIn(folder, ".svg");
+        ASSERT_FALSE(jpegs.empty());
+        ASSERT_EQ(svgs.size(), jpegs.size());
+        const std::string modern = ReadText(dir_ / "out" / (page + ".html5.html"));
+        EXPECT_EQ(modern.find(".JPG"), std::string::npos) << "the modern page shows the SVGs only";
+        for (std::size_t k = 0; k < svgs.size(); ++k) {
+            const std::string name = svgs[k];
+            SCOPED_TRACE(name);
+            EXPECT_EQ(WithoutSuffix(name), WithoutSuffix(jpegs[k]));
+            const std::string number = std::to_string(k + 1);
+            EXPECT_EQ(name, page + "." + number + ".svg");
+            const std::string shown = "out/" + page + ".files/" + name;
+            EXPECT_EQ(RunHere("xmllint --noout " + shown), 0);
+
+            const DecodedJpeg jpeg = DecodeJpeg((folder / jpegs[k]).string());
+            ASSERT_TRUE(jpeg.ok);
+            const std::string svg = ReadText(folder / name);
+            const std::string size =
+                "width=\"" + std::to_string(jpeg.width) + "\" height=\"" + std::to_string(jpeg.height) + "\"";
+            EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\" " + size), std::string::npos);
+            EXPECT_NE(svg.find(u8"<title>手書きの絵 " + number + "</title>"), std::string::npos);
+            EXPECT_NE(modern.find("<img src=\"./" + page + ".files/" + name + u8"\" alt=\"手書きの絵 " + number +
+                                  "\" " + size + ">"),
+                      std::string::npos);
+
+            ASSERT_EQ(RunHere("rsvg-convert -w " + std::to_string(jpeg.width) + " -h " + std::to_string(jpeg.height) +
+                              " -o drawn.png " + shown),
+                      0);
+            const Picture drawn = ReadPng(dir_ / "drawn.png");
+            ASSERT_EQ(drawn.width, static_cast<unsigned>(jpeg.width));
+            ASSERT_EQ(drawn.height, static_cast<unsigned>(jpeg.height));
+            std::vector<Ink> fromJpeg;
+            std::vector<Ink> fromSvg;
+            for (int y = 0; y < jpeg.height; ++y) {
+                for (int x = 0; x < jpeg.width; ++x) {
+                    const RgbColor c = jpeg.At(x, y);
+                    fromJpeg.push_back(InkOf(c.red, c.green, c.blue));
+                    const std::array<int, 3> d = drawn.At(static_cast<unsigned>(x), static_cast<unsigned>(y));
+                    fromSvg.push_back(InkOf(d[0], d[1], d[2]));
+                }
+            }
+            EXPECT_GT(std::count(fromJpeg.begin(), fromJpeg.end(), Ink::None),
+                      static_cast<std::ptrdiff_t>(fromJpeg.size() / 2));
+            EXPECT_GT(InkFoundNearby(fromJpeg, fromSvg, jpeg.width, jpeg.height, 2), 0.95);
+            EXPECT_GT(InkFoundNearby(fromSvg, fromJpeg, jpeg.width, jpeg.height, 2), 0.95);
+        }
+        EXPECT_EQ(RunHere("tidy -errors -q out/" + page + ".html5.html"), 0);
+    }
+    EXPECT_EQ(RunHere("timeout 180 /usr/bin/python3 " + Quote(MAROVI_BROWSER_CHECK) +
+                      " out/memo.html5.html out/red.html5.html"),
+              0)
+        << "every SVG loaded, no sideways scrolling at 360 and 1280 px";
+#else
+    GTEST_SKIP() << "no libpng to read what rsvg-convert draws";
+#endif
+}
+
+// --svg adds files and changes none: the classic page and its JPEGs are the
+// bytes of a run without it. The SVGs are kept as the page is, unless -f,
+// which also takes those the page no longer has.
+TEST_F(ConvertCommandTest, SvgPicturesLeaveThePageAsItIsAndAreKeptUnlessForced)
+{
+    MakePage("memo.ink", "memo");
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "plain", "memo.ink"}).exitCode, 0);
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "out", "--svg", "memo.ink"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "memo.html"), ReadText(dir_ / "plain" / "memo.html"));
+    const std::vector<std::string> jpegs = FilesEndingIn(dir_ / "plain" / "memo.files", ".JPG");
+    EXPECT_EQ(FilesEndingIn(dir_ / "out" / "memo.files", ".JPG"), jpegs);
+    for (const std::string& jpeg : jpegs)
+        EXPECT_EQ(ReadText(dir_ / "out" / "memo.files" / jpeg), ReadText(dir_ / "plain" / "memo.files" / jpeg));
+    const std::string firstSvg = ReadText(dir_ / "out" / "memo.files" / "memo.1.svg");
+
+    // An SVG of the page is kept, though the page itself has gone.
+    fs::remove(dir_ / "out" / "memo.html");
+    std::ofstream(dir_ / "out" / "memo.files" / "memo.1.svg", std::ios::trunc) << "kept";
+    const Outcome kept = Convert({"-k", "kb", "-d", "out", "--svg", "memo.ink"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(kept.out, Line("memo.ink", kCancelled));
+    EXPECT_EQ(kept.err, "marovi-convert: memo.ink: out/memo.files/memo.1.svg exists; -f overwrites it\n");
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "memo.html"));
+    EXPECT_EQ(ReadText(dir_ / "out" / "memo.files" / "memo.1.svg"), "kept");
+
+    // Forced, the SVGs are written anew, and those past the page's pictures
+    // go with its old JPEGs; other files of the folder stay.
+    for (const char* name : {"memo.9.svg", "memo.9.JPG", "memo.x.svg", "other.1.svg"})
+        std::ofstream(dir_ / "out" / "memo.files" / name) << "old";
+    ASSERT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "--svg", "memo.ink"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "memo.files" / "memo.1.svg"), firstSvg);
+    std::vector<std::string> expected = jpegs;
+    for (const std::string& jpeg : jpegs)
+        expected.push_back(WithoutSuffix(jpeg) + ".svg");
+    for (const char* name : {"memo.x.svg", "other.1.svg"})
+        expected.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> left = FilesEndingIn(dir_ / "out" / "memo.files", "");
+    EXPECT_EQ(left, expected);
+
+    // A page written again without --svg has no SVGs: none of its stay.
+    ASSERT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "memo.ink"}).exitCode, 0);
+    EXPECT_EQ(FilesEndingIn(dir_ / "out" / "memo.files", ".svg"), (std::vector<std::string>{"memo.x.svg", "other.1.svg"}));
 }
