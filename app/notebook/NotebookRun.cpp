@@ -534,7 +534,9 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     using Outcome = InkFileConversion::Outcome;
     NotebookOutcome outcome;
     NotebookState next;
-    next.keyboard = KeyboardFingerprint(keyboard);
+    // Only the state file keeps it.
+    if (settings.notebook)
+        next.keyboard = KeyboardFingerprint(keyboard);
     next.utf8 = settings.encoding == PageEncoding::Utf8;
     // Pages read with another keyboard or written in another encoding are
     // all out of date, and so is the chain of carries they recorded.
