@@ -67,6 +67,21 @@ std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const
     return std::nullopt;
 }
 
+bool PageFilesPresent(const ConvertOptions& options, const std::string& htmlPath, const std::string& inkBase)
+{
+    for (const PageFile& file : AskedFor(options)) {
+        const std::string path = file.nameFor(htmlPath);
+        if (!PathExists(path) || IsFolder(path))
+            return false;
+    }
+    if (!options.svg)
+        return true;
+    // The pictures of a page and their drawings are published together: the
+    // first one stands for them all.
+    const std::string first = JoinPath(PictureDirectoryFor(htmlPath), inkBase + ".1");
+    return !PathExists(first + ".JPG") || PathExists(first + kSvgSuffix);
+}
+
 long PictureNumber(const std::string& fileName, const std::string& inkBase, const std::string& suffix)
 {
     const std::size_t digits = fileName.size() - std::min(fileName.size(), inkBase.size() + 1 + suffix.size());

@@ -31,6 +31,11 @@ std::optional<std::string> ExistingPageFile(const ConvertOptions& options, const
 // digits; LONG_MAX for one too long to hold), or -1 for any other name.
 long PictureNumber(const std::string& fileName, const std::string& inkBase, const std::string& suffix);
 
+// Whether every asked-for file of the page at `htmlPath`, written from ink
+// file `inkBase`, is there: an up to date page without them is not up to
+// date for this run.
+bool PageFilesPresent(const ConvertOptions& options, const std::string& htmlPath, const std::string& inkBase);
+
 // Whether one of the asked-for files would have the name of the page itself
 // (-o memo.txt with --text).
 bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath);

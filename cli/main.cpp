@@ -446,6 +446,10 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     settings.pagesUntilPublished = place.drawExplanation != nullptr;
     settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     settings.stopRequested = place.stopRequested;
+    if (WantsPageFiles(options) || options.svg)
+        settings.pageFilesPresent = [&options](const std::string& htmlPath, const std::string& inkBase) {
+            return PageFilesPresent(options, htmlPath, inkBase);
+        };
     const int failedSaves = keyboard.FailedSaves();
     const NotebookOutcome outcome = RunNotebook(
         listed, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr,

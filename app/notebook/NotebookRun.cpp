@@ -770,7 +770,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         }
         NotebookPage* record = current.record;
         if (settings.update && record && record->ink == ink.path && record->carryIn == current.carryIn &&
-            InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath)) {
+            InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath) &&
+            (!settings.pageFilesPresent || settings.pageFilesPresent(current.htmlPath, current.baseName))) {
             carry = record->carryOut;
             take(current.page);
             current.kind = PageJob::Kind::UpToDate;

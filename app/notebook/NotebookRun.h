@@ -43,6 +43,10 @@ struct NotebookSettings {
     bool update = false;
     bool index = false;
     PageEncoding encoding = PageEncoding::ShiftJis;
+    // Whether the files asked for beside the page at htmlPath, written from
+    // the ink file named `inkBaseName`, are all there; a page without them is
+    // not up to date. Null: nothing is asked for.
+    std::function<bool(const std::string& htmlPath, const std::string& inkBaseName)> pageFilesPresent;
     // Asked before each page; when it says yes the run ends there, what it
     // did recorded. Null: never.
     std::function<bool()> stopRequested;

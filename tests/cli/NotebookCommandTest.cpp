@@ -170,6 +170,25 @@ TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
     fs::last_write_time(dir_ / "notes" / "b2.ink", fs::file_time_type::clock::now());
     EXPECT_EQ(Convert(update).out, allUpToDate);
 
+    // Files asked for beside the pages that earlier runs did not write make
+    // those pages out of date, once.
+    std::vector<std::string> withSvg = update;
+    withSvg.insert(withSvg.begin(), "--svg");
+    const RunResult backFilled = Convert(withSvg);
+    EXPECT_EQ(backFilled.out, Row("notes/a1.ink", kUpToDate, "out/a1.html") +
+                                  Row("notes/b2.ink", kConverted, "out/b2.html") +
+                                  Row("notes/c10.ink", kUpToDate, "out/c10.html"))
+        << "only b2 has a picture";
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "b2.files" / "b2.1.svg"));
+    EXPECT_EQ(Convert(withSvg).out, allUpToDate);
+    std::vector<std::string> withText = update;
+    withText.insert(withText.begin(), "--text");
+    EXPECT_EQ(Convert(withText).out, Row("notes/a1.ink", kConverted, "out/a1.html") +
+                                         Row("notes/b2.ink", kConverted, "out/b2.html") +
+                                         Row("notes/c10.ink", kConverted, "out/c10.html"));
+    EXPECT_EQ(Convert(withText).out, allUpToDate);
+    EXPECT_EQ(Convert(update).out, allUpToDate);
+
     // A changed page after the calibration page: only its files, the index
     // and the state change, and the page is what a full run from the same
     // keyboard gives it, carried calibration included.
@@ -202,8 +221,9 @@ TEST_F(NotebookCommandTest, UpdateRewritesOnlyWhatChangedAndAsAFullRunWould)
     withModernPages.insert(withModernPages.begin(), "--html5");
     const RunResult moved = Convert(withModernPages);
     EXPECT_EQ(moved.exitCode, 0) << moved.err;
-    EXPECT_EQ(moved.out, Row("notes/a1.ink", kUpToDate, "out/a1.html") +
-                             Row("notes/b2.ink", kUpToDate, "out/b2.html") +
+    // Asked for now, the modern pages make every page out of date.
+    EXPECT_EQ(moved.out, Row("notes/a1.ink", kConverted, "out/a1.html") +
+                             Row("notes/b2.ink", kConverted, "out/b2.html") +
                              Row("notes/b3.ink", kConverted, "out/b3.html"));
     const std::string index = ReadText(dir_ / "out" / "index.html");
     EXPECT_EQ(index.rfind("<!DOCTYPE html>\n<html lang=\"ja\">", 0), 0u);
