@@ -424,7 +424,7 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
                   const PageStager& stagePage, CRunReport& report)
 {
     const bool notebook = options.update || options.index;
-    NotebookState previous;
+    CStateReader previous;
     StateFound found = StateFound::None;
     if (notebook) {
         const std::string shownFolder = options.outputDir.value_or(".");

@@ -262,6 +262,64 @@ private:
     std::size_t count_ = 0;
 };
 
+// The pages of the previous state file, read as the run needs them: in
+// order, only as far as the run has come (some pages at a time), or all of
+// them for a run that does not go in order.
+class CPreviousPages {
+public:
+    struct Page {
+        NotebookPage page;
+        // Handed to an ink file of the run; another of the same page gets none.
+        bool claimed = false;
+    };
+
+    explicit CPreviousPages(CStateReader* reader) : reader_(reader) {}
+
+    // Read and not yet let go, in file order.
+    std::deque<Page>& Window() { return window_; }
+
+    // Reads on until a page of the file comes at or after `page` in natural
+    // order (to the end when null).
+    void ReadUpTo(const std::string* page)
+    {
+        while (reader_ && !ended_ && (window_.empty() || !page || NaturalLess(lastRead_, *page) || lastRead_ == *page)) {
+            Page next;
+            if (!reader_->Next(next.page)) {
+                ended_ = true;
+                return;
+            }
+            lastRead_ = next.page.page;
+            window_.push_back(std::move(next));
+            if (page && NaturalLess(*page, lastRead_))
+                return;
+        }
+    }
+
+    // The record of `page` for the one ink file of the run that takes it,
+    // the run going in order; null when there is none or it was taken.
+    NotebookPage* Claim(const std::string& page)
+    {
+        ReadUpTo(&page);
+        Page* first = nullptr;
+        for (auto at = window_.rbegin(); at != window_.rend(); ++at) {
+            if (at->page.page == page)
+                first = &*at;
+            else if (!at->page.page.empty() && NaturalLess(at->page.page, page))
+                break;
+        }
+        if (!first || first->claimed)
+            return nullptr;
+        first->claimed = true;
+        return &first->page;
+    }
+
+private:
+    CStateReader* reader_;
+    std::deque<Page> window_;
+    std::string lastRead_;
+    bool ended_ = false;
+};
+
 // The records of the output folder's pages as the run makes them, in run
 // order, handed to the files in natural order of the pages: the pages this
 // run recorded, and those of the previous state that it did not and that
@@ -270,7 +328,7 @@ private:
 // ones; otherwise they are gathered and written at the end.
 class CNotebookRecords {
 public:
-    CNotebookRecords(bool inOrder, NotebookState* previous, const std::string& outputDir, CNotebookFiles& files)
+    CNotebookRecords(bool inOrder, CPreviousPages& previous, const std::string& outputDir, CNotebookFiles& files)
         : inOrder_(inOrder), previous_(previous), outputDir_(outputDir), files_(files)
     {
     }
@@ -308,16 +366,16 @@ public:
             return;
         }
         std::vector<bool> fromTheRun(gathered_.size(), true);
-        if (previous_) {
-            // Those taken over by the run are empty now.
-            for (NotebookPage& old : previous_->pages) {
-                if (!old.page.empty() && gatheredAt_.count(old.page) == 0 && PathExists(JoinPath(outputDir_, old.page))) {
-                    gathered_.push_back(std::move(old));
-                    fromTheRun.push_back(false);
-                }
+        // Those taken over by the run are empty now.
+        previous_.ReadUpTo(nullptr);
+        for (CPreviousPages::Page& old : previous_.Window()) {
+            if (!old.page.page.empty() && gatheredAt_.count(old.page.page) == 0 &&
+                PathExists(JoinPath(outputDir_, old.page.page))) {
+                gathered_.push_back(std::move(old.page));
+                fromTheRun.push_back(false);
             }
-            previous_->pages.clear();
         }
+        previous_.Window().clear();
         gatheredAt_ = {};
         std::vector<std::size_t> order(gathered_.size());
         for (std::size_t k = 0; k < order.size(); ++k)
@@ -343,50 +401,46 @@ private:
     // one of `page` itself is replaced by the run's.
     void PreviousBefore(const std::string* page)
     {
-        if (!previous_)
-            return;
-        std::vector<NotebookPage>& old = previous_->pages;
-        for (; nextPrevious_ < old.size(); ++nextPrevious_) {
-            NotebookPage& record = old[nextPrevious_];
+        std::deque<CPreviousPages::Page>& old = previous_.Window();
+        for (;;) {
+            if (old.empty()) {
+                previous_.ReadUpTo(page);
+                if (old.empty())
+                    return;
+            }
+            NotebookPage& record = old.front().page;
             if (page && !record.page.empty() && !NaturalLess(record.page, *page)) {
-                if (record.page == *page)
-                    continue;
-                break;
+                if (record.page != *page)
+                    return;
+                // Replaced by the run's.
+                old.pop_front();
+                continue;
             }
             if (!record.page.empty() && PathExists(JoinPath(outputDir_, record.page)))
                 files_.Add(record, false);
-            record = NotebookPage();
+            old.pop_front();
         }
     }
 
     bool inOrder_;
-    NotebookState* previous_;
+    CPreviousPages& previous_;
     const std::string& outputDir_;
     CNotebookFiles& files_;
     std::optional<NotebookPage> pending_;
-    std::size_t nextPrevious_ = 0;
     std::vector<NotebookPage> gathered_;
     std::unordered_map<std::string, std::size_t> gatheredAt_;
 };
 
 }  // namespace
 
-StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state)
+StateFound ReadNotebookState(const std::string& outputDir, CStateReader& state)
 {
     const std::string path = JoinPath(outputDir, kNotebookStateName);
     if (!PathExists(path))
         return StateFound::None;
     std::FILE* stream = nullptr;
-    bool read = OpenRegularFile(path, stream) == 0;
-    if (read) {
-        read = ParseState(stream, state);
-        // A stream only read from loses nothing when its closing fails.
-        static_cast<void>(std::fclose(stream));
-    }
-    if (!read) {
-        state = NotebookState();
+    if (OpenRegularFile(path, stream) != 0 || !state.Open(stream))
         return StateFound::Damaged;
-    }
     return StateFound::Read;
 }
 
@@ -527,7 +581,7 @@ constexpr std::size_t kWindow = 64;
 }  // namespace
 
 NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
-                            CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
+                            CQuadMapping* mapping, const NotebookSettings& settings, CStateReader* previous,
                             const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer)
 {
@@ -540,14 +594,9 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     next.utf8 = settings.encoding == PageEncoding::Utf8;
     // Pages read with another keyboard or written in another encoding are
     // all out of date, and so is the chain of carries they recorded.
-    const bool chainKept = previous && previous->keyboard == next.keyboard && previous->utf8 == next.utf8;
-    next.start = settings.update && chainKept ? previous->start : CarryOf(keyboard);
-
-    std::unordered_map<std::string, std::size_t> recorded;
-    if (chainKept) {
-        for (std::size_t k = 0; k < previous->pages.size(); ++k)
-            recorded.emplace(previous->pages[k].page, k);
-    }
+    const NotebookState* head = previous ? &previous->Head() : nullptr;
+    const bool chainKept = head && head->keyboard == next.keyboard && head->utf8 == next.utf8;
+    next.start = settings.update && chainKept ? head->start : CarryOf(keyboard);
     const int count = static_cast<int>(inks.size());
     // The page of each ink file, for the order check only.
     const auto pageOf = [&inks](std::size_t k) {
@@ -564,11 +613,21 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     }
     // Pages of earlier runs stay recorded while they are there, whether or
     // not this run names their ink files; the pages of this run replace theirs.
+    CPreviousPages old(settings.notebook ? previous : nullptr);
+    // A run out of order looks its pages up by name, all of them read.
+    std::unordered_map<std::string, std::size_t> recorded;
+    if (!inOrder) {
+        old.ReadUpTo(nullptr);
+        if (chainKept) {
+            for (std::size_t k = 0; k < old.Window().size(); ++k)
+                recorded.emplace(old.Window()[k].page.page, k);
+        }
+    }
     std::optional<CNotebookFiles> files;
     std::optional<CNotebookRecords> records;
     if (settings.notebook) {
         files.emplace(settings, next);
-        records.emplace(inOrder, previous, settings.outputDir, *files);
+        records.emplace(inOrder, old, settings.outputDir, *files);
     }
 
     const bool utf8 = settings.encoding == PageEncoding::Utf8;
@@ -636,9 +695,6 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     // The thumbnail folders made so far.
     std::unordered_set<std::string> madeFolders;
     PageCarry carry = next.start;
-    // A record of the previous state goes to the first ink file of the run
-    // that has its page; a later one of that page finds none.
-    std::vector<bool> claimed(previous ? previous->pages.size() : 0, false);
 
     // The back: the pages in front of the queue, written, synced at once and
     // then published and told one after another.
@@ -754,10 +810,17 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         job->htmlPath = JoinPath(settings.outputDir, job->page);
         job->carryIn = carry;
         if (settings.notebook) {
-            const auto found = recorded.find(job->page);
-            if (found != recorded.end() && !claimed[found->second]) {
-                claimed[found->second] = true;
-                job->record = &previous->pages[found->second];
+            // A record of the previous state goes to the first ink file of
+            // the run that has its page; a later one of that page finds none.
+            if (!chainKept) {
+            } else if (inOrder) {
+                job->record = old.Claim(job->page);
+            } else if (const auto found = recorded.find(job->page); found != recorded.end()) {
+                CPreviousPages::Page& record = old.Window()[found->second];
+                if (!record.claimed) {
+                    record.claimed = true;
+                    job->record = &record.page;
+                }
             }
         }
         PageJob& current = *job;

@@ -55,7 +55,8 @@ struct NotebookSettings {
 // The state file of an output folder as found: none, read, or there but not
 // readable as one (which means converting everything).
 enum class StateFound { None, Read, Damaged };
-StateFound ReadNotebookState(const std::string& outputDir, NotebookState& state);
+// Read: `state` hands out its pages as the run asks for them.
+StateFound ReadNotebookState(const std::string& outputDir, CStateReader& state);
 
 // Where the page of ink file `index`, named `inkBaseName`, is written; nothing
 // when it is not to be. Asked in run order; what it has to say goes to `log`,
@@ -99,9 +100,10 @@ struct NotebookOutcome {
 // Every page converted is recorded (its ink, the carries, its text and
 // thumbnail) and the state file, and with settings.index index.html, are
 // written when, and only when, what they hold changed. `previous` is the
-// state file as read, null when none or damaged; its pages are taken over.
+// state file as opened, null when none or damaged; its pages are read as the
+// run comes to them (all at once for a run out of order) and taken over.
 // Each page goes to <subfolder>/<name>.html in the output folder.
 NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
-                            CQuadMapping* mapping, const NotebookSettings& settings, NotebookState* previous,
+                            CQuadMapping* mapping, const NotebookSettings& settings, CStateReader* previous,
                             const NotebookPathChooser& choosePath, const PageStager& stagePage,
                             INotebookObserver& observer);

@@ -55,3 +55,28 @@ std::string StateEnd(std::size_t pageCount);
 // Reads a state file line by line from `stream`. False, with `state`
 // unspecified, when it is not a whole state file.
 bool ParseState(std::FILE* stream, NotebookState& state);
+
+// A state file read page by page, in its order, none of them held: Open
+// checks the whole file first (one cut short or damaged is not taken at
+// all), Next hands out its pages.
+class CStateReader {
+public:
+    CStateReader() = default;
+    ~CStateReader();
+    CStateReader(const CStateReader&) = delete;
+    CStateReader& operator=(const CStateReader&) = delete;
+
+    // Takes `stream` over (it is closed when the reader goes). False when it
+    // is not a whole state file.
+    bool Open(std::FILE* stream);
+    // The settings of the file; its pages are left out.
+    const NotebookState& Head() const { return head_; }
+    // The next page; false at the end.
+    bool Next(NotebookPage& page);
+
+private:
+    void Close();
+
+    std::FILE* stream_ = nullptr;
+    NotebookState head_;
+};
