@@ -40,11 +40,6 @@ bool PageFilesPresent(const ConvertOptions& options, const std::string& htmlPath
 // (-o memo.txt with --text).
 bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath);
 
-struct PageFileFailure {
-    std::string path;
-    int error;
-};
-
 // Writes each asked-for file of the page at `htmlPath`, made from
 // `readings`, for a page not yet published: each is finished and added to
 // `staged`, to be published after the page with `publish`. A file that

@@ -19,17 +19,6 @@ std::string TagName(const std::string& html, std::size_t at)
     return name;
 }
 
-// The value of src="..." in the tag html[start, end).
-std::string SourceOf(const std::string& html, std::size_t start, std::size_t end)
-{
-    const std::string tag = html.substr(start, end - start);
-    const std::size_t src = tag.find("src=\"");
-    if (src == std::string::npos)
-        return {};
-    const std::size_t close = tag.find('"', src + 5);
-    return close == std::string::npos ? std::string() : tag.substr(src + 5, close - src - 5);
-}
-
 // A character reference from html[at] ("&"); appends what it stands for and
 // returns the index after it, or appends "&" when it is not one.
 std::size_t DecodeReference(const std::string& html, std::size_t at, std::string& out)
@@ -69,8 +58,6 @@ PageSummary SummarisePage(const std::string& html, bool utf8)
             const std::string name = TagName(html, at + 1);
             if (name == "br" || name == "p" || name == "/p" || name == "div" || name == "/div")
                 text += '\n';
-            else if (name == "img" && summary.firstPicture.empty())
-                summary.firstPicture = SourceOf(html, at, close);
             at = close + 1;
         } else if (c == '&') {
             at = DecodeReference(html, at, text);

@@ -127,20 +127,23 @@ int SyncFile(std::FILE* stream)
 
 namespace {
 
-int SyncPath(const std::string& path)
+// `sync` (fsync, or syncfs for the whole file system) on the file at `path`.
+// Syncing needs no write access: it hands on what the system holds.
+int SyncOpened(const std::string& path, int (*sync)(int fd))
 {
-    // Syncing needs no write access: it hands on what the system holds.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno;
     int result;
     do {
-        result = ::fsync(fd);
+        result = sync(fd);
     } while (result != 0 && errno == EINTR);
     const int error = result == 0 ? 0 : errno;
     static_cast<void>(::close(fd));
     return error;
 }
+
+int SyncPath(const std::string& path) { return SyncOpened(path, &::fsync); }
 
 }  // namespace
 
@@ -161,15 +164,7 @@ int SyncPaths(const std::vector<std::string>& paths)
             return errno;
         if (std::find(done.begin(), done.end(), info.st_dev) != done.end())
             continue;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-        int result;
-        do {
-            result = ::syncfs(fd);
-        } while (result != 0 && errno == EINTR);
-        const int error = result == 0 ? 0 : errno;
-        static_cast<void>(::close(fd));
+        const int error = SyncOpened(path, &::syncfs);
         if (error == ENOSYS) {
             // A system without syncfs: the files one by one.
             for (const std::string& each : paths) {
