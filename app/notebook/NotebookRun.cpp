@@ -1,5 +1,6 @@
 #include "notebook/NotebookRun.h"
 
+#include "ink/InkParser.h"
 #include "interchange/Html5Page.h"
 #include "keyboard/KeyboardDef.h"
 #include "keyboard/PageStrokes.h"
@@ -889,10 +890,22 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 }
             }
         }
+        // A page beyond the record store's capacity is written alone: where
+        // memory is short, it is the page that fails, not the small pages
+        // written beside it.
+        const bool large = current.done.page->Samples().size() > CInkParser::kMinimumCapacity;
+        if (large) {
+            for (const std::unique_ptr<PageJob>& earlier : inFlight) {
+                if (earlier.get() != &current)
+                    workers.WaitFor(*earlier);
+            }
+        }
         // Read ahead no further than the workers can take.
         if (workers.Room() > 0 && workers.Waiting() >= workers.Room())
             workers.WaitForRoom();
         workers.Hand(current);
+        if (large)
+            workers.WaitFor(current);
     }
     while (!inFlight.empty())
         tellWritten(inFlight.size(), false);
