@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml, Html5, Svg, Jobs
+    Text, Inkml, Html5, Svg, Jobs, Pdf, Paper
 };
 
 const std::vector<OptionName> kOptions = {
@@ -34,6 +34,8 @@ const std::vector<OptionName> kOptions = {
     {0, "html5", Html5, false},
     {0, "svg", Svg, false},
     {'j', "jobs", Jobs, true},
+    {0, "pdf", Pdf, true},
+    {0, "paper", Paper, true},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -107,6 +109,12 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Svg:
         options.svg = true;
+        break;
+    case Pdf:
+        options.pdfFile = value;
+        break;
+    case Paper:
+        options.paper = value;
         break;
     case Jobs: {
         // A count, 1 to 256: more threads than that only wait for the disk.
@@ -201,6 +209,10 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
         throw UsageError("--update, --index and --watch keep a folder of pages; use -d");
     if (options.watch && options.inkFiles.size() != 1)
         throw UsageError("--watch takes the one folder to watch");
+    if (options.pdfFile && options.outputFile)
+        throw UsageError("--pdf takes the pages of a folder; use -d");
+    if (options.paper && !options.pdfFile)
+        throw UsageError("--paper goes with --pdf");
     return options;
 }
 
@@ -209,7 +221,8 @@ std::string HelpText()
     // Shift_JIS like every text of the program; shown as UTF-8.
     return SjisToUtf8(
         "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
-        "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
+        "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
+        "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
         "files are listed in natural order (numbers in names by value, p2 before\n"
         "p10, then the rest of the path) and each page is recognised with the\n"
@@ -266,6 +279,19 @@ std::string HelpText()
         "                          beside its JPEG: the same crop and size, the ink's\n"
         "                          own coordinates, sharp at any zoom; kept unless -f,\n"
         "                          like the page\n"
+        "      --pdf FILE          the pages of the run as one PDF (with --update or\n"
+        "                          --index, every page of the notebook's ink files, up\n"
+        "                          to date or not), in natural order: a PDF page per\n"
+        "                          page, its text as real text in the page's sizes and\n"
+        "                          pen colours, its pictures as vector ink at true size\n"
+        "                          (smaller only when wider than the text), a bookmark\n"
+        "                          per page and the ink file's name as page label; the\n"
+        "                          font is IPA P Gothic (fonts-ipafont-gothic), embedded.\n"
+        "                          Written whole or not at all; a FILE that exists is\n"
+        "                          kept unless -f (or --update), and left as it is when\n"
+        "                          the document comes out the same\n"
+        "      --paper SIZE        the paper of --pdf: A4 (default), A5, A4-landscape\n"
+        "                          or A5-landscape\n"
         "  -j, --jobs N            write N pages at once (default: one per core); the\n"
         "                          pages, the lines on stdout and the messages are\n"
         "                          the same for every N\n"
@@ -293,8 +319,9 @@ std::string HelpText()
         "Exit status: 0 when every page was converted, 1 when any was not (or its\n"
         "explanation or a new calibration could not be saved, or stdout could not be\n"
         "written), 2 for a usage error, a keyboard or output folder that cannot be\n"
-        "used, a softKB.skb that cannot be read or has no keys, or --explain on a\n"
-        "build that cannot draw or without its drawing module.\n"
+        "used, a softKB.skb that cannot be read or has no keys, --explain or --pdf\n"
+        "on a build that cannot draw or without its drawing module, or a --pdf FILE\n"
+        "that cannot be written.\n"
         "\n"
         "Example: point the notepad's sync folder at ~/notes, run\n"
         "  marovi-convert --watch -k ~/keyboard -d ~/notes-html ~/notes\n"

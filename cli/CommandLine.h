@@ -29,6 +29,8 @@ struct ConvertOptions {
     bool inkml = false;    // the page's ink and readings as InkML, beside it
     bool html5 = false;    // a modern page, beside it
     bool svg = false;      // every picture also as SVG, beside its JPEG
+    std::optional<std::string> pdfFile;  // the pages of the run as one PDF
+    std::optional<std::string> paper;    // its paper, by name
     int jobs = 0;          // pages written side by side; 0: one per core
     bool help = false;
     bool version = false;
@@ -62,7 +64,8 @@ void ParseArguments(const std::vector<std::string>& args, const std::vector<Opti
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing value, -o with -d or with several ink files, or
 // no ink file (unless --help or --version was asked for), -o with --update,
-// --index or --watch, or --watch with more than one folder.
+// --index or --watch, --watch with more than one folder, --pdf with -o, or
+// --paper without --pdf.
 ConvertOptions ParseCommandLine(const std::vector<std::string>& args);
 
 // The help text, UTF-8.

@@ -11,9 +11,6 @@ class CPageStrokes;
 using ExplainPictureFunction = bool (*)(const CPageStrokes& page, const PageReadings& readings,
                                         const std::string& path, std::string& error);
 
-// Loads the explain module from its folder relative to the program's folder
-// (MAROVI_EXPLAIN_MODULE_DIR, ../lib/marovi for a plain install; the build
-// tree keeps the same layout) and returns the function that draws through
-// it; null with the reason, UTF-8, in `error`. The module stays loaded for
-// the rest of the process.
+// Loads the explain module (see LoadModuleEntry) and returns the function
+// that draws through it; null with the reason, UTF-8, in `error`.
 ExplainPictureFunction LoadExplainModule(std::string& error);

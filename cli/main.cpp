@@ -49,7 +49,11 @@
 
 #if MAROVI_CAN_DRAW
 #include "ExplainLoader.h"
+#include "RunPdf.h"
+#include "drawing/Paper.h"
 #else
+class CRunPdf;
+struct PdfSettings;
 // A build without the drawing module names the type and never calls it.
 using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
 #endif
@@ -410,6 +414,8 @@ struct RunPlace {
     ExplainPictureFunction drawExplanation = nullptr;
     // The watch's question whether to stop, between pages; null outside one.
     std::function<bool()> stopRequested;
+    // --pdf: the document's settings, its path absolute; null without.
+    std::shared_ptr<PdfSettings> pdf;
 };
 
 constexpr char kRunFinished[] = "HTMLファイルを生成しました";
@@ -421,7 +427,7 @@ constexpr char kRunFinished[] = "HTMLファイルを生成しました";
 // side on -j threads.
 void ConvertPages(const ConvertOptions& options, const CInkList& listed, const RunPlace& place,
                   const CKeyboardDef& keyboard, CQuadMapping& mapping, CCommandLineSaveDialog& saveDialog,
-                  const PageStager& stagePage, CRunReport& report)
+                  const PageStager& stagePage, CRunPdf* pdf, CRunReport& report)
 {
     const bool notebook = options.update || options.index;
     CStateReader previous;
@@ -450,6 +456,25 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
         settings.pageFilesPresent = [&options](const std::string& htmlPath, const std::string& inkBase) {
             return PageFilesPresent(options, htmlPath, inkBase);
         };
+    // The document takes every page that is read, in its turn; the first
+    // failure to write it loses it, and is told once, at the end.
+    int pdfError = 0;
+#if MAROVI_CAN_DRAW
+    if (pdf)
+        settings.seePage = [pdf, &pdfError, &report](CPageStrokes& page,
+                                                      const std::string& inkBaseName) -> std::function<void()> {
+            std::string why;
+            auto made = std::make_shared<PdfPageContent>(pdf->MakePage(page, inkBaseName, why));
+            return [pdf, made, why, &pdfError, &report] {
+                if (made->sheets.empty()) {
+                    report.Note("cannot put the page into the PDF (" + why + ")");
+                    report.MissingBesidePage();
+                } else if (pdfError == 0) {
+                    pdfError = pdf->AddPage(std::move(*made));
+                }
+            };
+        };
+#endif
     const int failedSaves = keyboard.FailedSaves();
     const NotebookOutcome outcome = RunNotebook(
         listed, keyboard, &mapping, settings, found == StateFound::Read ? &previous : nullptr,
@@ -465,6 +490,18 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
         report.Note("cannot write " + PathForDisplay(outcome.failedFile) + " (" + Reason(outcome.failedError) + ")");
         report.MissingBesidePage();
     }
+#if MAROVI_CAN_DRAW
+    // A run the watch stopped halfway leaves the document as it was.
+    if (pdf && !(place.stopRequested && place.stopRequested())) {
+        bool unchanged = false;
+        if (pdfError == 0)
+            pdfError = pdf->Finish(unchanged);
+        if (pdfError != 0) {
+            report.Note("cannot write " + PathForDisplay(*options.pdfFile) + " (" + Reason(pdfError) + ")");
+            report.MissingBesidePage();
+        }
+    }
+#endif
     if (!outcome.anyFailed && outcome.failedError == 0 && keyboard.FailedSaves() == failedSaves &&
         report.WantsClosingMessage(outcome.pagesWritten))
         report.Tell(kRunFinished, "");
@@ -542,8 +579,17 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
         }
         return staged;
     };
+    std::unique_ptr<CRunPdf> pdf;
+#if MAROVI_CAN_DRAW
+    if (place.pdf) {
+        std::string why;
+        pdf = CRunPdf::Open(*place.pdf, why);
+        if (!pdf)
+            return SetupFailure("--pdf: cannot write " + PathForDisplay(*options.pdfFile) + ": " + why);
+    }
+#endif
     CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, listed, report);
-    ConvertPages(options, listed, place, keyboard, mapping, saveDialog, stagePage, report);
+    ConvertPages(options, listed, place, keyboard, mapping, saveDialog, stagePage, pdf.get(), report);
     keyboard.SetMapping(nullptr);
     // The pages stand, but a calibration that could not be stored is lost
     // for the next run, and rows that were not printed are lost to whoever
@@ -599,6 +645,11 @@ int Convert(ConvertOptions options)
         return SetupFailure("--explain: this build cannot draw (it has no cairo); explain pages on Linux");
 #endif
     }
+    if (options.pdfFile) {
+#if !MAROVI_CAN_DRAW
+        return SetupFailure("--pdf: this build cannot draw (it has no cairo); make the PDF on Linux");
+#endif
+    }
     for (std::string& file : options.inkFiles)
         file = NativePath(file);
     if (options.outputFile)
@@ -651,6 +702,32 @@ int Convert(ConvertOptions options)
                 return SetupFailure(PathForDisplay(ink.given) + ": lies in the picture folder of the page of -o");
         }
     }
+#if MAROVI_CAN_DRAW
+    if (options.pdfFile) {
+        const std::optional<PaperSize> paper = FindPaper(options.paper.value_or("A4"));
+        if (!paper)
+            return UsageFailure("unknown paper " + *options.paper + " (A4, A5, A4-landscape or A5-landscape)");
+        options.pdfFile = NativePath(*options.pdfFile);
+        const std::string& given = *options.pdfFile;
+        auto pdf = std::make_shared<PdfSettings>();
+        pdf->path = AbsolutePath(given, startDir);
+        pdf->paperWidthMm = paper->widthMm;
+        pdf->paperHeightMm = paper->heightMm;
+        pdf->title = InkBaseName(pdf->path);
+        pdf->creator = std::string("marovi-convert ") + MAROVI_VERSION;
+        if (!IsFolder(ParentFolder(pdf->path)))
+            return SetupFailure(PathForDisplay(ParentFolder(given)) + ": no such folder for " + PathForDisplay(given));
+        if (IsFolder(pdf->path))
+            return SetupFailure(PathForDisplay(given) + ": is a folder, not a PDF to write");
+        for (std::size_t k = 0; k < listed.size(); ++k) {
+            if (SameFile(listed[k].path, pdf->path))
+                return SetupFailure(PathForDisplay(given) + ": --pdf names an ink file of the run");
+        }
+        if (!options.force && (PathExists(pdf->path) || IsLink(pdf->path)))
+            return SetupFailure(PathForDisplay(given) + " exists; -f overwrites it");
+        place.pdf = std::move(pdf);
+    }
+#endif
     place.outputDir = AbsolutePath(options.outputDir.value_or("."), startDir);
     if (!place.outputFile && !IsFolder(place.outputDir)) {
         const int error = MakeFolders(place.outputDir);

@@ -105,6 +105,9 @@ std::string PictureTitle(int32_t number) { return "手書きの絵 " + std::to_s
 
 int32_t CInkStrokes::PictureWidth() const { return (MaxX() - MinX() + 1) / scale_ + 2 * kMargin; }
 int32_t CInkStrokes::PictureHeight() const { return (MaxY() - MinY() + 1) / scale_ + 2 * kMargin; }
+int32_t CInkStrokes::PictureLeft() const { return MinX() - kMargin * scale_; }
+int32_t CInkStrokes::PictureTop() const { return MinY() - kMargin * scale_; }
+int32_t CInkStrokes::PenWidth() const { return kPenWidth * scale_; }
 
 std::string CInkStrokes::GetImageTag() const
 {
@@ -189,8 +192,8 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
 {
     // The JPEG draws pen unit x at pixel (x - MinX()) / scale_ + kMargin:
     // the viewBox starts kMargin pixels' worth of pen units before the box.
-    const int32_t left = MinX() - kMargin * scale_;
-    const int32_t top = MinY() - kMargin * scale_;
+    const int32_t left = PictureLeft();
+    const int32_t top = PictureTop();
     const int32_t width = PictureWidth();
     const int32_t height = PictureHeight();
     const std::string boxX = std::to_string(left);
@@ -203,7 +206,7 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
            std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" viewBox=\"" + boxX + " " + boxY + " " + w +
            " " + h + "\">\n<title>" + SjisToUtf8(PictureTitle(number)) + "</title>\n<rect x=\"" + boxX + "\" y=\"" + boxY +
            "\" width=\"" + w + "\" height=\"" + h + "\" fill=\"#FFFFFF\"/>\n<g fill=\"none\" stroke-width=\"" +
-           std::to_string(kPenWidth * scale_) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+           std::to_string(PenWidth()) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
 
     // A stroke is a path once its pen has moved: a single point leaves no
     // mark in the JPEG either. After the first point the path goes by

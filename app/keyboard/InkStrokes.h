@@ -74,6 +74,15 @@ public:
     // The picture's size in pixels, margins included.
     int32_t PictureWidth() const;
     int32_t PictureHeight() const;
+    // The picture's top-left corner in pen units (the SVG's viewBox
+    // starts there), and its pen's width in pen units.
+    int32_t PictureLeft() const;
+    int32_t PictureTop() const;
+    int32_t PenWidth() const;
+    // Records from ShiftFrom() on are drawn moved by (ShiftX(), ShiftY()).
+    std::size_t ShiftFrom() const { return shiftFrom_; }
+    int32_t ShiftX() const { return shiftX_; }
+    int32_t ShiftY() const { return shiftY_; }
 
 private:
     // Names the picture, draws it and hands the drawing to `save`, whose

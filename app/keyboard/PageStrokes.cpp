@@ -321,7 +321,7 @@ std::unique_ptr<CStagedPage> CPageStrokes::StageHtml(const std::string& htmlPath
             html.Write(kHead);
         // The pictures are written beside their names and published only once
         // the whole page is ready; until then whatever had those names stays.
-        if (!WriteBody(html, picturePrefix, encoding, *staged, staging))
+        if (!WriteBody(&html, picturePrefix, encoding, staged.get(), staging))
             return nullptr;
         html.Write(kTail);
         html.Close(FileSync::Later);
@@ -397,8 +397,20 @@ void CPageStrokes::ApplyBackSpaces()
     }
 }
 
-bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                             CStagedPage& staged, const PageStaging& staging)
+void CPageStrokes::ReadPage(PageReadings& readings)
+{
+    const CReadingSink sink(readings_, &readings);
+    for (const auto& stroke : strokes_) {
+        if (stroke->IsActive())
+            stroke->SetWritten(false);
+    }
+    StartReadings();
+    ApplyBackSpaces();
+    static_cast<void>(WriteBody(nullptr, std::string(), PageEncoding::ShiftJis, nullptr, PageStaging{}));
+}
+
+bool CPageStrokes::WriteBody(CTextFileWriter* html, const std::string& picturePrefix, PageEncoding encoding,
+                             CStagedPage* staged, const PageStaging& staging)
 {
     const std::function<void(const CImageFile&)>& firstPicture = staging.firstPicture;
     keyboard_->SetInputMode(static_cast<int>(InputMode::Hiragana));
@@ -419,16 +431,17 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             const InputMode mode = keyboard_->GetInputMode();
             const std::string text = keyboard_->LookupKeyText(stroke);
             ReportKey(i, mode, text);
-            if (text == kLineBreakKey) {
-                html.Write("<BR>\n");
-            } else if (text == kReuseKey) {
+            if (text == kReuseKey) {
                 reusePending = true;
+            } else if (!html) {
+            } else if (text == kLineBreakKey) {
+                html->Write("<BR>\n");
             } else {
-                html.Write(fontTags.For(stroke.PenColor()));
+                html->Write(fontTags.For(stroke.PenColor()));
                 if (encoding == PageEncoding::Utf8)
-                    html.Write(SjisToUtf8(text));
+                    html->Write(SjisToUtf8(text));
                 else
-                    html.Write(text);
+                    html->Write(text);
             }
             continue;
         }
@@ -447,11 +460,14 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
         } else if (!ink->IsReused()) {
             earlierPictures.Add(i, PenRect{ink->MinX(), ink->MinY(), ink->MaxX(), ink->MaxY()});
         }
-        if (!shown->IsWritten()) {
+        if (!shown->IsWritten() && !staged) {
+            ++pictureNumber;
+            shown->SetWritten(true);
+        } else if (!shown->IsWritten()) {
             const bool first = pictureNumber == 1 && firstPicture;
             const std::function<void(const CImageFile&)> drawn = first ? firstPicture : nullptr;
-            const bool written = staging.svg ? shown->StagePictureWithSvg(picturePrefix, pictureNumber, staged, drawn)
-                                             : shown->StagePicture(picturePrefix, pictureNumber, staged, drawn);
+            const bool written = staging.svg ? shown->StagePictureWithSvg(picturePrefix, pictureNumber, *staged, drawn)
+                                             : shown->StagePicture(picturePrefix, pictureNumber, *staged, drawn);
             if (!written) {
                 keyboard_->Messages().Show({kPictureWriteFailedMessage, MessageIcon::Exclamation, errno});
                 return false;
@@ -460,7 +476,8 @@ bool CPageStrokes::WriteBody(CTextFileWriter& html, const std::string& picturePr
             ++picturesWritten_;
             shown->SetWritten(true);
         }
-        html.Write(shown->GetImageTag());
+        if (html)
+            html->Write(shown->GetImageTag());
         ReportPicture(i, *shown);
     }
     return true;

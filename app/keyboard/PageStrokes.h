@@ -104,6 +104,10 @@ public:
     std::unique_ptr<CStagedPage> StageHtml(const std::string& htmlPath, const std::string& inkBaseName,
                                            PageEncoding encoding, PageReadings* readings, FilePublish publish,
                                            const PageStaging& staging = {});
+    // How the page reads when it is written, writing nothing: `readings`
+    // as StageHtml fills them, every picture numbered as it would be. Back
+    // spaces make the strokes they cancel inactive, as writing does.
+    void ReadPage(PageReadings& readings);
     // The input mode the page's keyboard is left in once the page is
     // written, found without writing it; the keyboard is left in hiragana,
     // as the page starts.
@@ -114,8 +118,10 @@ public:
 private:
     void ApplyBackSpaces();
     // False when a picture could not be written; its message has been shown.
-    bool WriteBody(CTextFileWriter& html, const std::string& picturePrefix, PageEncoding encoding,
-                   CStagedPage& staged, const PageStaging& staging);
+    // Without `html` and `staged` it only reads the page: nothing is
+    // written, and every picture counts as written.
+    bool WriteBody(CTextFileWriter* html, const std::string& picturePrefix, PageEncoding encoding,
+                   CStagedPage* staged, const PageStaging& staging);
     CInkStrokes* FindEarlierPicture(const CPictureIndex& pictures, std::size_t index) const;
     // What the writer reports while readings_ is set.
     void StartReadings();

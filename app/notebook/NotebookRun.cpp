@@ -471,6 +471,8 @@ struct PageJob {
     CDeferredMessages log;
     // Made by the worker.
     std::unique_ptr<CStagedPage> staged;
+    // What settings.seePage asked to be done in the page's turn.
+    std::function<void()> seen;
     PageSummary summary;
     int thumbnailError = 0;
     std::atomic<bool> finished{false};
@@ -670,14 +672,27 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             job.log.Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, reason});
             job.staged.reset();
         }
-        if (!settings.pagesUntilPublished)
+    };
+    // Every page read is seen, written or not; what stays of it after that
+    // is what the publication needs.
+    const auto work = [&](PageJob& job) {
+        if (job.kind == PageJob::Kind::Write)
+            write(job);
+        if (settings.seePage && job.done.page) {
+            try {
+                job.seen = settings.seePage(*job.done.page, job.baseName);
+            } catch (const std::bad_alloc&) {
+                job.log.Show({kHtmlWriteFailedMessage, MessageIcon::Exclamation, ENOMEM});
+            }
+        }
+        if (!settings.pagesUntilPublished || job.kind != PageJob::Kind::Write)
             job.done.page.reset();
     };
     // Before the workers: they go first, finishing what they hold.
     std::deque<std::unique_ptr<PageJob>> inFlight;
     // No more threads than pages; one alone is the calling thread.
     const int threads = std::min(settings.jobs, static_cast<int>(inks.size())) > 1 ? settings.jobs : 0;
-    CPageWorkers workers(threads, write);
+    CPageWorkers workers(threads, work);
 
     // The pages this run has left up to date or offered to write: a page is
     // the page of one ink file. In order, the pages of one name come one
@@ -715,6 +730,10 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 kept.inkStamp = job->stamp;
                 records->Put(std::move(kept));
                 observer.PageUpToDate(job->index, job->htmlPath);
+                if (job->seen) {
+                    job->log.TellOn(keyboard.Messages());
+                    job->seen();
+                }
                 continue;
             }
             observer.FileStarted(job->index, count, inkPath);
@@ -724,6 +743,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 done = job->staged && job->staged->Publish(keyboard.Messages()) ? Outcome::Converted
                                                                                 : Outcome::WriteFailed;
             job->staged.reset();
+            if (job->seen)
+                job->seen();
             const bool converted = done == Outcome::Converted;
             outcome.anyFailed = outcome.anyFailed || done == Outcome::WriteFailed || done == Outcome::Unreadable;
             if (converted)
@@ -798,6 +819,13 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         tell(ready);
     };
 
+    // Read ahead no further than the workers can take.
+    const auto handOn = [&workers](PageJob& job) {
+        if (workers.Room() > 0 && workers.Waiting() >= workers.Room())
+            workers.WaitForRoom();
+        workers.Hand(job);
+    };
+
     for (int index = 0; index < count; ++index) {
         if (settings.stopRequested && settings.stopRequested())
             break;
@@ -839,7 +867,21 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             carry = record->carryOut;
             take(current.page);
             current.kind = PageJob::Kind::UpToDate;
-            current.finished = true;
+            if (!settings.seePage) {
+                current.finished = true;
+                continue;
+            }
+            // Read again to be seen; it stays as it is.
+            std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
+            clone->SetMessageBox(&current.log);
+            ApplyCarry(current.carryIn, *clone, mapping);
+            current.done = ReadInkFile(ink.path, std::move(clone), mapping,
+                                       [&current](const std::string&) { return std::optional(current.htmlPath); });
+            if (!current.done.page) {
+                current.finished = true;
+                continue;
+            }
+            handOn(current);
             continue;
         }
 
@@ -873,6 +915,10 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             take(current.page);
         if (current.done.outcome != Outcome::Converted) {
             current.kind = PageJob::Kind::Done;
+            if (settings.seePage && current.done.page) {
+                handOn(current);
+                continue;
+            }
             current.done.page.reset();
             current.finished = true;
             continue;
@@ -900,10 +946,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                     workers.WaitFor(*earlier);
             }
         }
-        // Read ahead no further than the workers can take.
-        if (workers.Room() > 0 && workers.Waiting() >= workers.Room())
-            workers.WaitForRoom();
-        workers.Hand(current);
+        handOn(current);
         if (large)
             workers.WaitFor(current);
     }

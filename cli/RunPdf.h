@@ -1,0 +1,39 @@
+#pragma once
+
+#include "drawing/PdfModule.h"
+#include "keyboard/PageReading.h"
+
+#include <memory>
+#include <string>
+
+class CPageStrokes;
+
+// The document of a run (--pdf), written through the PDF module: pages are
+// made on the threads that write them and added in run order.
+class CRunPdf {
+public:
+    // Loads the module and opens the document's temporary file; null with the
+    // reason, UTF-8, in `error`.
+    static std::unique_ptr<CRunPdf> Open(const PdfSettings& settings, std::string& error);
+    ~CRunPdf();
+    CRunPdf(const CRunPdf&) = delete;
+    CRunPdf& operator=(const CRunPdf&) = delete;
+
+    // The page as it reads (CPageStrokes::ReadPage), labelled with the name
+    // of its ink file; no sheets, and the reason in `error`, when it cannot
+    // be made.
+    PdfPageContent MakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const;
+    // 0, or the errno of the failure; see INotebookPdf.
+    int AddPage(PdfPageContent&& page) { return pdf_->AddPage(std::move(page)); }
+    int Finish(bool& unchanged) { return pdf_->Finish(unchanged); }
+
+private:
+    explicit CRunPdf(INotebookPdf* pdf) : pdf_(pdf) {}
+
+    std::unique_ptr<INotebookPdf> pdf_;
+};
+
+// What the document is handed of a page: its flow of texts, line breaks
+// and pictures in page order, from readings of a conversion or of
+// CPageStrokes::ReadPage.
+PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings, const std::string& label);
