@@ -18,13 +18,18 @@
 // of --pages pages again in DIR on a disk, the run counted until all it wrote
 // is on the disk. With Xournal++ (and a display), `xournalpp --create-pdf`
 // on one document of the notebook's strokes, one page per ink file, and on
-// its first page alone for the program's start-up.
+// its first page alone for the program's start-up. In the same turns the
+// notebook with --index --pdf from nothing, and --update --index --pdf with
+// every page up to date and the document to make; the latter again on the
+// --update-pages notebook for the peak memory.
 //
 // Exits 1 when a target that was measured is missed: Marovi at least 10
 // times Xournal++'s pages/s; on the disk at most 1.5 times the time in
 // memory; the long notebook's peak memory at most 8 MiB above the notebook's;
 // --update with nothing changed at most 0.1 s, writing nothing; at least 500
-// pages/s from nothing; at most 16 MiB peak memory in every run. A target
+// pages/s from nothing; at most 16 MiB peak memory in every run without
+// --pdf; --index --pdf at least 3 times Xournal++'s pages/s; the document of
+// the longer notebook made in at most 2 MiB more than the notebook's. A target
 // that cannot be measured (no Xournal++, no --disk, --large-pages 0) is said
 // to be so and leaves the exit status alone.
 
@@ -74,6 +79,8 @@ constexpr long kMaxPeakKiB = 16 * 1024;
 constexpr double kMinTimesXournal = 10;
 constexpr double kMaxDiskOverMemory = 1.5;
 constexpr long kMaxPeakGrowthKiB = 8 * 1024;
+constexpr double kMinPdfTimesXournal = 3;
+constexpr long kMaxPdfPeakGrowthKiB = 2 * 1024;
 
 // More distinct pages than this would only lengthen the making of them.
 constexpr int kMaxDistinctPages = 1000;
@@ -392,12 +399,16 @@ struct Notebook {
     fs::path keyboard;
     fs::path notes;
     fs::path html;
+    // With --pdf: the document; empty without.
+    fs::path pdf;
 
     std::vector<std::string> Args(bool update) const
     {
         std::vector<std::string> args = {convert, "-k", keyboard.string(), "-d", html.string()};
         if (update)
             args.push_back("--update");
+        if (!pdf.empty())
+            args.insert(args.end(), {"--pdf", pdf.string()});
         args.insert(args.end(), {"--index", notes.string()});
         return args;
     }
@@ -421,6 +432,8 @@ struct FullRuns {
 void RunFull(Launcher& launcher, const Notebook& notebook, bool synced, FullRuns& runs)
 {
     fs::remove_all(notebook.html);
+    if (!notebook.pdf.empty())
+        fs::remove(notebook.pdf);
     if (synced)
         SyncFileSystem(notebook.notes);
     const auto start = Clock::now();
@@ -432,6 +445,18 @@ void RunFull(Launcher& launcher, const Notebook& notebook, bool synced, FullRuns
         SyncFileSystem(notebook.html);
     runs.seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     runs.syncSeconds.push_back(std::chrono::duration<double>(Clock::now() - ended).count());
+    runs.peakKiB = std::max(runs.peakKiB, run.peakKiB);
+}
+
+// --update --index --pdf on a converted notebook whose document is gone:
+// every page up to date, read again for the document alone.
+void RunPdfOnly(Launcher& launcher, const Notebook& notebook, FullRuns& runs)
+{
+    fs::remove(notebook.pdf);
+    const ChildRun run = launcher.Run(notebook.Args(true));
+    if (run.exitCode != 0 || !fs::exists(notebook.pdf))
+        throw std::runtime_error("marovi-convert --update --pdf failed on " + notebook.notes.string());
+    runs.seconds.push_back(run.seconds);
     runs.peakKiB = std::max(runs.peakKiB, run.peakKiB);
 }
 
@@ -584,14 +609,24 @@ int main(int argc, char** argv)
         for (int page = 0; page < pages; ++page)
             inks.push_back(reference.notes / ("page" + std::to_string(page + 1) + ".ink"));
         XournalPeer xournal(launcher, xournalpp, work / "xournal", inks);
+        Notebook withPdf = notebookIn(work, pages);
+        withPdf.html = work / "html-pdf";
+        withPdf.pdf = work / "notebook.pdf";
         FullRuns memory;
         FullRuns diskRuns;
+        FullRuns pdfRuns;
+        FullRuns pdfOnly;
         for (int i = 0; i < repeat; ++i) {
             RunFull(launcher, reference, false, memory);
             if (onDisk)
                 RunFull(launcher, *onDisk, true, diskRuns);
+            RunFull(launcher, withPdf, false, pdfRuns);
+            RunPdfOnly(launcher, withPdf, pdfOnly);
             xournal.RunOnce();
         }
+        const double pdfMiB = static_cast<double>(fs::file_size(withPdf.pdf)) / (1024.0 * 1024.0);
+        fs::remove_all(withPdf.html);
+        fs::remove(withPdf.pdf);
         const std::string diskType = onDisk ? FileSystemOf(disk) : "";
         if (onDisk)
             fs::remove_all(disk);
@@ -629,13 +664,18 @@ int main(int argc, char** argv)
                             "", "");
         }
 
+        std::optional<FullRuns> longPdf;
         if (updatePages > 0 && updatePages != pages) {
-            const Notebook notebook = notebookIn(work, updatePages);
+            Notebook notebook = notebookIn(work, updatePages);
             MakeNotebook(notebook.notes, updatePages, memos);
             FullRuns full;
             RunFull(launcher, notebook, false, full);
             const NothingToDo same = RunNothingToDo(launcher, notebook, repeat);
             row(updatePages, "memory", full.Median(), full.peakKiB, &same);
+            notebook.pdf = work / "long.pdf";
+            longPdf.emplace();
+            RunPdfOnly(launcher, notebook, *longPdf);
+            fs::remove(notebook.pdf);
             fs::remove_all(notebook.notes);
             fs::remove_all(notebook.html);
             fastEnough = fastEnough && updatePages / full.Median() >= kMinPagesPerSecond;
@@ -679,6 +719,21 @@ int main(int argc, char** argv)
             std::printf("Marovi pages/s / Xournal++ pages/s: %.2f x (target >= %.0f x, that is >= %.0f pages/s)\n",
                         maroviRate / rate, kMinTimesXournal, kMinTimesXournal * rate);
         }
+        std::printf("marovi-convert --pdf, %s pages in memory, in the same turns (document %.1f MiB):\n",
+                    Grouped(pages).c_str(), pdfMiB);
+        std::printf("  %-30s %8.2f s %9.0f pages/s   peak memory %.1f MiB\n", "--index --pdf, from nothing",
+                    pdfRuns.Median(), pages / pdfRuns.Median(), MiB(pdfRuns.peakKiB));
+        std::printf("  %-30s %8.2f s %9.0f pages/s   peak memory %.1f MiB\n", "--update --pdf, pages up to date",
+                    pdfOnly.Median(), pages / pdfOnly.Median(), MiB(pdfOnly.peakKiB));
+        if (longPdf)
+            std::printf("  %-30s %8.2f s %9.0f pages/s   peak memory %.1f MiB\n",
+                        ("the same, " + Grouped(updatePages) + " pages").c_str(), longPdf->Median(),
+                        updatePages / longPdf->Median(), MiB(longPdf->peakKiB));
+        if (withXournal)
+            std::printf("Marovi --pdf pages/s / Xournal++ pages/s: %.2f x from nothing, %.2f x up to date (target >= "
+                        "%.0f x from nothing)\n",
+                        xournal.Seconds() / pdfRuns.Median(), xournal.Seconds() / pdfOnly.Median(),
+                        kMinPdfTimesXournal);
         if (onDisk)
             std::printf("on the disk / in memory, %s pages: %.2f x (target <= %.1f x)\n", Grouped(pages).c_str(),
                         diskRuns.Median() / memory.Median(), kMaxDiskOverMemory);
@@ -694,6 +749,21 @@ int main(int argc, char** argv)
                              maroviRate >= kMinTimesXournal * (pages / xournal.Seconds()));
         else
             targets.NotMeasured(versus, "Xournal++ did not run");
+        const std::string pdfVersus = "--index --pdf >= " + Fixed(kMinPdfTimesXournal, 0) +
+                                      " x Xournal++ --create-pdf in pages/s, " + Grouped(pages) +
+                                      " pages, whole commands";
+        if (withXournal)
+            targets.Measured(pdfVersus + " (" + Fixed(xournal.Seconds() / pdfRuns.Median(), 2) + " x)",
+                             xournal.Seconds() >= kMinPdfTimesXournal * pdfRuns.Median());
+        else
+            targets.NotMeasured(pdfVersus, "Xournal++ did not run");
+        const std::string pdfGrowth = "peak memory of --pdf, " + Grouped(updatePages) + " pages <= " +
+                                      Grouped(pages) + " pages' + " + Fixed(MiB(kMaxPdfPeakGrowthKiB), 0) + " MiB";
+        if (longPdf)
+            targets.Measured(pdfGrowth + " (" + Fixed(MiB(longPdf->peakKiB - pdfOnly.peakKiB), 1, true) + " MiB)",
+                             longPdf->peakKiB <= pdfOnly.peakKiB + kMaxPdfPeakGrowthKiB);
+        else
+            targets.NotMeasured(pdfGrowth, "--update-pages 0");
         const std::string diskTarget = "on the disk <= " + Fixed(kMaxDiskOverMemory, 1) + " x in memory, " +
                                        Grouped(pages) + " pages, synced";
         if (onDisk)

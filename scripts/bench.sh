@@ -6,9 +6,9 @@
 # whole passes and through marovi-convert as one process, and one page as a
 # whole process against cjpeg encoding its picture; then a notebook of 1,000
 # memo pages converted with --index in memory, on the disk (build-bench/) and
-# against Xournal++ making the same strokes into a PDF, 5,000 pages with
-# --update and nothing to do, and 100,000 pages for the peak memory. Exits 1
-# when a target is missed.
+# against Xournal++ making the same strokes into a PDF, and with --pdf against
+# it too, 5,000 pages with --update and nothing to do, and 100,000 pages for
+# the peak memory. Exits 1 when a target is missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
 #
@@ -34,7 +34,7 @@ fi
 
 build=build-bench
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench marovi-convert >"$build/bench-build.log" 2>&1 ||
+cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench marovi-convert marovi_pdf >"$build/bench-build.log" 2>&1 ||
   { tail -n 40 "$build/bench-build.log" >&2; exit 1; }
 
 # On the memory file system when there is one: the disk's write-back would

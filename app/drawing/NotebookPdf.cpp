@@ -907,6 +907,12 @@ private:
 std::unique_ptr<INotebookPdf> OpenNotebookPdf(const PdfSettings& settings, std::string& error)
 {
     std::string fontFile = settings.fontFile;
+    // Where Debian puts it, before asking fontconfig: reading its caches
+    // costs more memory than the whole document does.
+    if (std::FILE* known = fontFile.empty() ? std::fopen(kPdfFontFile, "rb") : nullptr) {
+        std::fclose(known);
+        fontFile = kPdfFontFile;
+    }
     if (fontFile.empty())
         fontFile = CPdfFont::FindFile(kPdfFontFamily, error);
     if (fontFile.empty())

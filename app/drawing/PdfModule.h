@@ -78,6 +78,7 @@ struct PdfSettings {
 // IPA P Gothic, of Debian's fonts-ipafont-gothic: proportional, so that
 // the Latin letters of a page are not spread out.
 inline constexpr char kPdfFontFamily[] = "IPAPGothic";
+inline constexpr char kPdfFontFile[] = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 
 // The document of a run, written as its pages are added: to a temporary
 // file beside `path`, given that name by Finish and not before. A document
