@@ -52,8 +52,9 @@
 #include "RunPdf.h"
 #include "drawing/Paper.h"
 #else
-class CRunPdf;
-struct PdfSettings;
+// A build without the drawing modules names these types and never makes them.
+class CRunPdf {};
+struct PdfSettings {};
 // A build without the drawing module names the type and never calls it.
 using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
 #endif
@@ -395,7 +396,8 @@ int UsageFailure(const std::string& problem)
 {
     Print(stderr, kProgram + problem +
                       "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
-                      "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n"
+                      "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
+                      "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
 }

@@ -46,8 +46,12 @@ MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev s
   libexpat1-dev libxml2-utils tidy librsvg2-bin)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
-# and libpng the explain pictures of marovi-convert.
-MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils libpng-dev)
+# and libpng the explain pictures of marovi-convert. The notebook's PDF
+# (marovi-convert --pdf) embeds IPA P Gothic of the same package, cut down
+# by HarfBuzz (libharfbuzz-dev, which Pango brings) and deflated by zlib;
+# qpdf checks its structure and reads its outline and page labels.
+MAROVI_SHEET_PACKAGES=(pkg-config libcairo2-dev libpango1.0-dev fonts-ipafont-gothic poppler-utils libpng-dev
+  libharfbuzz-dev zlib1g-dev qpdf)
 # The manual SKBmanual.pdf: WeasyPrint lays out its HTML pages, the IPA fonts
 # (Gothic for headings and figures, Mincho for the body) are embedded in it.
 MAROVI_MANUAL_PACKAGES=(weasyprint fonts-ipafont-gothic fonts-ipafont-mincho poppler-utils)

@@ -104,7 +104,9 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
     const Outcome help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
-                             "                      [-r] [--update] [--index] [--watch] INKFILE|FOLDER...\n", 0),
+                             "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
+                             "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n",
+                             0),
               0u);
     EXPECT_NE(help.out.find(u8"変換エラー (the page"), std::string::npos) << "statuses shown as UTF-8";
     EXPECT_EQ(Convert({"-h"}).out, help.out);
@@ -808,4 +810,148 @@ TEST_F(ConvertCommandTest, SvgPicturesLeaveThePageAsItIsAndAreKeptUnlessForced)
     // A page written again without --svg has no SVGs: none of its stay.
     ASSERT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "memo.ink"}).exitCode, 0);
     EXPECT_EQ(FilesEndingIn(dir_ / "out" / "memo.files", ".svg"), (std::vector<std::string>{"memo.x.svg", "other.1.svg"}));
+}
+
+namespace {
+
+// What a program printed on stdout, run in `dir`; empty when it failed.
+std::string OutputOf(const fs::path& dir, const std::string& command)
+{
+    const fs::path out = dir / "command-output.txt";
+    const int status = std::system(("cd " + Quote(dir.string()) + " && " + command + " >" + Quote(out.string())).c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ReadText(out) : std::string();
+}
+
+// The page's text as pdftotext gives it back: poppler turns the ideographic
+// space into a plain one, leaves out lines that hold only pictures and ends
+// a page with a form feed.
+std::string AsPdftotextGives(std::string text)
+{
+    for (std::size_t at; (at = text.find(u8"　")) != std::string::npos;)
+        text.replace(at, std::string(u8"　").size(), " ");
+    for (std::size_t at; (at = text.find("\n\n")) != std::string::npos;)
+        text.erase(at, 1);
+    if (text == "\n")
+        text.clear();
+    return text + "\f";
+}
+
+// A pixel of a pen's colour, however pale its antialiased edge.
+bool Coloured(const std::array<int, 3>& c)
+{
+    return c[2] - std::max(c[0], c[1]) > 32 || c[0] - std::max(c[1], c[2]) > 32;
+}
+
+}  // namespace
+
+// The document of a run: a page per ink file in natural order, each with
+// the page's text as text (extracted line for line), the embedded font, the
+// ink drawn where the pictures are, a bookmark and the ink file's name as
+// label; a picture wider than the text column is shrunk into it.
+TEST_F(ConvertCommandTest, PdfHoldsEveryPageAsTextAndInk)
+{
+#if MAROVI_CAN_DRAW
+    MakePage("p1.ink", "memo");
+    MakePage("p2.ink", u8"type ことばだけ\nbr\ntype にぎょうめ\n");
+    MakePage("p10.ink", u8"color blue\npolyline 500 1500 20500 1500 20500 3000\n");
+    MakePage("p3.ink", u8"color red\nsignature 1500 1600 4000 1200\n");
+    const Outcome written =
+        Convert({"-k", "kb", "-d", "out", "--text", "--pdf", "out/notes.pdf", "--paper", "a5", "p10.ink", "p1.ink",
+                 "p3.ink", "p2.ink"});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(RunHere("qpdf --check out/notes.pdf >/dev/null"), 0);
+    const std::string info = OutputOf(dir_, "pdfinfo out/notes.pdf");
+    EXPECT_NE(info.find("Pages:           4\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Title:           notes\n"), std::string::npos) << info;
+    EXPECT_NE(info.find(std::string("Creator:         marovi-convert ") + MAROVI_VERSION), std::string::npos);
+    EXPECT_NE(info.find("Page size:       419.53 x 595.28 pts"), std::string::npos) << info;
+    const std::string fonts = OutputOf(dir_, "pdffonts out/notes.pdf");
+    EXPECT_NE(fonts.find("+IPAPGothic"), std::string::npos) << fonts;
+    EXPECT_EQ(fonts.find(" no "), std::string::npos) << "every font embedded, subset, with a Unicode map:\n" << fonts;
+    const std::string outline = OutputOf(dir_, "qpdf --json=2 --json-key=outlines --json-key=pagelabels out/notes.pdf");
+
+    const char* const order[] = {"p1", "p2", "p3", "p10"};
+    for (int page = 1; page <= 4; ++page) {
+        const std::string name = order[page - 1];
+        SCOPED_TRACE(name);
+        const std::string n = std::to_string(page);
+        const std::string text = ReadText(dir_ / "out" / (name + ".txt"));
+        EXPECT_EQ(OutputOf(dir_, "pdftotext -raw -f " + n + " -l " + n + " out/notes.pdf -"), AsPdftotextGives(text));
+        EXPECT_NE(outline.find("\"/P\": \"u:" + name + "\""), std::string::npos) << outline;
+        const std::string title = text.empty() ? name : text.substr(0, text.find('\n'));
+        EXPECT_NE(outline.find("\"title\": \"" + title + "\""), std::string::npos) << outline;
+
+        ASSERT_EQ(RunHere("pdftoppm -r 72 -png -f " + n + " -l " + n + " -singlefile out/notes.pdf drawn"), 0);
+        const Picture drawn = ReadPng(dir_ / "drawn.png");
+        ASSERT_GT(drawn.width, 0u);
+        unsigned left = drawn.width;
+        unsigned right = 0;
+        long coloured = 0;
+        for (unsigned y = 0; y < drawn.height; ++y) {
+            for (unsigned x = 0; x < drawn.width; ++x) {
+                if (Coloured(drawn.At(x, y))) {
+                    ++coloured;
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        if (name == "p2") {
+            EXPECT_EQ(coloured, 0) << "no pictures, no ink";
+        } else {
+            EXPECT_GT(coloured, 10) << "the pictures are drawn";
+        }
+        if (name == "p10") {
+            // 200 mm of ink on paper 148 mm wide, 18 mm margins: shrunk to
+            // the column, edge to edge.
+            const double mm = drawn.width / 148.0;
+            EXPECT_GE(left, static_cast<unsigned>(17 * mm));
+            EXPECT_LE(left, static_cast<unsigned>(21 * mm));
+            EXPECT_LE(right, static_cast<unsigned>(131 * mm));
+            EXPECT_GE(right, static_cast<unsigned>(127 * mm));
+        }
+    }
+#else
+    GTEST_SKIP() << "this build cannot write a PDF";
+#endif
+}
+
+// The document is written whole or not at all: what cannot be written is
+// refused before any page, and a file there stays as it was.
+TEST_F(ConvertCommandTest, PdfThatCannotBeWrittenIsRefusedBeforeAnyPage)
+{
+#if MAROVI_CAN_DRAW
+    MakePage("a.ink", u8"type あ\n");
+    std::ofstream(dir_ / "kept.pdf") << "kept";
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } refused[] = {
+        {{"--pdf", "no-such/notes.pdf"}, "no-such: no such folder for no-such/notes.pdf"},
+        {{"--pdf", "a.ink"}, "a.ink: --pdf names an ink file of the run"},
+        {{"--pdf", "out"}, "out: is a folder, not a PDF to write"},
+        {{"--pdf", "kept.pdf"}, "kept.pdf exists; -f overwrites it"},
+        {{"--pdf", "x.pdf", "--paper", "B5"}, "unknown paper B5"},
+        {{"--paper", "A4"}, "--paper goes with --pdf"},
+        {{"--pdf", "x.pdf", "-o", "a.html"}, "--pdf takes the pages of a folder; use -d"},
+    };
+    for (const auto& [args, says] : refused) {
+        std::vector<std::string> command = {"-k", "kb"};
+        if (std::find(args.begin(), args.end(), "-o") == args.end())
+            command.insert(command.end(), {"-d", "out"});
+        command.insert(command.end(), args.begin(), args.end());
+        command.push_back("a.ink");
+        const Outcome outcome = Convert(command);
+        EXPECT_EQ(outcome.exitCode, 2) << says;
+        EXPECT_NE(outcome.err.find(says), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "a.html"));
+    EXPECT_FALSE(fs::exists(dir_ / "x.pdf"));
+    EXPECT_EQ(ReadText(dir_ / "kept.pdf"), "kept");
+#else
+    const Outcome refused = Convert({"-k", "kb", "-d", "out", "--pdf", "notes.pdf", "a.ink"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("--pdf: this build cannot draw"), std::string::npos) << refused.err;
+#endif
 }

@@ -276,6 +276,52 @@ std::string RandomPage(std::mt19937& random, int number)
     return script + modeKeys[pick(4)];
 }
 
+// The notebook's PDF holds every page, up to date or converted, as a full
+// run makes it, and is left as it is when nothing changed.
+TEST_F(NotebookCommandTest, PdfHoldsEveryPageOfTheNotebookAndIsRewrittenOnlyWhenItChanges)
+{
+#if MAROVI_CAN_DRAW
+    MakeInk("notes/a1.ink", kCalibrationPage);
+    MakeInk("notes/b2.ink", kSketchPage);
+    MakeInk("notes/c10.ink", u8"type さいご\n");
+    const std::vector<std::string> update = {"--update", "--index", "--pdf", "book.pdf", "-k", "kb", "-d", "out",
+                                             "notes"};
+    const auto text = [this](const std::string& pdf) {
+        const int status = Shell("pdftotext -raw " + pdf + " extracted.txt");
+        return status == 0 ? ReadText(dir_ / "extracted.txt") : "pdftotext failed";
+    };
+    ASSERT_EQ(Convert(update).exitCode, 0);
+    EXPECT_EQ(text("book.pdf"), u8"かくにん\n\fえを かいた\n\fさいご\n\f");
+    const auto written = fs::last_write_time(dir_ / "book.pdf");
+    const std::string bytes = ReadText(dir_ / "book.pdf");
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const RunResult unchanged = Convert(update);
+    EXPECT_EQ(unchanged.exitCode, 0) << unchanged.err;
+    EXPECT_EQ(unchanged.err, "");
+    EXPECT_EQ(fs::last_write_time(dir_ / "book.pdf"), written) << "nothing changed, nothing written";
+
+    MakeInk("notes/c10.ink", u8"type かわった\n");
+    const RunResult changed = Convert(update);
+    EXPECT_EQ(changed.exitCode, 0) << changed.err;
+    EXPECT_EQ(text("book.pdf"), u8"かくにん\n\fえを かいた\n\fかわった\n\f");
+    // The pages left up to date are drawn as a full run draws them, the
+    // carried calibration included.
+    fs::create_directories(dir_ / "full");
+    ASSERT_EQ(Convert({"--pdf", "full/book.pdf", "-k", "pristine", "-d", "full", "notes"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "full" / "book.pdf"), ReadText(dir_ / "book.pdf"));
+    EXPECT_NE(ReadText(dir_ / "book.pdf"), bytes);
+
+    // A notebook without pages is still a document to open.
+    fs::create_directories(dir_ / "blank");
+    ASSERT_EQ(Convert({"--update", "--pdf", "blank.pdf", "-k", "kb", "-d", "out-blank", "blank"}).exitCode, 0);
+    EXPECT_EQ(Shell("qpdf --check blank.pdf >/dev/null"), 0);
+    EXPECT_EQ(text("blank.pdf"), "\f");
+#else
+    GTEST_SKIP() << "this build cannot write a PDF";
+#endif
+}
+
 TEST_F(NotebookCommandTest, AnyNumberOfJobsGivesTheOneCoreRunFileForFileAndRowForRow)
 {
     std::mt19937 random(20261211);
