@@ -110,10 +110,10 @@ cp /usr/share/marovi/softKB.skb /usr/share/marovi/keydef.skb "$work/keyboard/"
 timeout 60 /usr/bin/marovi-sheet -k "$work/keyboard" -o "$work/sheet.pdf" || fail "/usr/bin/marovi-sheet failed"
 [ -s "$work/sheet.pdf" ] || fail "/usr/bin/marovi-sheet wrote no sheet"
 timeout 60 "$lbuild/bin/inkgen" --keyboard "$work/keyboard/softKB.skb" examples/memo.ink.txt "$work/memo.ink" >/dev/null
-timeout 60 /usr/bin/marovi-convert --explain -k "$work/keyboard" -d "$work/pages" "$work/memo.ink" ||
-  fail "/usr/bin/marovi-convert --explain failed"
-for f in memo.html memo.explain.txt memo.explain.png; do
-  [ -s "$work/pages/$f" ] || fail "/usr/bin/marovi-convert --explain wrote no $f"
+timeout 60 /usr/bin/marovi-convert --explain --pdf "$work/pages/memo.pdf" -k "$work/keyboard" -d "$work/pages" \
+  "$work/memo.ink" || fail "/usr/bin/marovi-convert --explain --pdf failed"
+for f in memo.html memo.explain.txt memo.explain.png memo.pdf; do
+  [ -s "$work/pages/$f" ] || fail "/usr/bin/marovi-convert --explain --pdf wrote no $f"
 done
 # A C reader built against the installed library, found by pkg-config.
 # shellcheck disable=SC2046 # the flags are words

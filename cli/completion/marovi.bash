@@ -26,7 +26,7 @@ _marovi_complete()
     if [[ $program == marovi-sheet ]]; then
         options='-k --keyboard-dir --unit --paper --dpi -o --output -h --help --version'
     else
-        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 --svg -h --help --version'
+        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 --svg --pdf --paper -h --help --version'
     fi
 
     local kind=
@@ -34,7 +34,8 @@ _marovi_complete()
     -k | --keyboard-dir) kind=folder ;;
     -d | --output-dir) [[ $program != marovi-sheet ]] && kind=folder ;;
     -o | --output) kind=file ;;
-    --paper) [[ $program == marovi-sheet ]] && kind=paper ;;
+    --pdf) [[ $program != marovi-sheet ]] && kind=file ;;
+    --paper) kind=paper ;;
     --unit | --dpi) [[ $program == marovi-sheet ]] && kind=number ;;
     -j | --jobs) [[ $program != marovi-sheet ]] && kind=number ;;
     esac
@@ -46,7 +47,9 @@ _marovi_complete()
     folder) mapfile -t found < <(compgen -d -- "$cur") ;;
     file) mapfile -t found < <(compgen -f -- "$cur") ;;
     paper)
-        mapfile -t found < <(compgen -W 'A4 A5 A4-landscape A5-landscape auto' -- "$cur")
+        local papers='A4 A5 A4-landscape A5-landscape'
+        [[ $program == marovi-sheet ]] && papers+=' auto'
+        mapfile -t found < <(compgen -W "$papers" -- "$cur")
         COMPREPLY=("${found[@]/#/$prefix}")
         return 0
         ;;

@@ -4,11 +4,11 @@
 # uses it as others would: two C programs built against the library, one
 # through find_package(ZEL640_IF) and one through pkg-config, each reading an
 # ink page; and the installed marovi-convert converting that page with its
-# explanation, which needs the library and the explain module found from the
+# explanation and its PDF, which need the library and the drawing modules found from the
 # moved prefix, and which it draws without exporting any symbol of its own.
 #
 # usage: check-install.sh BUILD_DIR INKGEN EXAMPLES_DIR C_COMPILER CAN_DRAW [SANITIZER_FLAGS]
-#   CAN_DRAW: 1 where marovi-sheet and the explain module are built, else 0
+#   CAN_DRAW: 1 where marovi-sheet and the drawing modules are built, else 0
 set -euo pipefail
 build=$1 inkgen=$2 examples=$3 cc=$4 can_draw=$5 sanitize=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,8 +51,8 @@ cp "$prefix"/share/marovi/softKB.skb "$prefix"/share/marovi/keydef.skb "$work/ke
 outputs=(memo.html)
 explain=()
 if [ "$can_draw" = 1 ]; then
-  outputs+=(memo.explain.txt memo.explain.png)
-  explain=(--explain)
+  outputs+=(memo.explain.txt memo.explain.png memo.pdf)
+  explain=(--explain --pdf "$work/pages/memo.pdf")
   [ -s "$prefix/share/marovi/softKB-sheet.pdf" ] || fail "no printed sheet in share/marovi"
 fi
 "$prefix/bin/marovi-convert" "${explain[@]}" -k "$work/keyboard" -d "$work/pages" "$work/memo.ink" ||
