@@ -572,12 +572,23 @@ private:
     int error_ = 0;
 };
 
-struct PageEntry {
+// An outline entry waits for the next one, which it must name; the label
+// leaves of the page-label number tree go out a few hundred pages at a
+// time. What the document keeps of a page written is its object number.
+struct PendingItem {
     int object = 0;
-    std::string label;
+    int page = 0;
+    int previous = 0;
     std::string title;
-    bool firstSheet = true;
 };
+
+struct LabelLeaf {
+    int object = 0;
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+constexpr std::size_t kLabelsPerLeaf = 256;
 
 class CNotebookPdf final : public INotebookPdf {
 public:
@@ -594,7 +605,7 @@ public:
             return error;
         catalog_ = out_.Reserve();
         pages_ = out_.Reserve();
-        font_object_ = out_.Reserve();
+        fontObject_ = out_.Reserve();
         info_ = out_.Reserve();
         out_.Write("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
         return out_.Error();
@@ -629,7 +640,9 @@ public:
                     throw std::bad_alloc();
                 sheet = std::move(deflated);
             }
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
+            // Nothing thrown may reach the program; the only failure left is
+            // memory running out.
             error = std::strerror(ENOMEM);
             made.sheets.clear();
         }
@@ -641,10 +654,9 @@ public:
         try {
             for (auto& [glyph, text] : page.glyphs)
                 glyphs_.emplace(glyph, std::move(text));
-            bool first = true;
-            for (const std::string& sheet : page.sheets) {
+            for (std::size_t k = 0; k < page.sheets.size(); ++k) {
                 const int content = out_.Reserve();
-                out_.Stream(content, " /Filter /FlateDecode", sheet);
+                out_.Stream(content, " /Filter /FlateDecode", page.sheets[k]);
                 const int object = out_.Reserve();
                 std::string body = "<< /Type /Page /Parent ";
                 AppendInt(body, pages_);
@@ -652,17 +664,12 @@ public:
                 AppendInt(body, content);
                 body += " 0 R >>";
                 out_.Object(object, body);
-                PageEntry entry;
-                entry.object = object;
-                entry.firstSheet = first;
-                entry.label = first ? page.label : page.label + " (" + std::to_string(sheetsOfPage_ + 1) + ")";
-                if (first)
-                    entry.title = std::move(page.title);
-                entries_.push_back(std::move(entry));
-                sheetsOfPage_ = first ? 1 : sheetsOfPage_ + 1;
-                first = false;
+                AddLabel(k == 0 ? page.label : page.label + " (" + std::to_string(k + 1) + ")");
+                if (k == 0)
+                    AddOutlineItem(object, std::move(page.title));
+                pageObjects_.push_back(object);
             }
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
             return ENOMEM;
         }
         return out_.Error();
@@ -673,15 +680,14 @@ public:
         unchanged = false;
         try {
             // A document has a page, even a notebook without any.
-            if (entries_.empty()) {
-                PdfPageContent blank;
-                blank.sheets.push_back(Deflated("", 1));
-                if (const int error = AddPage(std::move(blank)); error != 0) {
-                    out_.Discard();
-                    return error;
-                }
-                entries_.back().label.clear();
-                entries_.back().firstSheet = false;
+            if (pageObjects_.empty()) {
+                const int content = out_.Reserve();
+                out_.Stream(content, " /Filter /FlateDecode", Deflated("", 1));
+                const int object = out_.Reserve();
+                out_.Object(object, "<< /Type /Page /Parent " + std::to_string(pages_) + " 0 R /Contents " +
+                                        std::to_string(content) + " 0 R >>");
+                pageObjects_.push_back(object);
+                AddLabel("");
             }
             std::string fontError;
             if (!WriteFont(fontError)) {
@@ -689,13 +695,13 @@ public:
                 return EIO;
             }
             WritePages();
-            const int outline = WriteOutline();
-            WriteCatalog(outline);
+            const bool outlined = FinishOutline();
+            WriteCatalog(outlined, FinishLabels());
             out_.Object(info_, "<< /Title " + TextString(settings_.title) + " /Creator " +
                                    TextString(settings_.creator) + " /Producer " + TextString(settings_.creator) +
                                    " >>");
             out_.End(catalog_, info_);
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
             out_.Discard();
             return ENOMEM;
         }
@@ -788,7 +794,7 @@ private:
         body += " 0 R] /ToUnicode ";
         AppendInt(body, toUnicode);
         body += " 0 R >>";
-        out_.Object(font_object_, body);
+        out_.Object(fontObject_, body);
         return true;
     }
 
@@ -800,12 +806,12 @@ private:
         body += ' ';
         AppendReal(body, height_);
         body += "] /Resources << /Font << /F1 ";
-        AppendInt(body, font_object_);
+        AppendInt(body, fontObject_);
         body += " 0 R >> >> /Count ";
-        AppendInt(body, static_cast<long long>(entries_.size()));
+        AppendInt(body, static_cast<long long>(pageObjects_.size()));
         body += " /Kids [";
-        for (const PageEntry& entry : entries_) {
-            AppendInt(body, entry.object);
+        for (const int object : pageObjects_) {
+            AppendInt(body, object);
             body += " 0 R ";
             if (body.size() > 1 << 16) {
                 out_.Write(body);
@@ -816,76 +822,109 @@ private:
         out_.Write(body);
     }
 
-    // One entry per notebook page, at its first sheet; 0 when none.
-    int WriteOutline()
+    // The entry of the page whose first sheet is `page`; the one before it
+    // is written now that its next is known.
+    void AddOutlineItem(int page, std::string title)
     {
-        std::vector<std::size_t> firsts;
-        for (std::size_t k = 0; k < entries_.size(); ++k) {
-            if (entries_[k].firstSheet)
-                firsts.push_back(k);
-        }
-        if (firsts.empty())
-            return 0;
-        const int root = out_.Reserve();
-        const int first = out_.Reserve();
-        for (std::size_t k = 1; k < firsts.size(); ++k)
-            out_.Reserve();
-        const int last = first + static_cast<int>(firsts.size()) - 1;
-        for (std::size_t k = 0; k < firsts.size(); ++k) {
-            const PageEntry& entry = entries_[firsts[k]];
-            const int item = first + static_cast<int>(k);
-            std::string body = "<< /Title " + TextString(entry.title) + " /Parent ";
-            AppendInt(body, root);
-            body += " 0 R";
-            if (item > first) {
-                body += " /Prev ";
-                AppendInt(body, item - 1);
-                body += " 0 R";
-            }
-            if (item < last) {
-                body += " /Next ";
-                AppendInt(body, item + 1);
-                body += " 0 R";
-            }
-            body += " /Dest [";
-            AppendInt(body, entry.object);
-            body += " 0 R /Fit] >>";
-            out_.Object(item, body);
-        }
-        std::string body = "<< /Type /Outlines /First ";
-        AppendInt(body, first);
-        body += " 0 R /Last ";
-        AppendInt(body, last);
-        body += " 0 R /Count ";
-        AppendInt(body, static_cast<long long>(firsts.size()));
-        body += " >>";
-        out_.Object(root, body);
-        return root;
+        if (outline_ == 0)
+            outline_ = out_.Reserve();
+        const int object = out_.Reserve();
+        if (pending_.object != 0)
+            WriteOutlineItem(object);
+        else
+            firstItem_ = object;
+        pending_ = PendingItem{object, page, pending_.object, std::move(title)};
+        ++items_;
     }
 
-    void WriteCatalog(int outline)
+    void WriteOutlineItem(int next)
     {
-        out_.BeginObject(catalog_);
+        std::string body = "<< /Title " + TextString(pending_.title) + " /Parent ";
+        AppendInt(body, outline_);
+        body += " 0 R";
+        if (pending_.previous != 0) {
+            body += " /Prev ";
+            AppendInt(body, pending_.previous);
+            body += " 0 R";
+        }
+        if (next != 0) {
+            body += " /Next ";
+            AppendInt(body, next);
+            body += " 0 R";
+        }
+        body += " /Dest [";
+        AppendInt(body, pending_.page);
+        body += " 0 R /Fit] >>";
+        out_.Object(pending_.object, body);
+    }
+
+    // False when no page has an entry.
+    bool FinishOutline()
+    {
+        if (pending_.object == 0)
+            return false;
+        WriteOutlineItem(0);
+        std::string body = "<< /Type /Outlines /First ";
+        AppendInt(body, firstItem_);
+        body += " 0 R /Last ";
+        AppendInt(body, pending_.object);
+        body += " 0 R /Count ";
+        AppendInt(body, items_);
+        body += " >>";
+        out_.Object(outline_, body);
+        return true;
+    }
+
+    void AddLabel(const std::string& label)
+    {
+        const std::size_t index = pageObjects_.size();
+        if (labels_.empty())
+            labelsFrom_ = index;
+        labels_ += ' ';
+        AppendInt(labels_, static_cast<long long>(index));
+        labels_ += " << /P " + TextString(label) + " >>";
+        if (index + 1 - labelsFrom_ == kLabelsPerLeaf)
+            WriteLabelLeaf(index);
+    }
+
+    void WriteLabelLeaf(std::size_t last)
+    {
+        LabelLeaf leaf{out_.Reserve(), labelsFrom_, last};
+        std::string body = "<< /Limits [";
+        AppendInt(body, static_cast<long long>(leaf.first));
+        body += ' ';
+        AppendInt(body, static_cast<long long>(leaf.last));
+        body += "] /Nums [" + labels_ + " ] >>";
+        out_.Object(leaf.object, body);
+        leaves_.push_back(leaf);
+        labels_.clear();
+    }
+
+    // The number tree of the page labels, its leaves written.
+    std::string FinishLabels()
+    {
+        if (!labels_.empty())
+            WriteLabelLeaf(pageObjects_.size() - 1);
+        std::string tree = "<< /Kids [";
+        for (const LabelLeaf& leaf : leaves_) {
+            AppendInt(tree, leaf.object);
+            tree += " 0 R ";
+        }
+        return tree + "] >>";
+    }
+
+    void WriteCatalog(bool outlined, const std::string& labels)
+    {
         std::string body = "<< /Type /Catalog /Pages ";
         AppendInt(body, pages_);
         body += " 0 R /Lang (ja) /ViewerPreferences << /DisplayDocTitle true >>";
-        if (outline != 0) {
+        if (outlined) {
             body += " /Outlines ";
-            AppendInt(body, outline);
+            AppendInt(body, outline_);
             body += " 0 R /PageMode /UseOutlines";
         }
-        body += " /PageLabels << /Nums [";
-        for (std::size_t k = 0; k < entries_.size(); ++k) {
-            body += ' ';
-            AppendInt(body, static_cast<long long>(k));
-            body += " << /P " + TextString(entries_[k].label) + " >>";
-            if (body.size() > 1 << 16) {
-                out_.Write(body);
-                body.clear();
-            }
-        }
-        body += " ] >> >>\nendobj\n";
-        out_.Write(body);
+        body += " /PageLabels " + labels + " >>";
+        out_.Object(catalog_, body);
     }
 
     PdfSettings settings_;
@@ -895,10 +934,16 @@ private:
     CPdfOutput out_;
     int catalog_ = 0;
     int pages_ = 0;
-    int font_object_ = 0;
+    int fontObject_ = 0;
     int info_ = 0;
-    int sheetsOfPage_ = 0;
-    std::vector<PageEntry> entries_;
+    int outline_ = 0;  // made with the first entry
+    std::vector<int> pageObjects_;
+    PendingItem pending_;
+    int firstItem_ = 0;
+    int items_ = 0;
+    std::string labels_;
+    std::size_t labelsFrom_ = 0;
+    std::vector<LabelLeaf> leaves_;
     std::map<uint32_t, std::string> glyphs_;
 };
 
