@@ -1,6 +1,7 @@
 #include "drawing/NotebookPdf.h"
 
 #include "drawing/PdfFont.h"
+#include "ink/StrokePaths.h"
 #include "platform/SafeFile.h"
 
 #include <zlib.h>
@@ -300,9 +301,9 @@ private:
         }
     }
 
-    // The picture with its top-left corner at (x, top) on the paper: pen
+    // The picture with its top-left corner at (left, top) on the paper: pen
     // units under one matrix, y turned downwards, every stroke one path.
-    void DrawPicture(const Box& box, double x, double top)
+    void DrawPicture(const Box& box, double left, double top)
     {
         const PdfPicture& picture = *box.picture;
         content_ += "q\n";
@@ -310,77 +311,42 @@ private:
         content_ += " 0 0 ";
         AppendReal6(-box.scale);
         content_ += ' ';
-        AppendReal(content_, x);
+        AppendReal(content_, left);
         content_ += ' ';
         AppendReal(content_, top);
         content_ += " cm\n";
         AppendInt(content_, picture.penWidth);
         content_ += " w 1 J 1 j\n";
         int lastPen = -1;
-        bool open = false;
-        bool moved = false;
-        int32_t lastX = 0;
-        int32_t lastY = 0;
         std::size_t pathStart = 0;
-        const auto endPath = [&] {
-            if (open && moved)
-                content_ += "S\n";
-            else if (open)
-                content_.resize(pathStart);
-            open = false;
-            moved = false;
+        const auto point = [this, &picture](int32_t x, int32_t y, const char* op) {
+            AppendInt(content_, x - picture.left);
+            content_ += ' ';
+            AppendInt(content_, y - picture.top);
+            content_ += op;
         };
-        for (std::size_t i = 0; i < picture.sampleCount; ++i) {
-            const StrokeSample& sample = picture.samples[i];
-            const bool shifted = i >= picture.shiftFrom;
-            const int32_t px = static_cast<int16_t>(static_cast<uint16_t>(
-                static_cast<uint32_t>(sample.x) + static_cast<uint32_t>(shifted ? picture.shiftX : 0)));
-            const int32_t py = static_cast<int16_t>(static_cast<uint16_t>(
-                static_cast<uint32_t>(sample.y) + static_cast<uint32_t>(shifted ? picture.shiftY : 0)));
-            const int32_t sx = px - picture.left;
-            const int32_t sy = py - picture.top;
-            switch (sample.kind) {
-            case StrokeSample::PenDown: {
-                endPath();
-                pathStart = content_.size();
-                const int pen = sample.penColor == 2 || sample.penColor == 3 ? sample.penColor : 1;
+        ForEachStrokePath(
+            picture.samples, picture.sampleCount, picture.shiftFrom, picture.shiftX, picture.shiftY,
+            [&](int32_t x, int32_t y, uint16_t penColor) {
+                const int pen = penColor == 2 || penColor == 3 ? penColor : 1;
                 if (pen != lastPen) {
                     content_ += ColourOf(static_cast<uint16_t>(pen)).stroke;
                     lastPen = pen;
-                    // A colour dropped with an unmoved path must be set again.
-                    pathStart = content_.size();
                 }
-                open = true;
-                AppendInt(content_, sx);
-                content_ += ' ';
-                AppendInt(content_, sy);
-                content_ += " m\n";
-                lastX = sx;
-                lastY = sy;
-                break;
-            }
-            case StrokeSample::PenMove:
-                if (!open || (sx == lastX && sy == lastY))
-                    break;
-                AppendInt(content_, sx);
-                content_ += ' ';
-                AppendInt(content_, sy);
-                content_ += " l\n";
-                lastX = sx;
-                lastY = sy;
-                moved = true;
-                break;
-            case StrokeSample::PenUp:
-                endPath();
-                break;
-            default:
-                break;
-            }
-        }
-        endPath();
+                // A path taken back leaves the colour set.
+                pathStart = content_.size();
+                point(x, y, " m\n");
+            },
+            [&](int32_t x, int32_t y, bool) { point(x, y, " l\n"); },
+            [&](bool moved) {
+                if (moved)
+                    content_ += "S\n";
+                else
+                    content_.resize(pathStart);
+            });
         content_ += "Q\n";
         if (!picture.text.empty())
-            DrawHiddenText(picture.text, x, top - box.height, box.width, box.height);
+            DrawHiddenText(picture.text, left, top - box.height, box.width, box.height);
     }
 
     // Text read from handwriting, over the ink and invisible: selecting

@@ -1,5 +1,7 @@
 #include "keyboard/InkStrokes.h"
 
+#include "ink/StrokePaths.h"
+
 #include "image/ImageFile.h"
 #include "keyboard/PenColors.h"
 #include "platform/MessageBox.h"
@@ -213,41 +215,23 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
     // relative steps, whole pen units like the points, so it is exact and
     // about half as long; a repeated point adds nothing.
     std::size_t pathStart = 0;
-    bool open = false;
-    bool moved = false;
     int32_t lastX = 0;
     int32_t lastY = 0;
-    const auto endPath = [&] {
-        if (open && moved)
-            svg += "\"/>\n";
-        else if (open)
-            svg.resize(pathStart);
-        open = false;
-        moved = false;
-    };
-    for (std::size_t i = 0; i < SampleCount(); ++i) {
-        const StrokeSample& sample = Sample(i);
-        const bool shifted = i >= shiftFrom_;
-        const int32_t x = ShiftedCoordinate(sample.x, shifted ? shiftX_ : 0);
-        const int32_t y = ShiftedCoordinate(sample.y, shifted ? shiftY_ : 0);
-        switch (sample.kind) {
-        case StrokeSample::PenDown:
-            endPath();
+    ForEachStrokePath(
+        SampleCount() > 0 ? &Sample(0) : nullptr, SampleCount(), shiftFrom_, shiftX_, shiftY_,
+        [&](int32_t x, int32_t y, uint16_t penColor) {
             pathStart = svg.size();
-            open = true;
             svg += "<path stroke=\"";
-            svg += PenColorOf(sample.penColor).html;
+            svg += PenColorOf(penColor).html;
             svg += "\" d=\"M";
             AppendNumber(svg, x);
             svg += ' ';
             AppendNumber(svg, y);
             lastX = x;
             lastY = y;
-            break;
-        case StrokeSample::PenMove:
-            if (!open || (moved && x == lastX && y == lastY))
-                break;
-            if (!moved)
+        },
+        [&](int32_t x, int32_t y, bool first) {
+            if (first)
                 svg += 'l';
             else if (x >= lastX)
                 svg += ' ';
@@ -258,16 +242,13 @@ std::string CInkStrokes::SvgDocument(int32_t number) const
             AppendNumber(svg, y - lastY);
             lastX = x;
             lastY = y;
-            moved = true;
-            break;
-        case StrokeSample::PenUp:
-            endPath();
-            break;
-        default:
-            break;
-        }
-    }
-    endPath();
+        },
+        [&](bool moved) {
+            if (moved)
+                svg += "\"/>\n";
+            else
+                svg.resize(pathStart);
+        });
     svg += "</g>\n</svg>\n";
     return svg;
 }
