@@ -23,11 +23,29 @@ std::unique_ptr<CRunPdf> CRunPdf::Open(const PdfSettings& settings, std::string&
     return std::unique_ptr<CRunPdf>(new CRunPdf(pdf));
 }
 
-PdfPageContent CRunPdf::MakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const
+PdfPageContent CRunPdf::MakePage(const CPageStrokes& page, const PageReadings& readings,
+                                 const std::string& inkBaseName, std::string& error) const
+{
+    return pdf_->MakePage(PdfPageSourceOf(page, readings, inkBaseName), error);
+}
+
+PdfPageContent CRunPdf::ReadAndMakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const
 {
     PageReadings readings;
     page.ReadPage(readings);
-    return pdf_->MakePage(PdfPageSourceOf(page, readings, inkBaseName), error);
+    return MakePage(page, readings, inkBaseName, error);
+}
+
+void CRunPdf::AddPage(PdfPageContent&& page)
+{
+    if (error_ == 0)
+        error_ = pdf_->AddPage(std::move(page));
+}
+
+int CRunPdf::Finish(bool& unchanged)
+{
+    unchanged = false;
+    return error_ != 0 ? error_ : pdf_->Finish(unchanged);
 }
 
 PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings, const std::string& label)

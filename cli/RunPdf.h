@@ -19,18 +19,25 @@ public:
     CRunPdf(const CRunPdf&) = delete;
     CRunPdf& operator=(const CRunPdf&) = delete;
 
-    // The page as it reads (CPageStrokes::ReadPage), labelled with the name
-    // of its ink file; no sheets, and the reason in `error`, when it cannot
-    // be made.
-    PdfPageContent MakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const;
-    // 0, or the errno of the failure; see INotebookPdf.
-    int AddPage(PdfPageContent&& page) { return pdf_->AddPage(std::move(page)); }
-    int Finish(bool& unchanged) { return pdf_->Finish(unchanged); }
+    // The page laid out from the readings of its conversion, labelled with
+    // the name of its ink file; no sheets, and the reason in `error`, when it
+    // cannot be made. May run on several threads at once.
+    PdfPageContent MakePage(const CPageStrokes& page, const PageReadings& readings, const std::string& inkBaseName,
+                            std::string& error) const;
+    // The same for a page not written: read as it would be written
+    // (CPageStrokes::ReadPage).
+    PdfPageContent ReadAndMakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const;
+    // Appends a page in its turn. After a failure to write, the document is
+    // lost: later pages change nothing and Finish reports the failure.
+    void AddPage(PdfPageContent&& page);
+    // 0, or the errno of the first failure; see INotebookPdf.
+    int Finish(bool& unchanged);
 
 private:
     explicit CRunPdf(INotebookPdf* pdf) : pdf_(pdf) {}
 
     std::unique_ptr<INotebookPdf> pdf_;
+    int error_ = 0;
 };
 
 // What the document is handed of a page: its flow of texts, line breaks

@@ -408,6 +408,23 @@ int SetupFailure(const std::string& problem)
     return kUsageOrSetupError;
 }
 
+#if MAROVI_CAN_DRAW
+// What is done in a page's turn with the page made for the document: it is
+// added, or it is said that it could not be made.
+std::function<void()> PdfPageTurn(CRunPdf& pdf, std::shared_ptr<PdfPageContent> made, std::string why,
+                                  CRunReport& report)
+{
+    return [&pdf, made = std::move(made), why = std::move(why), &report] {
+        if (made->sheets.empty()) {
+            report.Note("cannot put the page into the PDF (" + why + ")");
+            report.MissingBesidePage();
+            return;
+        }
+        pdf.AddPage(std::move(*made));
+    };
+}
+#endif
+
 // What one conversion of the listed ink files needs beyond the options.
 struct RunPlace {
     std::string startDir;
@@ -458,23 +475,14 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
         settings.pageFilesPresent = [&options](const std::string& htmlPath, const std::string& inkBase) {
             return PageFilesPresent(options, htmlPath, inkBase);
         };
-    // The document takes every page that is read, in its turn; the first
-    // failure to write it loses it, and is told once, at the end.
-    int pdfError = 0;
 #if MAROVI_CAN_DRAW
+    // The document takes the pages not written too, in their turn; the
+    // stager gives it those it writes.
     if (pdf)
-        settings.seePage = [pdf, &pdfError, &report](CPageStrokes& page,
-                                                      const std::string& inkBaseName) -> std::function<void()> {
+        settings.seePage = [pdf, &report](CPageStrokes& page, const std::string& inkBaseName) {
             std::string why;
-            auto made = std::make_shared<PdfPageContent>(pdf->MakePage(page, inkBaseName, why));
-            return [pdf, made, why, &pdfError, &report] {
-                if (made->sheets.empty()) {
-                    report.Note("cannot put the page into the PDF (" + why + ")");
-                    report.MissingBesidePage();
-                } else if (pdfError == 0) {
-                    pdfError = pdf->AddPage(std::move(*made));
-                }
-            };
+            auto made = std::make_shared<PdfPageContent>(pdf->ReadAndMakePage(page, inkBaseName, why));
+            return PdfPageTurn(*pdf, std::move(made), std::move(why), report);
         };
 #endif
     const int failedSaves = keyboard.FailedSaves();
@@ -496,9 +504,7 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     // A run the watch stopped halfway leaves the document as it was.
     if (pdf && !(place.stopRequested && place.stopRequested())) {
         bool unchanged = false;
-        if (pdfError == 0)
-            pdfError = pdf->Finish(unchanged);
-        if (pdfError != 0) {
+        if (const int pdfError = pdf->Finish(unchanged); pdfError != 0) {
             report.Note("cannot write " + PathForDisplay(*options.pdfFile) + " (" + Reason(pdfError) + ")");
             report.MissingBesidePage();
         }
@@ -536,18 +542,28 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
     }
     report.SetReasonSubject("");
 
+    std::unique_ptr<CRunPdf> pdf;
+#if MAROVI_CAN_DRAW
+    if (place.pdf) {
+        std::string why;
+        pdf = CRunPdf::Open(*place.pdf, why);
+        if (!pdf)
+            return SetupFailure("--pdf: cannot write " + PathForDisplay(*options.pdfFile) + ": " + why);
+    }
+#endif
     const PageEncoding encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     // Without -f a page takes only a free name: of two converters racing for
     // one page, one writes it.
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
     const ExplainPictureFunction drawExplanation = place.drawExplanation;
     const bool wantsPageFiles = WantsPageFiles(options);
-    const bool wantsReadings = drawExplanation || wantsPageFiles;
+    CRunPdf* const document = pdf.get();
+    const bool wantsReadings = drawExplanation || wantsPageFiles || document;
     // Runs beside other pages: what it has to say goes to the page's log, and
     // what follows the page's publication (old pictures removed, the
     // explanation drawn) is done in the page's turn on the run's thread.
-    const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, &options,
-                                  &report](
+    const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, document,
+                                  &options, &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName,
                                      const PageStaging& given,
                                      CDeferredMessages&) -> std::unique_ptr<CStagedPage> {
@@ -571,6 +587,13 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
                 RemoveOldPictures(htmlPath, inkBaseName, kept, keptSvgs);
             });
         }
+#if MAROVI_CAN_DRAW
+        if (document) {
+            std::string why;
+            auto content = std::make_shared<PdfPageContent>(document->MakePage(page, *readings, inkBaseName, why));
+            made.AfterPublish(PdfPageTurn(*document, std::move(content), std::move(why), report));
+        }
+#endif
         if (drawExplanation) {
             // The page stays until its turn (the run keeps it), and the
             // drawing is done on the run's thread alone.
@@ -581,15 +604,6 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
         }
         return staged;
     };
-    std::unique_ptr<CRunPdf> pdf;
-#if MAROVI_CAN_DRAW
-    if (place.pdf) {
-        std::string why;
-        pdf = CRunPdf::Open(*place.pdf, why);
-        if (!pdf)
-            return SetupFailure("--pdf: cannot write " + PathForDisplay(*options.pdfFile) + ": " + why);
-    }
-#endif
     CCommandLineSaveDialog saveDialog(options, place.outputFile, place.outputDir, listed, report);
     ConvertPages(options, listed, place, keyboard, mapping, saveDialog, stagePage, pdf.get(), report);
     keyboard.SetMapping(nullptr);

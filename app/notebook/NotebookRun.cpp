@@ -673,12 +673,12 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
             job.staged.reset();
         }
     };
-    // Every page read is seen, written or not; what stays of it after that
+    // A page read and not written is seen; what stays of a page after that
     // is what the publication needs.
     const auto work = [&](PageJob& job) {
         if (job.kind == PageJob::Kind::Write)
             write(job);
-        if (settings.seePage && job.done.page) {
+        else if (settings.seePage && job.done.page) {
             try {
                 job.seen = settings.seePage(*job.done.page, job.baseName);
             } catch (const std::bad_alloc&) {

@@ -48,11 +48,11 @@ struct NotebookSettings {
     // the ink file named `inkBaseName`, are all there; a page without them is
     // not up to date. Null: nothing is asked for.
     std::function<bool(const std::string& htmlPath, const std::string& inkBaseName)> pageFilesPresent;
-    // Shown every page of the run that can be read, in run order, whether it
-    // is written, left up to date (read again for it) or declined: on the
-    // thread that writes it, after the writing. What it returns is done in
-    // the page's turn on the calling thread, after the page is published or
-    // found up to date. Null: pages left up to date are not read.
+    // Shown every page of the run that is read but not written: left up to
+    // date (read again for it) or declined. It runs on a worker thread; what
+    // it returns is done in the page's turn on the calling thread. (A page
+    // written is the stager's, which can do the same with AfterPublish.)
+    // Null: pages left up to date are not read.
     std::function<std::function<void()>(CPageStrokes& page, const std::string& inkBaseName)> seePage;
     // Asked before each page; when it says yes the run ends there, what it
     // did recorded. Null: never.
