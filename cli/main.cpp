@@ -502,7 +502,7 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     }
 #if MAROVI_CAN_DRAW
     // A run the watch stopped halfway leaves the document as it was.
-    if (pdf && !(place.stopRequested && place.stopRequested())) {
+    if (pdf && !outcome.stopped) {
         bool unchanged = false;
         if (const int pdfError = pdf->Finish(unchanged); pdfError != 0) {
             report.Note("cannot write " + PathForDisplay(*options.pdfFile) + " (" + Reason(pdfError) + ")");

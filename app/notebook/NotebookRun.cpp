@@ -827,8 +827,10 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
     };
 
     for (int index = 0; index < count; ++index) {
-        if (settings.stopRequested && settings.stopRequested())
+        if (settings.stopRequested && settings.stopRequested()) {
+            outcome.stopped = true;
             break;
+        }
         if (inFlight.size() - syncing >= kWindow)
             tellWritten(syncing + kWindow / 2, true);
         const ListedInk ink = inks[static_cast<std::size_t>(index)];

@@ -83,6 +83,7 @@ using PageStager = std::function<std::unique_ptr<CStagedPage>(CPageStrokes& page
 
 struct NotebookOutcome {
     int pagesWritten = 0;
+    bool stopped = false;  // settings.stopRequested ended the run before its last page
     bool anyFailed = false;  // a page unreadable or not written
     // A file of the notebook itself that could not be written: its path and
     // errno; 0 when all were.
