@@ -20,8 +20,8 @@
 // on one document of the notebook's strokes, one page per ink file, and on
 // its first page alone for the program's start-up. In the same turns the
 // notebook with --index --pdf from nothing, and --update --index --pdf with
-// every page up to date and the document to make; the latter again on the
-// --update-pages notebook for the peak memory.
+// every page up to date and the document to make (the latter again on the
+// --update-pages notebook for the peak memory), and --index --svg.
 //
 // Exits 1 when a target that was measured is missed: Marovi at least 10
 // times Xournal++'s pages/s; on the disk at most 1.5 times the time in
@@ -29,7 +29,8 @@
 // --update with nothing changed at most 0.1 s, writing nothing; at least 500
 // pages/s from nothing; at most 16 MiB peak memory in every run without
 // --pdf; --index --pdf at least 3 times Xournal++'s pages/s; the document of
-// the longer notebook made in at most 2 MiB more than the notebook's. A target
+// the longer notebook made in at most 2 MiB more than the notebook's; --svg
+// adding at most a tenth to --index. A target
 // that cannot be measured (no Xournal++, no --disk, --large-pages 0) is said
 // to be so and leaves the exit status alone.
 
@@ -80,6 +81,7 @@ constexpr double kMinTimesXournal = 10;
 constexpr double kMaxDiskOverMemory = 1.5;
 constexpr long kMaxPeakGrowthKiB = 8 * 1024;
 constexpr double kMinPdfTimesXournal = 3;
+constexpr double kMaxSvgOverPlain = 1.10;
 constexpr long kMaxPdfPeakGrowthKiB = 2 * 1024;
 
 // More distinct pages than this would only lengthen the making of them.
@@ -401,6 +403,7 @@ struct Notebook {
     fs::path html;
     // With --pdf: the document; empty without.
     fs::path pdf;
+    bool svg = false;
 
     std::vector<std::string> Args(bool update) const
     {
@@ -409,6 +412,8 @@ struct Notebook {
             args.push_back("--update");
         if (!pdf.empty())
             args.insert(args.end(), {"--pdf", pdf.string()});
+        if (svg)
+            args.push_back("--svg");
         args.insert(args.end(), {"--index", notes.string()});
         return args;
     }
@@ -614,10 +619,15 @@ int main(int argc, char** argv)
         withPdf.pdf = work / "notebook.pdf";
         FullRuns memory;
         FullRuns diskRuns;
+        Notebook withSvg = notebookIn(work, pages);
+        withSvg.html = work / "html-svg";
+        withSvg.svg = true;
         FullRuns pdfRuns;
         FullRuns pdfOnly;
+        FullRuns svgRuns;
         for (int i = 0; i < repeat; ++i) {
             RunFull(launcher, reference, false, memory);
+            RunFull(launcher, withSvg, false, svgRuns);
             if (onDisk)
                 RunFull(launcher, *onDisk, true, diskRuns);
             RunFull(launcher, withPdf, false, pdfRuns);
@@ -627,6 +637,7 @@ int main(int argc, char** argv)
         const double pdfMiB = static_cast<double>(fs::file_size(withPdf.pdf)) / (1024.0 * 1024.0);
         fs::remove_all(withPdf.html);
         fs::remove(withPdf.pdf);
+        fs::remove_all(withSvg.html);
         const std::string diskType = onDisk ? FileSystemOf(disk) : "";
         if (onDisk)
             fs::remove_all(disk);
@@ -719,6 +730,10 @@ int main(int argc, char** argv)
             std::printf("Marovi pages/s / Xournal++ pages/s: %.2f x (target >= %.0f x, that is >= %.0f pages/s)\n",
                         maroviRate / rate, kMinTimesXournal, kMinTimesXournal * rate);
         }
+        std::printf("marovi-convert --index --svg, %s pages in memory, in the same turns: %.2f s, %+.1f %% on "
+                    "--index (target <= +%.0f %%)\n",
+                    Grouped(pages).c_str(), svgRuns.Median(), 100.0 * (svgRuns.Median() / memory.Median() - 1),
+                    100.0 * (kMaxSvgOverPlain - 1));
         std::printf("marovi-convert --pdf, %s pages in memory, in the same turns (document %.1f MiB):\n",
                     Grouped(pages).c_str(), pdfMiB);
         std::printf("  %-30s %8.2f s %9.0f pages/s   peak memory %.1f MiB\n", "--index --pdf, from nothing",
@@ -749,6 +764,10 @@ int main(int argc, char** argv)
                              maroviRate >= kMinTimesXournal * (pages / xournal.Seconds()));
         else
             targets.NotMeasured(versus, "Xournal++ did not run");
+        targets.Measured("--svg adds <= " + Fixed(100.0 * (kMaxSvgOverPlain - 1), 0) + " % to --index, " +
+                             Grouped(pages) + " pages (" +
+                             Fixed(100.0 * (svgRuns.Median() / memory.Median() - 1), 1, true) + " %)",
+                         svgRuns.Median() <= kMaxSvgOverPlain * memory.Median());
         const std::string pdfVersus = "--index --pdf >= " + Fixed(kMinPdfTimesXournal, 0) +
                                       " x Xournal++ --create-pdf in pages/s, " + Grouped(pages) +
                                       " pages, whole commands";
