@@ -593,8 +593,12 @@ int main(int argc, char** argv)
                     Grouped(static_cast<long>(memos.size())).c_str(),
                     std::chrono::duration<double>(Clock::now() - making).count());
         auto notebookIn = [&](const fs::path& folder, int size) {
-            return Notebook{convert, work / "kb", folder / ("notes-" + std::to_string(size)),
-                            folder / ("html-" + std::to_string(size))};
+            Notebook notebook;
+            notebook.convert = convert;
+            notebook.keyboard = work / "kb";
+            notebook.notes = folder / ("notes-" + std::to_string(size));
+            notebook.html = folder / ("html-" + std::to_string(size));
+            return notebook;
         };
 
         // The notebook itself: in memory, on the disk and through Xournal++,
