@@ -1,0 +1,404 @@
+// handwriting-bench: how well the handwriting reader does on generated
+// writing. Words of two to four characters are written from KanjiVG's
+// strokes (read at run time from the TSV file named on the command line:
+// KanjiVG is (C) Ulrich Apel, CC BY-SA 3.0, http://kanjivg.tagaini.net;
+// nothing of it is copied here) with the variation real writing has: size,
+// slant, spacing, a little wobble. Sketches (circles, boxes, arrows,
+// signatures, scribbles) are drawn beside them. Printed: first-candidate
+// accuracy of the characters of words as the reader cut them, words found
+// by an index-style search (each character among its cell's candidates),
+// sketches taken for writing, and the time per character against zinnia
+// alone, on one thread and on all cores. Exits 1 when a target is missed.
+//
+//   handwriting-bench MODEL TSV [--words N] [--sketches N] [--seed N]
+
+#include "handwriting/HandwritingReader.h"
+#include "platform/TextEncoding.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Glyph {
+    std::string sjis;
+    std::vector<InkStroke> strokes;  // 1000-unit box
+};
+
+std::vector<Glyph> ReadGlyphs(const std::string& path)
+{
+    std::vector<Glyph> glyphs;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        Glyph glyph;
+        glyph.sjis = Utf8ToSjis(line.substr(0, tab));
+        std::stringstream strokes(line.substr(tab + 1));
+        std::string stroke;
+        while (std::getline(strokes, stroke, ';')) {
+            InkStroke points;
+            std::stringstream pairs(stroke);
+            std::string pair;
+            while (pairs >> pair) {
+                const std::size_t comma = pair.find(',');
+                if (comma != std::string::npos)
+                    points.push_back({std::stoi(pair.substr(0, comma)), std::stoi(pair.substr(comma + 1))});
+            }
+            if (!points.empty())
+                glyph.strokes.push_back(std::move(points));
+        }
+        if (!glyph.strokes.empty() && glyph.sjis.find('?') == std::string::npos)
+            glyphs.push_back(std::move(glyph));
+    }
+    return glyphs;
+}
+
+bool IsKana(const std::string& sjis)
+{
+    const unsigned lead = static_cast<unsigned char>(sjis[0]);
+    return sjis.size() == 2 && (lead == 0x82 || lead == 0x83);
+}
+
+struct Sample {
+    std::vector<InkStroke> strokes;
+    std::vector<std::string> word;  // empty for a sketch
+    // A sketch's kind: circle, box, arrow, signature, scribble, wave or star.
+    int kind = 0;
+};
+
+class CGenerator {
+public:
+    CGenerator(const std::vector<Glyph>& glyphs, unsigned seed) : glyphs_(glyphs), random_(seed) {}
+
+    Sample Word()
+    {
+        Sample sample;
+        const int count = Uniform(2, 4);
+        const double size = UniformReal(400, 900);  // pen units: 4 to 9 mm
+        const double slant = UniformReal(-0.15, 0.15);
+        const double pitch = size * UniformReal(0.8, 1.15);
+        const double wobble = size * UniformReal(0.0, 0.012);
+        const int x0 = Uniform(0, 4000);
+        const int y0 = Uniform(0, 4000);
+        for (int k = 0; k < count; ++k) {
+            const Glyph& glyph = glyphs_[static_cast<std::size_t>(Uniform(0, static_cast<int>(glyphs_.size()) - 1))];
+            sample.word.push_back(glyph.sjis);
+            const double scale = size / 1000.0 * UniformReal(0.92, 1.08);
+            const double dx = x0 + k * pitch + UniformReal(-0.04, 0.04) * size;
+            const double dy = y0 + UniformReal(-0.05, 0.05) * size;
+            const double phase = UniformReal(0, 6.3);
+            for (const InkStroke& stroke : glyph.strokes) {
+                InkStroke moved;
+                for (const InkPoint& p : stroke) {
+                    const double ux = p.x * scale;
+                    const double uy = p.y * scale;
+                    const double wave = std::sin(phase + (p.x + p.y) * 0.01) * wobble;
+                    moved.push_back({static_cast<int32_t>(std::lround(dx + ux - slant * (uy - size / 2) + wave +
+                                                                         UniformReal(-1, 1) * wobble * 0.3)),
+                                     static_cast<int32_t>(std::lround(dy + uy + wave * 0.7 +
+                                                                         UniformReal(-1, 1) * wobble * 0.3))});
+                }
+                sample.strokes.push_back(std::move(moved));
+            }
+        }
+        return sample;
+    }
+
+    Sample Sketch()
+    {
+        Sample sample;
+        const double size = UniformReal(500, 3000);
+        const double cx = Uniform(2000, 6000);
+        const double cy = Uniform(2000, 6000);
+        auto& s = sample.strokes;
+        const auto pt = [](double x, double y) { return InkPoint{static_cast<int32_t>(std::lround(x)), static_cast<int32_t>(std::lround(y))}; };
+        sample.kind = Uniform(0, 5);
+        switch (sample.kind) {
+        case 0: {  // a circle, once or twice round
+            const double turns = UniformReal(1.0, 2.0);
+            const double aspect = UniformReal(0.7, 1.3);
+            InkStroke c;
+            for (double a = 0; a < turns * 6.283; a += 0.08)
+                c.push_back(pt(cx + size / 2 * std::cos(a), cy + size / 2 * aspect * std::sin(a)));
+            s.push_back(c);
+            break;
+        }
+        case 1: {  // a box, one stroke or four
+            const double w = size, h = size * UniformReal(0.5, 1.5);
+            const InkPoint corners[] = {pt(cx, cy), pt(cx + w, cy), pt(cx + w, cy + h), pt(cx, cy + h), pt(cx, cy)};
+            if (Uniform(0, 1) == 0) {
+                s.push_back(Line(corners, 5));
+            } else {
+                for (int k = 0; k < 4; ++k)
+                    s.push_back(Line(corners + k, 2));
+            }
+            break;
+        }
+        case 2: {  // an arrow
+            const double a = UniformReal(-0.5, 0.5);
+            const InkPoint tail = pt(cx, cy);
+            const InkPoint head = pt(cx + size * std::cos(a), cy + size * std::sin(a));
+            const InkPoint shaft[] = {tail, head};
+            s.push_back(Line(shaft, 2));
+            for (const double side : {2.6, -2.6}) {
+                const InkPoint barb[] = {head, pt(head.x + size * 0.25 * std::cos(a + side), head.y + size * 0.25 * std::sin(a + side))};
+                s.push_back(Line(barb, 2));
+            }
+            break;
+        }
+        case 3: {  // a signature: loops running to the right
+            const int strokes = Uniform(1, 3);
+            double x = cx;
+            for (int k = 0; k < strokes; ++k) {
+                InkStroke sig;
+                const double length = size * UniformReal(0.6, 1.4);
+                const double loops = UniformReal(3, 9);
+                for (double t = 0; t <= 1.0; t += 0.004) {
+                    const double a = t * loops * 6.283;
+                    sig.push_back(pt(x + t * length + size * 0.08 * std::cos(a), cy + size * 0.15 * std::sin(a) * (1 + t)));
+                }
+                x += length + size * 0.1;
+                s.push_back(sig);
+            }
+            break;
+        }
+        case 4: {  // a scribble
+            const int strokes = Uniform(1, 4);
+            for (int k = 0; k < strokes; ++k) {
+                InkStroke sc;
+                double x = cx + UniformReal(-size / 2, size / 2), y = cy + UniformReal(-size / 2, size / 2);
+                for (int n = 0; n < Uniform(8, 40); ++n) {
+                    x += UniformReal(-size / 4, size / 4);
+                    y += UniformReal(-size / 4, size / 4);
+                    sc.push_back(pt(x, y));
+                }
+                s.push_back(sc);
+            }
+            break;
+        }
+        default: {  // a wave line, or a star
+            InkStroke w;
+            if (Uniform(0, 1) == 0) {
+                for (double t = 0; t <= 1.0; t += 0.01)
+                    w.push_back(pt(cx + t * size * 2, cy + size * 0.1 * std::sin(t * 25)));
+            } else {
+                for (int k = 0; k <= 5; ++k) {
+                    const double a = k * 4 * 3.14159 / 5;
+                    w.push_back(pt(cx + size / 2 * std::sin(a), cy - size / 2 * std::cos(a)));
+                }
+                w = Line(w.data(), w.size());
+            }
+            s.push_back(w);
+            break;
+        }
+        }
+        return sample;
+    }
+
+private:
+    int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    double UniformReal(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
+
+    // A polyline through the points, as a pen samples it (every ~20 units).
+    static InkStroke Line(const InkPoint* points, std::size_t count)
+    {
+        InkStroke line;
+        for (std::size_t k = 0; k + 1 < count; ++k) {
+            const double dx = points[k + 1].x - points[k].x;
+            const double dy = points[k + 1].y - points[k].y;
+            const int steps = std::max(1, static_cast<int>(std::hypot(dx, dy) / 20));
+            for (int n = 0; n < steps; ++n)
+                line.push_back({static_cast<int32_t>(points[k].x + dx * n / steps), static_cast<int32_t>(points[k].y + dy * n / steps)});
+        }
+        line.push_back(points[count - 1]);
+        return line;
+    }
+
+    const std::vector<Glyph>& glyphs_;
+    std::mt19937 random_;
+};
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Reads every sample on `threads` threads; the results in sample order.
+std::vector<PictureHandwriting> ReadAll(const CHandwritingReader& reader, const std::vector<Sample>& samples,
+                                        const ReadingRules& rules, int threads)
+{
+    std::vector<PictureHandwriting> read(samples.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k; (k = next++) < samples.size();)
+            read[k] = reader.Read(samples[k].strokes, rules);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    return read;
+}
+
+double Percentile(std::vector<float> values, double part)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(part * static_cast<double>(values.size() - 1))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: handwriting-bench MODEL TSV [--words N] [--sketches N] [--seed N]\n");
+        return 2;
+    }
+    int words = 600;
+    int sketches = 300;
+    unsigned seed = 1;
+    for (int k = 3; k + 1 < argc; k += 2) {
+        const std::string option = argv[k];
+        if (option == "--words")
+            words = std::stoi(argv[k + 1]);
+        else if (option == "--sketches")
+            sketches = std::stoi(argv[k + 1]);
+        else if (option == "--seed")
+            seed = static_cast<unsigned>(std::stoul(argv[k + 1]));
+    }
+    CHandwritingReader reader;
+    std::string why;
+    if (!reader.Open(argv[1], why)) {
+        std::fprintf(stderr, "handwriting-bench: %s: %s\n", argv[1], why.c_str());
+        return 2;
+    }
+    const std::vector<Glyph> glyphs = ReadGlyphs(argv[2]);
+    if (glyphs.empty()) {
+        std::fprintf(stderr, "handwriting-bench: %s: no character read\n", argv[2]);
+        return 2;
+    }
+    CGenerator generator(glyphs, seed);
+    std::vector<Sample> samples;
+    for (int k = 0; k < words; ++k)
+        samples.push_back(generator.Word());
+    for (int k = 0; k < sketches; ++k)
+        samples.push_back(generator.Sketch());
+
+    // zinnia alone: each character of the words, cut as written, on one
+    // thread.
+    std::size_t characters = 0;
+    const auto engineStart = std::chrono::steady_clock::now();
+    std::size_t cleanRight = 0, kanaRight = 0, kanaCount = 0;
+    for (const Glyph& glyph : glyphs) {
+        InkCell cell;
+        for (std::size_t s = 0; s < glyph.strokes.size(); ++s) {
+            cell.strokes.push_back(s);
+            cell.box.Add(BoxOf(glyph.strokes[s]));
+        }
+        const InkBox frame{0, 0, 1000, 1000};
+        const auto found = reader.Classify(glyph.strokes, cell, frame, 8);
+        ++characters;
+        const bool right = !found.empty() && found.front().text == glyph.sjis;
+        cleanRight += right;
+        if (IsKana(glyph.sjis)) {
+            if (std::getenv("HANDWRITING_BENCH_SHOW") && !right)
+                std::printf("%s->%s ", SjisToUtf8(glyph.sjis).c_str(), found.empty() ? "" : SjisToUtf8(found.front().text).c_str());
+            ++kanaCount;
+            kanaRight += right;
+        }
+    }
+    const double engineMs = Seconds(engineStart) * 1000.0 / static_cast<double>(characters);
+    std::printf("clean characters, zinnia alone: %.1f %% right first (kana %.1f %%, kanji %.1f %%), %.2f ms a character\n",
+                100.0 * cleanRight / characters, 100.0 * kanaRight / std::max<std::size_t>(1, kanaCount),
+                100.0 * (cleanRight - kanaRight) / std::max<std::size_t>(1, characters - kanaCount), engineMs);
+
+    ReadingRules rules;
+    const auto oneStart = std::chrono::steady_clock::now();
+    const std::vector<PictureHandwriting> read = ReadAll(reader, samples, rules, 1);
+    const double oneSeconds = Seconds(oneStart);
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto allStart = std::chrono::steady_clock::now();
+    const std::vector<PictureHandwriting> again = ReadAll(reader, samples, rules, cores);
+    const double allSeconds = Seconds(allStart);
+    bool same = true;
+    for (std::size_t k = 0; k < read.size(); ++k)
+        same = same && read[k].text == again[k].text && read[k].writing == again[k].writing;
+
+    std::size_t wordChars = 0, rightFirst = 0, wordsFound = 0, wordsWriting = 0, segmentedRight = 0;
+    std::size_t sketchesWriting = 0;
+    std::vector<float> wordMean, wordLeast, sketchMean, sketchLeast;
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const Sample& sample = samples[k];
+        const PictureHandwriting& got = read[k];
+        float sum = 0, least = 1e9f;
+        for (const HandwritingCell& cell : got.cells) {
+            const float best = cell.candidates.empty() ? -10.0f : cell.candidates.front().score;
+            sum += best;
+            least = std::min(least, best);
+        }
+        const float mean = got.cells.empty() ? -10.0f : sum / static_cast<float>(got.cells.size());
+        if (sample.word.empty()) {
+            sketchesWriting += got.writing;
+            if (got.writing && std::getenv("HANDWRITING_BENCH_SHOW"))
+                std::printf("sketch %zu kind %d read as %s (%zu cells, %zu strokes, mean %.3f)\n", k, sample.kind, SjisToUtf8(got.text).c_str(),
+                            got.cells.size(), sample.strokes.size(), mean);
+            sketchMean.push_back(mean);
+            sketchLeast.push_back(got.cells.empty() ? -10.0f : least);
+            continue;
+        }
+        wordChars += sample.word.size();
+        wordsWriting += got.writing;
+        if (got.cells.size() != sample.word.size())
+            continue;
+        ++segmentedRight;
+        wordMean.push_back(mean);
+        wordLeast.push_back(least);
+        bool found = got.writing;
+        for (std::size_t c = 0; c < got.cells.size(); ++c) {
+            const auto& candidates = got.cells[c].candidates;
+            rightFirst += got.writing && !candidates.empty() && candidates.front().text == sample.word[c];
+            found = found && std::any_of(candidates.begin(), candidates.end(),
+                                         [&](const HandwritingCandidate& h) { return h.text == sample.word[c]; });
+        }
+        wordsFound += found;
+    }
+    const double accuracy = 100.0 * rightFirst / std::max<std::size_t>(1, wordChars);
+    const double search = 100.0 * wordsFound / std::max(1, words);
+    const double falseWriting = 100.0 * sketchesWriting / std::max(1, sketches);
+    const double msOne = oneSeconds * 1000.0 / std::max<std::size_t>(1, wordChars);
+    const double msAll = allSeconds * 1000.0 / std::max<std::size_t>(1, wordChars);
+    std::printf("words: %d (%zu characters), cut into the right number of cells %.1f %%, taken as writing %.1f %%\n",
+                words, wordChars, 100.0 * segmentedRight / std::max(1, words), 100.0 * wordsWriting / std::max(1, words));
+    std::printf("  best score, mean of a word's cells: 5 %% %.3f, 10 %% %.3f, median %.3f; least of a word's: 5 %% %.3f, median %.3f\n",
+                Percentile(wordMean, 0.05), Percentile(wordMean, 0.10), Percentile(wordMean, 0.5),
+                Percentile(wordLeast, 0.05), Percentile(wordLeast, 0.5));
+    std::printf("sketches: %d; best score mean: median %.3f, 90 %% %.3f, 95 %% %.3f; least: 90 %% %.3f\n", sketches,
+                Percentile(sketchMean, 0.5), Percentile(sketchMean, 0.9), Percentile(sketchMean, 0.95),
+                Percentile(sketchLeast, 0.9));
+    std::printf("characters of words right first: %.1f %% (target 80 %%)\n", accuracy);
+    std::printf("words found by the index search: %.1f %% (target 80 %%)\n", search);
+    std::printf("sketches taken for writing: %.1f %% (target at most 10 %%)\n", falseWriting);
+    std::printf("time a character of the words: %.2f ms on one thread (zinnia alone %.2f ms, +%.0f %%, target 20 %%), "
+                "%.2f ms on %d threads%s\n",
+                msOne, engineMs, 100.0 * (msOne / engineMs - 1.0), msAll, cores,
+                same ? "" : " (THREADS DISAGREE)");
+    const bool met = accuracy >= 80.0 && search >= 80.0 && falseWriting <= 10.0 && msOne <= engineMs * 1.2 && same;
+    return met ? 0 : 1;
+}
