@@ -1,5 +1,6 @@
 #include "handwriting/HandwritingReader.h"
 
+#include "handwriting/KanaForms.h"
 #include "platform/TextEncoding.h"
 
 #include <zinnia.h>
@@ -25,6 +26,79 @@ struct ResultDeleter {
 
 // The square zinnia sees a cell in, in its own units.
 constexpr int kFrame = 1000;
+
+double PathLength(const InkStroke& stroke)
+{
+    double length = 0;
+    for (std::size_t k = 1; k < stroke.size(); ++k)
+        length += std::hypot(double{stroke[k].x} - stroke[k - 1].x, double{stroke[k].y} - stroke[k - 1].y);
+    return length;
+}
+
+// The sharp turns a stroke takes, followed in steps of `step`: a wobble of
+// the pen is shorter than a step and is not counted.
+int SharpCorners(const InkStroke& stroke, double step)
+{
+    constexpr double kSharp = 70.0 * 3.14159265358979 / 180.0;
+    InkPoint last = stroke.front();
+    double heading = 0;
+    bool headed = false;
+    int corners = 0;
+    for (const InkPoint& point : stroke) {
+        const double dx = double{point.x} - last.x;
+        const double dy = double{point.y} - last.y;
+        if (std::hypot(dx, dy) < step)
+            continue;
+        const double now = std::atan2(dy, dx);
+        if (headed) {
+            double turn = std::fabs(now - heading);
+            if (turn > 3.14159265358979)
+                turn = 2 * 3.14159265358979 - turn;
+            corners += turn > kSharp;
+        }
+        heading = now;
+        headed = true;
+        last = point;
+    }
+    return corners;
+}
+
+// Whether a stroke of the cell is small and at its top right, where a
+// voicing mark goes.
+bool AtMarkPlace(const InkBox& stroke, const InkBox& cell)
+{
+    const double height = std::max(1, cell.Height());
+    const double middleX = (double{stroke.left} + stroke.right) / 2;
+    const double middleY = (double{stroke.top} + stroke.bottom) / 2;
+    return std::max(stroke.Width(), stroke.Height()) <= 0.3 * height && middleX >= cell.left + 0.65 * cell.Width() &&
+           middleY <= cell.top + 0.4 * height;
+}
+
+// The voicing mark the cell ends with, written last as it always is: 1 for
+// two short strokes (dakuten), 2 for a small loop (handakuten), 0 for none.
+// `markStrokes` says how many strokes it takes.
+int VoicingMark(const std::vector<InkStroke>& strokes, const InkCell& cell, std::size_t& markStrokes)
+{
+    markStrokes = 0;
+    const std::size_t count = cell.strokes.size();
+    if (count < 2)
+        return 0;
+    const InkStroke& last = strokes[cell.strokes[count - 1]];
+    const InkBox lastBox = BoxOf(last);
+    if (!AtMarkPlace(lastBox, cell.box))
+        return 0;
+    const double side = std::max(1, std::max(lastBox.Width(), lastBox.Height()));
+    const double gap = std::hypot(double{last.front().x} - last.back().x, double{last.front().y} - last.back().y);
+    if (PathLength(last) >= 2.2 * side && gap <= 0.35 * side) {
+        markStrokes = 1;
+        return 2;
+    }
+    if (count >= 3 && AtMarkPlace(BoxOf(strokes[cell.strokes[count - 2]]), cell.box)) {
+        markStrokes = 2;
+        return 1;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -60,6 +134,16 @@ std::vector<HandwritingCandidate> CHandwritingReader::Classify(const std::vector
     std::vector<HandwritingCandidate> found;
     if (!model_ || cell.box.Empty())
         return found;
+    // The model knows no voiced kana: the mark is read off, the rest
+    // recognised, and the kana given its mark back.
+    std::size_t markStrokes = 0;
+    const int voicing = VoicingMark(strokes, cell, markStrokes);
+    const std::size_t readStrokes = cell.strokes.size() - markStrokes;
+    // Nor small kana: a cell well below the line's height, in its lower
+    // half, is one where the kana has one.
+    const bool small = line.Height() > 0 && cell.box.Height() < 0.55 * line.Height() &&
+                       cell.box.Width() < 0.7 * line.Height() &&
+                       (double{cell.box.top} + cell.box.bottom) / 2 > (double{line.top} + line.bottom) / 2 + 0.1 * line.Height();
     // The cell is shown as a square as high as the line and centred on the
     // cell across: a small kana stays small and low, as it was written.
     const double side = std::max({1.0, static_cast<double>(line.Height()), static_cast<double>(cell.box.Width())});
@@ -76,8 +160,8 @@ std::vector<HandwritingCandidate> CHandwritingReader::Classify(const std::vector
     zinnia_character_set_width(character.get(), kFrame);
     zinnia_character_set_height(character.get(), kFrame);
     std::size_t id = 0;
-    for (const std::size_t k : cell.strokes) {
-        const InkStroke& stroke = strokes[k];
+    for (std::size_t n = 0; n < readStrokes; ++n) {
+        const InkStroke& stroke = strokes[cell.strokes[n]];
         if (stroke.empty())
             continue;
         for (const InkPoint& point : stroke) {
@@ -102,6 +186,7 @@ std::vector<HandwritingCandidate> CHandwritingReader::Classify(const std::vector
             continue;
         found.push_back({std::move(sjis), zinnia_result_score(result.get(), i)});
     }
+    CompleteCandidates(found, voicing, small);
     return found;
 }
 
@@ -121,10 +206,20 @@ PictureHandwriting CHandwritingReader::Read(const std::vector<InkStroke>& stroke
     const std::vector<InkCell> cells = SegmentCells(strokes, rules.segmentation);
     if (cells.empty() || cells.size() > rules.maxCells)
         return read;
+    const double height = std::max(1, line.Height());
+    bool shaped = true;
+    bool multiStroke = false;
     for (const InkCell& cell : cells) {
         if (cell.strokes.size() > rules.maxStrokesPerCell)
             return read;
+        multiStroke = multiStroke || cell.strokes.size() > 1;
+        shaped = shaped && cell.box.Width() <= rules.maxCellWidth * height;
     }
+    for (const InkStroke& stroke : strokes) {
+        shaped = shaped && !stroke.empty() && PathLength(stroke) <= rules.maxStrokeLength * height &&
+                 SharpCorners(stroke, 0.08 * height) <= rules.maxCorners;
+    }
+    shaped = shaped && (multiStroke || !rules.oneStrokeCellsAreSketches);
 
     float sum = 0.0f;
     float least = 0.0f;
@@ -144,12 +239,17 @@ PictureHandwriting CHandwritingReader::Read(const std::vector<InkStroke>& stroke
         const float best = made.candidates.front().score;
         sum += best;
         least = read.cells.empty() ? best : std::min(least, best);
-        read.text += made.candidates.front().text;
         read.cells.push_back(std::move(made));
+    }
+    PreferKatakanaRuns(read.cells);
+    read.text.clear();
+    for (const HandwritingCell& cell : read.cells) {
+        if (!cell.candidates.empty())
+            read.text += cell.candidates.front().text;
     }
     const double meanWidth = static_cast<double>(line.Width()) / static_cast<double>(cells.size());
     const bool lineShaped = line.Height() <= rules.maxHeightPerWidth * std::max(1.0, meanWidth);
     const float mean = sum / static_cast<float>(read.cells.size());
-    read.writing = confident && lineShaped && mean >= rules.minMeanScore && least >= rules.minCellScore;
+    read.writing = confident && shaped && lineShaped && mean >= rules.minMeanScore && least >= rules.minCellScore;
     return read;
 }

@@ -21,11 +21,24 @@ struct ReadingRules {
     // Candidates kept per cell.
     std::size_t candidates = 8;
     // Confidence: the mean of the cells' best scores, and the least of them.
-    float minMeanScore = 0.0f;
-    float minCellScore = -1.0f;
-    // Shape: a line of writing is no taller than this many cells' width on
-    // average (a column or a tall drawing is not a line).
+    float minMeanScore = -0.5f;
+    float minCellScore = -2.0f;
+    // Shape, in parts of the line's height: a line of writing is no taller
+    // than this many cells' width on average (a column or a tall drawing is
+    // not a line); no cell is wider than a character can be, and no stroke
+    // longer (the longest of KanjiVG's, ゑ's, is 4.4 times the character's
+    // height; a circle twice round or a signature is longer).
     double maxHeightPerWidth = 1.6;
+    double maxCellWidth = 1.6;
+    double maxStrokeLength = 4.5;
+    // Sharp turns (over 70 degrees, the stroke followed in steps of 0.08
+    // of the height) a stroke may take: three at most in KanjiVG's strokes
+    // (ゑ's seven aside), many in a scribble.
+    int maxCorners = 4;
+    // A picture of nothing but one-stroke cells is a sketch: a circle, a
+    // line, a tick read as の, 一 or つ. Writing of one-stroke characters
+    // alone (くし) is lost with them.
+    bool oneStrokeCellsAreSketches = true;
     SegmentationRules segmentation;
 };
 

@@ -93,8 +93,13 @@ public:
         const double wobble = size * UniformReal(0.0, 0.012);
         const int x0 = Uniform(0, 4000);
         const int y0 = Uniform(0, 4000);
+        // A word keeps to one script: kanji, hiragana or katakana.
+        const int script = ScriptOf(glyphs_[Pick()].sjis);
         for (int k = 0; k < count; ++k) {
-            const Glyph& glyph = glyphs_[static_cast<std::size_t>(Uniform(0, static_cast<int>(glyphs_.size()) - 1))];
+            std::size_t pick = Pick();
+            while (ScriptOf(glyphs_[pick].sjis) != script)
+                pick = Pick();
+            const Glyph& glyph = glyphs_[pick];
             sample.word.push_back(glyph.sjis);
             const double scale = size / 1000.0 * UniformReal(0.92, 1.08);
             const double dx = x0 + k * pitch + UniformReal(-0.04, 0.04) * size;
@@ -209,6 +214,8 @@ public:
     }
 
 private:
+    std::size_t Pick() { return static_cast<std::size_t>(Uniform(0, static_cast<int>(glyphs_.size()) - 1)); }
+    static int ScriptOf(const std::string& sjis) { return IsKana(sjis) ? static_cast<unsigned char>(sjis[0]) : 0; }
     int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
     double UniformReal(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
 
@@ -253,6 +260,11 @@ std::vector<PictureHandwriting> ReadAll(const CHandwritingReader& reader, const 
     for (std::thread& thread : pool)
         thread.join();
     return read;
+}
+
+double Percent(std::size_t part, std::size_t whole)
+{
+    return whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }
 
 double Percentile(std::vector<float> values, double part)
@@ -342,7 +354,8 @@ int main(int argc, char** argv)
         same = same && read[k].text == again[k].text && read[k].writing == again[k].writing;
 
     std::size_t wordChars = 0, rightFirst = 0, wordsFound = 0, wordsWriting = 0, segmentedRight = 0;
-    std::size_t sketchesWriting = 0;
+    std::size_t sketchesWriting = 0, rightUndecided = 0;
+    std::size_t scriptCount[3] = {}, scriptRight[3] = {};
     std::vector<float> wordMean, wordLeast, sketchMean, sketchLeast;
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const Sample& sample = samples[k];
@@ -373,7 +386,15 @@ int main(int argc, char** argv)
         bool found = got.writing;
         for (std::size_t c = 0; c < got.cells.size(); ++c) {
             const auto& candidates = got.cells[c].candidates;
-            rightFirst += got.writing && !candidates.empty() && candidates.front().text == sample.word[c];
+            const bool right = !candidates.empty() && candidates.front().text == sample.word[c];
+            rightFirst += got.writing && right;
+            rightUndecided += right;
+            const int script = IsKana(sample.word[c]) ? static_cast<unsigned char>(sample.word[c][0]) - 0x82 + 1 : 0;
+            ++scriptCount[script];
+            scriptRight[script] += right;
+            if (!right && script == 1 && std::getenv("HANDWRITING_BENCH_SHOW"))
+                std::printf("%s->%s ", SjisToUtf8(sample.word[c]).c_str(),
+                            candidates.empty() ? "" : SjisToUtf8(candidates.front().text).c_str());
             found = found && std::any_of(candidates.begin(), candidates.end(),
                                          [&](const HandwritingCandidate& h) { return h.text == sample.word[c]; });
         }
@@ -392,7 +413,10 @@ int main(int argc, char** argv)
     std::printf("sketches: %d; best score mean: median %.3f, 90 %% %.3f, 95 %% %.3f; least: 90 %% %.3f\n", sketches,
                 Percentile(sketchMean, 0.5), Percentile(sketchMean, 0.9), Percentile(sketchMean, 0.95),
                 Percentile(sketchLeast, 0.9));
-    std::printf("characters of words right first: %.1f %% (target 80 %%)\n", accuracy);
+    std::printf("characters of words right first: %.1f %% (target 80 %%); before the decision %.1f %%: kanji %.1f %%, "
+                "hiragana %.1f %%, katakana %.1f %%\n",
+                accuracy, Percent(rightUndecided, wordChars), Percent(scriptRight[0], scriptCount[0]),
+                Percent(scriptRight[1], scriptCount[1]), Percent(scriptRight[2], scriptCount[2]));
     std::printf("words found by the index search: %.1f %% (target 80 %%)\n", search);
     std::printf("sketches taken for writing: %.1f %% (target at most 10 %%)\n", falseWriting);
     std::printf("time a character of the words: %.2f ms on one thread (zinnia alone %.2f ms, +%.0f %%, target 20 %%), "
