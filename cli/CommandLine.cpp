@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml, Html5, Svg, Jobs
+    Text, Inkml, Html5, Svg, Jobs, Recognize, Model
 };
 
 const std::vector<OptionName> kOptions = {
@@ -34,6 +34,8 @@ const std::vector<OptionName> kOptions = {
     {0, "html5", Html5, false},
     {0, "svg", Svg, false},
     {'j', "jobs", Jobs, true},
+    {0, "recognize", Recognize, false},
+    {0, "model", Model, true},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -107,6 +109,12 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Svg:
         options.svg = true;
+        break;
+    case Recognize:
+        options.recognize = true;
+        break;
+    case Model:
+        options.model = value;
         break;
     case Jobs: {
         // A count, 1 to 256: more threads than that only wait for the disk.
@@ -201,6 +209,8 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
         throw UsageError("--update, --index and --watch keep a folder of pages; use -d");
     if (options.watch && options.inkFiles.size() != 1)
         throw UsageError("--watch takes the one folder to watch");
+    if (options.model && !options.recognize)
+        throw UsageError("--model goes with --recognize");
     return options;
 }
 
@@ -266,6 +276,15 @@ std::string HelpText()
         "                          beside its JPEG: the same crop and size, the ink's\n"
         "                          own coordinates, sharp at any zoom; kept unless -f,\n"
         "                          like the page\n"
+        "      --recognize         read every picture for handwriting: one taken as\n"
+        "                          writing puts its text on its line of --text, into\n"
+        "                          the alternative text of --html5, an annotation of\n"
+        "                          --inkml (with each character's candidates and\n"
+        "                          scores), the index's text and search (--index) and\n"
+        "                          boxes in --explain; the classic page is unchanged\n"
+        "      --model FILE        the zinnia handwriting model for --recognize\n"
+        "                          (default: the Japanese model of\n"
+        "                          tegaki-zinnia-japanese)\n"
         "  -j, --jobs N            write N pages at once (default: one per core); the\n"
         "                          pages, the lines on stdout and the messages are\n"
         "                          the same for every N\n"

@@ -29,6 +29,8 @@ struct ConvertOptions {
     bool inkml = false;    // the page's ink and readings as InkML, beside it
     bool html5 = false;    // a modern page, beside it
     bool svg = false;      // every picture also as SVG, beside its JPEG
+    bool recognize = false;  // the pictures read for handwriting
+    std::optional<std::string> model;  // --model: the handwriting model
     int jobs = 0;          // pages written side by side; 0: one per core
     bool help = false;
     bool version = false;

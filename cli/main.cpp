@@ -47,6 +47,12 @@
 #include <unistd.h>
 #endif
 
+#if MAROVI_CAN_RECOGNIZE
+#include "handwriting/PageHandwriting.h"
+#else
+class CHandwritingReader;
+#endif
+
 #if MAROVI_CAN_DRAW
 #include "ExplainLoader.h"
 #else
@@ -408,6 +414,9 @@ struct RunPlace {
     std::optional<std::string> outputFile;
     std::string outputDir;
     ExplainPictureFunction drawExplanation = nullptr;
+    // With --recognize: the handwriting model, opened once and read by
+    // every worker at once.
+    const CHandwritingReader* handwriting = nullptr;
     // The watch's question whether to stop, between pages; null outside one.
     std::function<bool()> stopRequested;
 };
@@ -503,12 +512,13 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
     const FilePublish publish = options.force ? FilePublish::Replace : FilePublish::Exclusive;
     const ExplainPictureFunction drawExplanation = place.drawExplanation;
     const bool wantsPageFiles = WantsPageFiles(options);
-    const bool wantsReadings = drawExplanation || wantsPageFiles;
+    const CHandwritingReader* handwritingReader = place.handwriting;
+    const bool wantsReadings = drawExplanation || wantsPageFiles || handwritingReader != nullptr;
     // Runs beside other pages: what it has to say goes to the page's log, and
     // what follows the page's publication (old pictures removed, the
     // explanation drawn) is done in the page's turn on the run's thread.
     const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, &options,
-                                  &report](
+                                  handwritingReader, &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName,
                                      const PageStaging& given,
                                      CDeferredMessages&) -> std::unique_ptr<CStagedPage> {
@@ -520,8 +530,17 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
         if (!staged)
             return nullptr;
         CStagedPage& made = *staged;
+        std::shared_ptr<const PageHandwriting> handwriting;
+#if MAROVI_CAN_RECOGNIZE
+        if (handwritingReader) {
+            auto read = std::make_shared<PageHandwriting>(ReadPageHandwriting(*readings, *handwritingReader));
+            if (given.handwriting)
+                *given.handwriting = HandwritingCandidates(*read);
+            handwriting = std::move(read);
+        }
+#endif
         if (wantsPageFiles)
-            StagePageFiles(options, page, *readings, htmlPath, publish, made, [&report](const std::string& path, int error) {
+            StagePageFiles(options, page, *readings, handwriting.get(), htmlPath, publish, made, [&report](const std::string& path, int error) {
                 report.Note("cannot write " + PathForDisplay(path) + " (" + Reason(error) + ")");
                 report.MissingBesidePage();
             });
@@ -599,6 +618,19 @@ int Convert(ConvertOptions options)
         return SetupFailure("--explain: this build cannot draw (it has no cairo); explain pages on Linux");
 #endif
     }
+#if MAROVI_CAN_RECOGNIZE
+    CHandwritingReader handwriting;
+    if (options.recognize) {
+        const std::string model = options.model.value_or(MAROVI_HANDWRITING_MODEL);
+        std::string why;
+        if (!handwriting.Open(model, why))
+            return SetupFailure("--recognize: cannot read the handwriting model " + PathForDisplay(model) + ": " + why);
+    }
+#else
+    if (options.recognize)
+        return SetupFailure("--recognize: this build cannot read handwriting (it has no zinnia); recognise pages on "
+                            "Linux");
+#endif
     for (std::string& file : options.inkFiles)
         file = NativePath(file);
     if (options.outputFile)
@@ -618,6 +650,10 @@ int Convert(ConvertOptions options)
     // before the keyboard folder becomes the current directory.
     RunPlace place;
     place.drawExplanation = drawExplanation;
+#if MAROVI_CAN_RECOGNIZE
+    if (options.recognize)
+        place.handwriting = &handwriting;
+#endif
     place.startDir = GetCurrentDir();
     const std::string& startDir = place.startDir;
     if (startDir.empty())

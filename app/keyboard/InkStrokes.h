@@ -74,6 +74,10 @@ public:
     // The picture's size in pixels, margins included.
     int32_t PictureWidth() const;
     int32_t PictureHeight() const;
+    // Record `index` where the picture shows it: pen units of the keyboard's
+    // frame, moved as the group's wrapped lines are (the frame of the
+    // group's box, of the SVG's viewBox).
+    PenPoint PicturePoint(std::size_t index) const;
 
 private:
     // Names the picture, draws it and hands the drawing to `save`, whose
