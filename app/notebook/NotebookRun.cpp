@@ -472,6 +472,7 @@ struct PageJob {
     // Made by the worker.
     std::unique_ptr<CStagedPage> staged;
     PageSummary summary;
+    std::string handwriting;
     int thumbnailError = 0;
     std::atomic<bool> finished{false};
 };
@@ -641,6 +642,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         PageStaging staging;
         if (job.summarise) {
             staging.html = &html;
+            staging.handwriting = &job.handwriting;
             staging.firstPicture = [&small](const CImageFile& picture) {
                 if (const CImageImpl* pixels = picture.GetImpl())
                     small = ScaleForThumbnail(*pixels);
@@ -738,6 +740,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 made.carryOut = job->carryOut;
                 made.title = std::move(job->summary.title);
                 made.text = std::move(job->summary.text);
+                made.handwriting = std::move(job->handwriting);
                 if (job->thumbnailError != 0) {
                     if (outcome.thumbnailError == 0) {
                         outcome.failedThumbnail = JoinPath(settings.outputDir, job->thumbnail);

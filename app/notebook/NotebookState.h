@@ -28,6 +28,11 @@ struct NotebookPage {
     // "\n".
     std::string title;
     std::string text;
+    // Shift_JIS: what the pictures' handwriting read as, for the search
+    // (HandwritingCandidates); empty when the page was not read for it. A
+    // page line holds it only when it is not empty, so the lines of pages
+    // without it are as before.
+    std::string handwriting;
 };
 
 struct NotebookState {
