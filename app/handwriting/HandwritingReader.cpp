@@ -1,12 +1,15 @@
 #include "handwriting/HandwritingReader.h"
 
 #include "handwriting/KanaForms.h"
+#include "platform/FileSystem.h"
 #include "platform/TextEncoding.h"
 
 #include <zinnia.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 
 struct CHandwritingReader::Model {
     struct Close {
@@ -31,7 +34,7 @@ double PathLength(const InkStroke& stroke)
 {
     double length = 0;
     for (std::size_t k = 1; k < stroke.size(); ++k)
-        length += std::hypot(double{stroke[k].x} - stroke[k - 1].x, double{stroke[k].y} - stroke[k - 1].y);
+        length += std::hypot(static_cast<double>(stroke[k].x) - stroke[k - 1].x, static_cast<double>(stroke[k].y) - stroke[k - 1].y);
     return length;
 }
 
@@ -45,8 +48,8 @@ int SharpCorners(const InkStroke& stroke, double step)
     bool headed = false;
     int corners = 0;
     for (const InkPoint& point : stroke) {
-        const double dx = double{point.x} - last.x;
-        const double dy = double{point.y} - last.y;
+        const double dx = static_cast<double>(point.x) - last.x;
+        const double dy = static_cast<double>(point.y) - last.y;
         if (std::hypot(dx, dy) < step)
             continue;
         const double now = std::atan2(dy, dx);
@@ -68,8 +71,8 @@ int SharpCorners(const InkStroke& stroke, double step)
 bool AtMarkPlace(const InkBox& stroke, const InkBox& cell)
 {
     const double height = std::max(1, cell.Height());
-    const double middleX = (double{stroke.left} + stroke.right) / 2;
-    const double middleY = (double{stroke.top} + stroke.bottom) / 2;
+    const double middleX = (static_cast<double>(stroke.left) + stroke.right) / 2;
+    const double middleY = (static_cast<double>(stroke.top) + stroke.bottom) / 2;
     return std::max(stroke.Width(), stroke.Height()) <= 0.3 * height && middleX >= cell.left + 0.65 * cell.Width() &&
            middleY <= cell.top + 0.4 * height;
 }
@@ -88,7 +91,7 @@ int VoicingMark(const std::vector<InkStroke>& strokes, const InkCell& cell, std:
     if (!AtMarkPlace(lastBox, cell.box))
         return 0;
     const double side = std::max(1, std::max(lastBox.Width(), lastBox.Height()));
-    const double gap = std::hypot(double{last.front().x} - last.back().x, double{last.front().y} - last.back().y);
+    const double gap = std::hypot(static_cast<double>(last.front().x) - last.back().x, static_cast<double>(last.front().y) - last.back().y);
     if (PathLength(last) >= 2.2 * side && gap <= 0.35 * side) {
         markStrokes = 1;
         return 2;
@@ -107,6 +110,20 @@ CHandwritingReader::~CHandwritingReader() = default;
 
 bool CHandwritingReader::Open(const std::string& modelPath, std::string& why)
 {
+    // zinnia maps the file and says little about one it cannot map: a
+    // missing or empty file is told here in the system's words.
+    {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(modelPath.c_str(), "rb"), &std::fclose);
+        if (!file) {
+            why = SystemErrorText(errno);
+            return false;
+        }
+        errno = 0;
+        if (std::fgetc(file.get()) == EOF) {
+            why = std::ferror(file.get()) != 0 && errno != 0 ? SystemErrorText(errno) : "the file is empty";
+            return false;
+        }
+    }
     auto model = std::make_unique<Model>();
     model->recognizer.reset(zinnia_recognizer_new());
     if (!model->recognizer) {
@@ -114,8 +131,12 @@ bool CHandwritingReader::Open(const std::string& modelPath, std::string& why)
         return false;
     }
     if (!zinnia_recognizer_open(model->recognizer.get(), modelPath.c_str())) {
-        const char* reason = zinnia_recognizer_strerror(model->recognizer.get());
-        why = reason != nullptr && *reason != '\0' ? reason : "not a handwriting model";
+        // Its reasons start with where in its sources they were found.
+        const char* given = zinnia_recognizer_strerror(model->recognizer.get());
+        std::string reason = given != nullptr ? given : "";
+        if (const std::size_t end = reason.find("] "); end != std::string::npos)
+            reason.erase(0, end + 2);
+        why = reason.empty() ? "not a handwriting model" : "not a handwriting model (" + reason + ")";
         return false;
     }
     // A file that opens but holds no character is of no use either.
@@ -143,7 +164,7 @@ std::vector<HandwritingCandidate> CHandwritingReader::Classify(const std::vector
     // half, is one where the kana has one.
     const bool small = line.Height() > 0 && cell.box.Height() < 0.55 * line.Height() &&
                        cell.box.Width() < 0.7 * line.Height() &&
-                       (double{cell.box.top} + cell.box.bottom) / 2 > (double{line.top} + line.bottom) / 2 + 0.1 * line.Height();
+                       (static_cast<double>(cell.box.top) + cell.box.bottom) / 2 > (static_cast<double>(line.top) + line.bottom) / 2 + 0.1 * line.Height();
     // The cell is shown as a square as high as the line and centred on the
     // cell across: a small kana stays small and low, as it was written.
     const double side = std::max({1.0, static_cast<double>(line.Height()), static_cast<double>(cell.box.Width())});
