@@ -107,6 +107,10 @@ void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voici
         add(katakana, candidate.score - kHair);
         add(SmallKana(katakana), candidate.score - 2 * kHair);
     }
+    // What was added a hair lower may fall below a candidate that came
+    // after it.
+    std::stable_sort(completed.begin(), completed.end(),
+                     [](const HandwritingCandidate& a, const HandwritingCandidate& b) { return a.score > b.score; });
     candidates = std::move(completed);
 }
 
