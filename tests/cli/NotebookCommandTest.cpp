@@ -276,6 +276,40 @@ std::string RandomPage(std::mt19937& random, int number)
     return script + modeKeys[pick(4)];
 }
 
+#if MAROVI_CAN_RECOGNIZE
+TEST_F(NotebookCommandTest, HandwritingReadOnAPageIsKeptForTheIndexAndOldStateLinesStillRead)
+{
+    MakeInk("notes/a1.ink", u8"type めも\nbr\n" + ReadText(fs::path(MAROVI_HANDWRITING_FIXTURES) / "kaigi.ink.txt"));
+    MakeInk("notes/a2.ink", u8"type ふつうの　ぺーじ\n");
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "out", "--index", "--recognize", "notes"}).exitCode, 0);
+    const std::string state = ReadText(dir_ / "out" / ".marovi-notebook");
+    const std::string index = ReadText(dir_ / "out" / "index.html");
+    EXPECT_NE(index.find(u8"data-handwriting=\"会"), std::string::npos);
+    EXPECT_NE(index.find(u8"めも\n会議\n</p>"), std::string::npos) << "the text read follows the page's";
+
+    // Nothing changed: the index is made again from the state alone, the
+    // same. A page line of an older state, without the field, still reads.
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "out", "--update", "--index", "--recognize", "notes"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "index.html"), index);
+    std::vector<std::string> lines;
+    std::istringstream in(state);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), '\t'), 10) << "a1 has the handwriting field";
+    EXPECT_EQ(std::count(lines[3].begin(), lines[3].end(), '\t'), 9) << "a2, without handwriting, as before";
+    lines[2] = lines[2].substr(0, lines[2].rfind('\t'));
+    std::string older;
+    for (const std::string& line : lines)
+        older += line + "\n";
+    std::ofstream(dir_ / "out" / ".marovi-notebook", std::ios::binary | std::ios::trunc) << older;
+    const RunResult update = Convert({"-k", "kb", "-d", "out", "--update", "--index", "notes"});
+    ASSERT_EQ(update.exitCode, 0);
+    EXPECT_EQ(update.err, "") << "read, and nothing to do";
+    EXPECT_EQ(ReadText(dir_ / "out" / ".marovi-notebook"), older);
+}
+#endif
+
 TEST_F(NotebookCommandTest, AnyNumberOfJobsGivesTheOneCoreRunFileForFileAndRowForRow)
 {
     std::mt19937 random(20261211);
