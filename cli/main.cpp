@@ -57,7 +57,8 @@ class CHandwritingReader;
 #include "ExplainLoader.h"
 #else
 // A build without the drawing module names the type and never calls it.
-using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
+using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const PageHandwriting*,
+                                        const std::string&, std::string&);
 #endif
 
 #ifndef MAROVI_VERSION
@@ -378,8 +379,8 @@ void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, 
 
 // Writes the explanation of a page just written to htmlPath; a file that
 // cannot be written is named, and the run does not count as complete.
-void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& htmlPath,
-                      ExplainPictureFunction drawExplanation, CRunReport& report)
+void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const PageHandwriting* handwriting,
+                      const std::string& htmlPath, ExplainPictureFunction drawExplanation, CRunReport& report)
 {
     const ExplainFiles files = ExplainFilesFor(htmlPath);
     if (const int error = WriteWholeFile(files.text, ExplanationText(readings)); error != 0) {
@@ -387,7 +388,7 @@ void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, co
         report.MissingBesidePage();
     }
     std::string error;
-    if (!drawExplanation(page, readings, files.picture, error)) {
+    if (!drawExplanation(page, readings, handwriting, files.picture, error)) {
         report.Note("cannot write " + PathForDisplay(files.picture) + " (" + error + ")");
         report.MissingBesidePage();
     }
@@ -555,8 +556,8 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
             // The page stays until its turn (the run keeps it), and the
             // drawing is done on the run's thread alone.
             CPageStrokes* shown = &page;
-            made.AfterPublish([shown, readings, htmlPath, drawExplanation, &report] {
-                WriteExplanation(*shown, *readings, htmlPath, drawExplanation, report);
+            made.AfterPublish([shown, readings, handwriting, htmlPath, drawExplanation, &report] {
+                WriteExplanation(*shown, *readings, handwriting.get(), htmlPath, drawExplanation, report);
             });
         }
         return staged;
