@@ -621,11 +621,17 @@ int Convert(ConvertOptions options)
     }
 #if MAROVI_CAN_RECOGNIZE
     CHandwritingReader handwriting;
+    CLexicon lexicon;
     if (options.recognize) {
         const std::string model = options.model.value_or(MAROVI_HANDWRITING_MODEL);
         std::string why;
         if (!handwriting.Open(model, why))
             return SetupFailure("--recognize: cannot read the handwriting model " + PathForDisplay(model) + ": " + why);
+        // The word list helps where it is installed (mecab-ipadic) and is
+        // done without where it is not.
+        if (PathExists(MAROVI_HANDWRITING_LEXICON) && !IsFolder(MAROVI_HANDWRITING_LEXICON) &&
+            lexicon.LoadIpadic(MAROVI_HANDWRITING_LEXICON, why))
+            handwriting.SetLexicon(&lexicon);
     }
 #else
     if (options.recognize)

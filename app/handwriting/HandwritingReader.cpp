@@ -268,6 +268,8 @@ PictureHandwriting CHandwritingReader::Read(const std::vector<InkStroke>& stroke
         if (!cell.candidates.empty())
             read.text += cell.candidates.front().text;
     }
+    if (lexicon_ != nullptr)
+        ChooseWords(read, *lexicon_);
     const double meanWidth = static_cast<double>(line.Width()) / static_cast<double>(cells.size());
     const bool lineShaped = line.Height() <= rules.maxHeightPerWidth * std::max(1.0, meanWidth);
     const float mean = sum / static_cast<float>(read.cells.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handwriting/Lexicon.h"
 #include "handwriting/PictureHandwriting.h"
 #include "handwriting/Segmentation.h"
 
@@ -56,6 +57,9 @@ public:
     // Opens the model file; false with the reason (UTF-8) when it cannot be
     // read as a model.
     bool Open(const std::string& modelPath, std::string& why);
+    // The words the cells of a line are chosen together by (ChooseWords);
+    // null: none. It outlives the reader's use, and is only read.
+    void SetLexicon(const CLexicon* lexicon) { lexicon_ = lexicon; }
 
     // Reads one picture: its cells, each cell's candidates, and whether it
     // is writing. For a sketch the cells and text are what was read before
@@ -72,4 +76,5 @@ public:
 private:
     struct Model;
     std::unique_ptr<Model> model_;
+    const CLexicon* lexicon_ = nullptr;
 };

@@ -2,6 +2,7 @@
 // the variation of real writing, and on sketches.
 
 #include "handwriting/HandwritingReader.h"
+#include "handwriting/Lexicon.h"
 #include "handwriting/Segmentation.h"
 #include "platform/TextEncoding.h"
 
@@ -250,6 +251,48 @@ TEST_F(HandwritingReaderTest, APictureOfAHundredThousandPointsIsDecidedInBounded
         EXPECT_FALSE(read.writing);
         EXPECT_LT(seconds, 1.0);
     }
+}
+
+TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
+{
+    // Cells by their candidates, best first, each a hair lower.
+    const auto line = [](const std::vector<std::string>& cells) {
+        PictureHandwriting read;
+        read.writing = true;
+        for (const std::string& candidates : cells) {
+            HandwritingCell& cell = read.cells.emplace_back();
+            const std::string sjis = Utf8ToSjis(candidates);
+            for (std::size_t k = 0; k < sjis.size(); k += 2)
+                cell.candidates.push_back({sjis.substr(k, 2), 1.0f - 0.1f * static_cast<float>(k)});
+            read.text += cell.candidates.front().text;
+        }
+        return read;
+    };
+    CLexicon lexicon;
+    for (const char* word : {u8"会議", u8"議会", u8"会議室", u8"本日"})
+        lexicon.Add(Utf8ToSjis(word));
+    struct Case {
+        std::vector<std::string> cells;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {{u8"人会", u8"儀議"}, u8"会議"},
+        {{u8"人会", u8"儀議", u8"至室"}, u8"会議室"},
+        {{u8"木本", u8"日目", u8"人会", u8"儀議"}, u8"本日会議"},
+        {{u8"人会", u8"儀義"}, u8"人儀"},
+        // Past the fifth candidate a word is not looked for.
+        {{u8"人今令企全会", u8"議"}, u8"人議"},
+    };
+    for (const Case& c : cases) {
+        PictureHandwriting read = line(c.cells);
+        ChooseWords(read, lexicon);
+        EXPECT_EQ(SjisToUtf8(read.text), c.text);
+        for (std::size_t k = 0; k < read.cells.size(); ++k)
+            EXPECT_EQ(read.cells[k].candidates.size(), Utf8ToSjis(c.cells[k]).size() / 2) << "no candidate is lost";
+    }
+    std::string why;
+    EXPECT_FALSE(lexicon.LoadIpadic("/nonexistent/Noun.csv", why));
+    EXPECT_FALSE(why.empty());
 }
 
 TEST(HandwritingModel, AModelThatCannotBeReadIsRefusedWithTheReason)
