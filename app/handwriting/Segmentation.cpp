@@ -66,12 +66,12 @@ std::vector<InkCell> SegmentCells(const std::vector<InkStroke>& strokes, const S
             const InkCell& a = pieces[k];
             const InkCell& b = pieces[k + 1];
             const double gap = gapBetween(a, b);
-            if (gap > maxGap)
-                continue;
             InkBox joined = a.box;
             joined.Add(b.box);
             const bool mark = std::min(a.box.Width(), b.box.Width()) < markWidth &&
                               std::max(a.box.Width(), b.box.Width()) < maxWidth;
+            if (gap > (mark ? rules.markGap * height : maxGap))
+                continue;
             if (joined.Width() > maxWidth && !(mark && joined.Width() <= maxWidth + markWidth))
                 continue;
             // Overlap first, then the narrowest gap; of equal gaps the

@@ -42,9 +42,11 @@ struct SegmentationRules {
     double maxCellWidth = 1.2;
     // Neighbouring pieces further apart than this are never one character.
     double maxInnerGap = 0.3;
-    // A piece narrower than this (a voicing mark, a dot) joins the nearer
-    // neighbour even past the width limit, when the gap allows.
+    // A piece narrower than this (a voicing mark, a dot, the short stroke
+    // of い) joins the nearer neighbour even past the width limit, and
+    // across a gap up to `markGap`.
     double markWidth = 0.25;
+    double markGap = 0.45;
 };
 
 // Cuts a line written left to right into character cells, left to right:
