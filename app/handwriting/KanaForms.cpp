@@ -38,7 +38,10 @@ constexpr Pair kLookAlike[] = {
     {"し", "レ"}, {"十", "ナ"}, {"宀", "ウ"}, {"う", "ウ"}, {"冖", "ワ"}, {"せ", "セ"}, {"や", "ヤ"},
     {"も", "モ"}, {"亡", "モ"}, {"丿", "ノ"}, {"つ", "フ"}, {"人", "イ"}, {"于", "テ"}, {"こ", "ニ"},
     {"一", "ー"}, {"夂", "ク"}, {"廾", "オ"}, {"才", "オ"}, {"不", "ネ"}, {"疋", "マ"},
-    {"凵", "ヒ"},
+    {"凵", "ヒ"}, {"り", "ソ"}, {"十", "ヤ"}, {"二", "コ"}, {"二", "ユ"}, {"工", "シ"}, {"工", "ミ"},
+    {"う", "ク"}, {"夕", "ク"}, {"于", "ヲ"}, {"口", "ケ"}, {"ラ", "ワ"}, {"オ", "ツ"}, {"7", "ヌ"},
+    {"1", "ノ"}, {"ふ", "ホ"}, {"廿", "サ"}, {"こ", "セ"}, {"又", "ヌ"}, {"不", "ネ"}, {"斗", "ヰ"},
+    {"孑", "ヱ"}, {"九", "ヵ"}, {"口", "ヶ"},
 };
 
 template <std::size_t N>
@@ -61,6 +64,16 @@ std::string KatakanaLookAlike(const std::string& character)
 {
     const std::string katakana = Find(kLookAlike, character);
     return katakana == character ? std::string() : katakana;
+}
+
+std::vector<std::string> KatakanaLookAlikes(const std::string& character)
+{
+    std::vector<std::string> found;
+    for (const Pair& pair : kLookAlike) {
+        if (character == pair.from)
+            found.push_back(pair.to);
+    }
+    return found;
 }
 
 bool IsKatakana(const std::string& character)
@@ -92,20 +105,21 @@ void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voici
             if (!voiced.empty())
                 text = std::move(voiced);
         }
-        std::string katakana = KatakanaLookAlike(text);
-        if (voicing != 0 && !katakana.empty()) {
-            std::string voiced = VoicedKana(katakana, voicing == 2);
-            if (!voiced.empty())
-                katakana = std::move(voiced);
-        }
         // A small kana is as likely as its plain form only when the cell
         // is clearly small; otherwise it is only offered.
         if (small)
             add(SmallKana(text), candidate.score);
         add(text, candidate.score);
         add(SmallKana(text), candidate.score - kHair);
-        add(katakana, candidate.score - kHair);
-        add(SmallKana(katakana), candidate.score - 2 * kHair);
+        for (std::string katakana : KatakanaLookAlikes(text)) {
+            if (voicing != 0) {
+                std::string voiced = VoicedKana(katakana, voicing == 2);
+                if (!voiced.empty())
+                    katakana = std::move(voiced);
+            }
+            add(SmallKana(katakana), candidate.score - 2 * kHair);
+            add(std::move(katakana), candidate.score - kHair);
+        }
     }
     // What was added a hair lower may fall below a candidate that came
     // after it.

@@ -18,9 +18,10 @@ std::string VoicedKana(const std::string& kana, bool semi);
 // The small form of a kana (ゃ of や); empty when it has none.
 std::string SmallKana(const std::string& kana);
 
-// The katakana that looks like `character` (ア of 了, リ of り); empty when
-// none does.
+// The katakana that looks most like `character` (ア of 了, リ of り); empty
+// when none does. KatakanaLookAlikes: every one that does (リ and ソ of り).
 std::string KatakanaLookAlike(const std::string& character);
+std::vector<std::string> KatakanaLookAlikes(const std::string& character);
 
 // Whether the text is one katakana (ー included).
 bool IsKatakana(const std::string& character);
