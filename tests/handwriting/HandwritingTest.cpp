@@ -280,8 +280,9 @@ TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
         {{u8"人会", u8"儀議", u8"至室"}, u8"会議室"},
         {{u8"木本", u8"日目", u8"人会", u8"儀議"}, u8"本日会議"},
         {{u8"人会", u8"儀義"}, u8"人儀"},
-        // Past the fifth candidate a word is not looked for.
-        {{u8"人今令企全会", u8"議"}, u8"人議"},
+        // Past the eighth candidate a word is not looked for.
+        {{u8"人今令企全合同向会", u8"議"}, u8"人議"},
+        {{u8"人今令企全合同会", u8"議"}, u8"会議"},
     };
     for (const Case& c : cases) {
         PictureHandwriting read = line(c.cells);
