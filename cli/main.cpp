@@ -456,6 +456,7 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     settings.pagesUntilPublished = place.drawExplanation != nullptr;
     settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     settings.stopRequested = place.stopRequested;
+    settings.handwritingRead = place.handwriting != nullptr;
     if (WantsPageFiles(options) || options.svg)
         settings.pageFilesPresent = [&options](const std::string& htmlPath, const std::string& inkBase) {
             return PageFilesPresent(options, htmlPath, inkBase);

@@ -741,6 +741,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 made.title = std::move(job->summary.title);
                 made.text = std::move(job->summary.text);
                 made.handwriting = std::move(job->handwriting);
+                made.handwritingRead = settings.handwritingRead;
                 if (job->thumbnailError != 0) {
                     if (outcome.thumbnailError == 0) {
                         outcome.failedThumbnail = JoinPath(settings.outputDir, job->thumbnail);
@@ -838,7 +839,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         NotebookPage* record = current.record;
         if (settings.update && record && record->ink == ink.path && record->carryIn == current.carryIn &&
             InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath) &&
-            (!settings.pageFilesPresent || settings.pageFilesPresent(current.htmlPath, current.baseName))) {
+            (!settings.pageFilesPresent || settings.pageFilesPresent(current.htmlPath, current.baseName)) &&
+            (!settings.handwritingRead || record->handwritingRead)) {
             carry = record->carryOut;
             take(current.page);
             current.kind = PageJob::Kind::UpToDate;

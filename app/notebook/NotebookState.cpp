@@ -96,7 +96,8 @@ std::string StateLine(const NotebookPage& page)
     return Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
            std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
            "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) + "\t" +
-           Escaped(page.text) + (page.handwriting.empty() ? "" : "\t" + Escaped(page.handwriting)) + "\n";
+           Escaped(page.text) +
+           (!page.handwritingRead ? "" : page.handwriting.empty() ? "\t-" : "\t" + Escaped(page.handwriting)) + "\n";
 }
 
 std::string StateEnd(std::size_t pageCount) { return "end\t" + std::to_string(pageCount) + "\n"; }
@@ -164,6 +165,9 @@ StateLineKind ParseLine(const std::string& line, NotebookPage& page, uint64_t& e
         !Unescape(fields[7], page.thumbnail) || !Unescape(fields[8], page.title) || !Unescape(fields[9], page.text) ||
         (fields.size() == 11 && (!Unescape(fields[10], page.handwriting) || page.handwriting.empty())))
         return StateLineKind::Bad;
+    page.handwritingRead = fields.size() == 11;
+    if (page.handwriting == "-")
+        page.handwriting.clear();
     page.inkStamp.modified = modified;
     return StateLineKind::Page;
 }

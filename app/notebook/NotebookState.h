@@ -30,9 +30,10 @@ struct NotebookPage {
     std::string text;
     // Shift_JIS: what the pictures' handwriting read as, for the search
     // (HandwritingCandidates); empty when the page was not read for it. A
-    // page line holds it only when it is not empty, so the lines of pages
-    // without it are as before.
+    // page line holds it only when the page was read for it (`-` for
+    // nothing found), so the lines of pages not read are as before.
     std::string handwriting;
+    bool handwritingRead = false;
 };
 
 struct NotebookState {
