@@ -12,7 +12,7 @@ namespace {
 
 enum Option {
     KeyboardDir, Output, OutputDir, Force, Verbose, Utf8, Explain, Help, Version, Recursive, Update, Index, Watch,
-    Text, Inkml, Html5, Svg, Jobs, Pdf, Paper
+    Text, Inkml, Html5, Svg, Jobs, Pdf, Paper, Recognize, Model
 };
 
 const std::vector<OptionName> kOptions = {
@@ -36,6 +36,8 @@ const std::vector<OptionName> kOptions = {
     {'j', "jobs", Jobs, true},
     {0, "pdf", Pdf, true},
     {0, "paper", Paper, true},
+    {0, "recognize", Recognize, false},
+    {0, "model", Model, true},
 };
 
 const OptionName* FindShort(const std::vector<OptionName>& names, char name)
@@ -115,6 +117,12 @@ void Apply(ConvertOptions& options, int option, const std::string& value)
         break;
     case Paper:
         options.paper = value;
+        break;
+    case Recognize:
+        options.recognize = true;
+        break;
+    case Model:
+        options.model = value;
         break;
     case Jobs: {
         // A count, 1 to 256: more threads than that only wait for the disk.
@@ -213,6 +221,8 @@ ConvertOptions ParseCommandLine(const std::vector<std::string>& args)
         throw UsageError("--pdf takes the pages of a folder; use -d");
     if (options.paper && !options.pdfFile)
         throw UsageError("--paper goes with --pdf");
+    if (options.model && !options.recognize)
+        throw UsageError("--model goes with --recognize");
     return options;
 }
 
@@ -222,7 +232,8 @@ std::string HelpText()
     return SjisToUtf8(
         "usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
         "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
-        "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n"
+        "                      [--svg] [--pdf FILE [--paper SIZE]] [--recognize [--model FILE]]\n"
+        "                      INKFILE|FOLDER...\n"
         "Converts ink files of the pen notepad into HTML pages as Marovi does: the\n"
         "files are listed in natural order (numbers in names by value, p2 before\n"
         "p10, then the rest of the path) and each page is recognised with the\n"
@@ -292,6 +303,15 @@ std::string HelpText()
         "                          the document comes out the same\n"
         "      --paper SIZE        the paper of --pdf: A4 (default), A5, A4-landscape\n"
         "                          or A5-landscape\n"
+        "      --recognize         read every picture for handwriting: one taken as\n"
+        "                          writing puts its text on its line of --text, into\n"
+        "                          the alternative text of --html5, an annotation of\n"
+        "                          --inkml (with each character's candidates and\n"
+        "                          scores), the index's text and search (--index) and\n"
+        "                          boxes in --explain; the classic page is unchanged\n"
+        "      --model FILE        the zinnia handwriting model for --recognize\n"
+        "                          (default: the Japanese model of\n"
+        "                          tegaki-zinnia-japanese)\n"
         "  -j, --jobs N            write N pages at once (default: one per core); the\n"
         "                          pages, the lines on stdout and the messages are\n"
         "                          the same for every N\n"
@@ -320,8 +340,9 @@ std::string HelpText()
         "explanation or a new calibration could not be saved, or stdout could not be\n"
         "written), 2 for a usage error, a keyboard or output folder that cannot be\n"
         "used, a softKB.skb that cannot be read or has no keys, --explain or --pdf\n"
-        "on a build that cannot draw or without its drawing module, or a --pdf FILE\n"
-        "that cannot be written.\n"
+        "on a build that cannot draw or without its drawing module, a --pdf FILE\n"
+        "that cannot be written, or --recognize with a handwriting model that cannot\n"
+        "be read or on a build without zinnia.\n"
         "\n"
         "Example: point the notepad's sync folder at ~/notes, run\n"
         "  marovi-convert --watch -k ~/keyboard -d ~/notes-html ~/notes\n"

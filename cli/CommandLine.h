@@ -31,6 +31,8 @@ struct ConvertOptions {
     bool svg = false;      // every picture also as SVG, beside its JPEG
     std::optional<std::string> pdfFile;  // the pages of the run as one PDF
     std::optional<std::string> paper;    // its paper, by name
+    bool recognize = false;  // the pictures read for handwriting
+    std::optional<std::string> model;  // --model: the handwriting model
     int jobs = 0;          // pages written side by side; 0: one per core
     bool help = false;
     bool version = false;

@@ -15,7 +15,7 @@ namespace {
 DrawExplanationFunction moduleEntry = nullptr;
 
 // Every reading of a converted page has its object.
-ExplainPage ExplainPageOf(const CPageStrokes& page, const PageReadings& readings)
+ExplainPage ExplainPageOf(const CPageStrokes& page, const PageReadings& readings, const PageHandwriting* handwriting)
 {
     ExplainPage explained;
     explained.keyboard = PrintedKeyboardOf(page.Keyboard());
@@ -35,16 +35,18 @@ ExplainPage ExplainPageOf(const CPageStrokes& page, const PageReadings& readings
             break;
         case PageReading::Kind::Ink:
             shown.records = RecordExtent(*reading.stroke);
+            if (const PictureHandwriting* writing = WritingOf(handwriting, reading.picture); writing && !reading.reused)
+                shown.handwriting = *writing;
             break;
         }
     }
     return explained;
 }
 
-bool DrawThroughModule(const CPageStrokes& page, const PageReadings& readings, const std::string& path,
-                       std::string& error)
+bool DrawThroughModule(const CPageStrokes& page, const PageReadings& readings, const PageHandwriting* handwriting,
+                       const std::string& path, std::string& error)
 {
-    return moduleEntry(ExplainPageOf(page, readings), path, error);
+    return moduleEntry(ExplainPageOf(page, readings, handwriting), path, error);
 }
 
 }  // namespace

@@ -21,18 +21,22 @@ constexpr char kSvgSuffix[] = ".svg";
 
 struct PageFile {
     std::string (*nameFor)(const std::string& htmlPath);
-    std::function<std::string(const CPageStrokes&, const PageReadings&)> content;
+    std::function<std::string(const CPageStrokes&, const PageReadings&, const PageHandwriting*)> content;
 };
 
 std::vector<PageFile> AskedFor(const ConvertOptions& options)
 {
     std::vector<PageFile> files;
     if (options.text)
-        files.push_back({&TextFileFor, [](const CPageStrokes&, const PageReadings& r) { return PageText(r); }});
+        files.push_back({&TextFileFor, [](const CPageStrokes&, const PageReadings& r, const PageHandwriting* h) {
+                             return PageText(r, h);
+                         }});
     if (options.inkml)
         files.push_back({&InkmlFileFor, &InkmlDocument});
     if (options.html5)
-        files.push_back({&Html5PageFor, [](const CPageStrokes&, const PageReadings& r) { return Html5Page(r); }});
+        files.push_back({&Html5PageFor, [](const CPageStrokes&, const PageReadings& r, const PageHandwriting* h) {
+                             return Html5Page(r, h);
+                         }});
     return files;
 }
 
@@ -104,7 +108,7 @@ bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& 
 }
 
 void StagePageFiles(const ConvertOptions& options, const CPageStrokes& page, const PageReadings& readings,
-                    const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
+                    const PageHandwriting* handwriting, const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
                     const std::function<void(const std::string& path, int error)>& failed)
 {
     for (const PageFile& file : AskedFor(options)) {
@@ -112,7 +116,7 @@ void StagePageFiles(const ConvertOptions& options, const CPageStrokes& page, con
         CSafeFile made;
         int error = made.Open(path);
         try {
-            if (error == 0 && !made.Write(file.content(page, readings)))
+            if (error == 0 && !made.Write(file.content(page, readings, handwriting)))
                 error = errno != 0 ? errno : EIO;
         } catch (const std::bad_alloc&) {
             error = ENOMEM;

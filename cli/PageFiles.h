@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "handwriting/PictureHandwriting.h"
 #include "keyboard/PageReading.h"
 #include "keyboard/StagedPage.h"
 #include "platform/SafeFile.h"
@@ -41,10 +42,11 @@ bool PageFilesPresent(const ConvertOptions& options, const std::string& htmlPath
 bool PageFileNamedLikeThePage(const ConvertOptions& options, const std::string& htmlPath);
 
 // Writes each asked-for file of the page at `htmlPath`, made from
-// `readings`, for a page not yet published: each is finished and added to
+// `readings` (and the pictures read as `handwriting`, null when the page
+// was not read for it), for a page not yet published: each is finished and added to
 // `staged`, to be published after the page with `publish`. A file that
 // cannot be written or named is told to `failed` with the errno of why,
 // once the page is published (never when it is not).
 void StagePageFiles(const ConvertOptions& options, const CPageStrokes& page, const PageReadings& readings,
-                    const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
+                    const PageHandwriting* handwriting, const std::string& htmlPath, FilePublish publish, CStagedPage& staged,
                     const std::function<void(const std::string& path, int error)>& failed);

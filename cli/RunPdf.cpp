@@ -24,16 +24,10 @@ std::unique_ptr<CRunPdf> CRunPdf::Open(const PdfSettings& settings, std::string&
 }
 
 PdfPageContent CRunPdf::MakePage(const CPageStrokes& page, const PageReadings& readings,
-                                 const std::string& inkBaseName, std::string& error) const
+                                 const PageHandwriting* handwriting, const std::string& inkBaseName,
+                                 std::string& error) const
 {
-    return pdf_->MakePage(PdfPageSourceOf(page, readings, inkBaseName), error);
-}
-
-PdfPageContent CRunPdf::ReadAndMakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const
-{
-    PageReadings readings;
-    page.ReadPage(readings);
-    return MakePage(page, readings, inkBaseName, error);
+    return pdf_->MakePage(PdfPageSourceOf(page, readings, handwriting, inkBaseName), error);
 }
 
 void CRunPdf::AddPage(PdfPageContent&& page)
@@ -48,7 +42,8 @@ int CRunPdf::Finish(bool& unchanged)
     return error_ != 0 ? error_ : pdf_->Finish(unchanged);
 }
 
-PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings, const std::string& label)
+PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings,
+                              const PageHandwriting* handwriting, const std::string& label)
 {
     PdfPageSource source;
     source.label = label;
@@ -76,6 +71,20 @@ PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& read
         picture.shiftFrom = ink.ShiftFrom();
         picture.shiftX = ink.ShiftX();
         picture.shiftY = ink.ShiftY();
+        // The writing as one run over the box of its cells: a word found
+        // by a search is one word, without the gaps between its cells.
+        if (const PictureHandwriting* writing = WritingOf(handwriting, reading.picture);
+            writing && !writing->cells.empty()) {
+            PdfHiddenText hidden{SjisToUtf8(writing->text), writing->cells.front().left, writing->cells.front().top,
+                                 writing->cells.front().right, writing->cells.front().bottom};
+            for (const HandwritingCell& cell : writing->cells) {
+                hidden.left = std::min(hidden.left, cell.left);
+                hidden.top = std::min(hidden.top, cell.top);
+                hidden.right = std::max(hidden.right, cell.right);
+                hidden.bottom = std::max(hidden.bottom, cell.bottom);
+            }
+            picture.hidden.push_back(std::move(hidden));
+        }
         if (pictures.emplace(reading.picture, source.pictures.size()).second)
             source.pictures.push_back(std::move(picture));
     }

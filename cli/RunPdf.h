@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/PdfModule.h"
+#include "handwriting/PictureHandwriting.h"
 #include "keyboard/PageReading.h"
 
 #include <memory>
@@ -19,14 +20,13 @@ public:
     CRunPdf(const CRunPdf&) = delete;
     CRunPdf& operator=(const CRunPdf&) = delete;
 
-    // The page laid out from the readings of its conversion, labelled with
-    // the name of its ink file; no sheets, and the reason in `error`, when it
-    // cannot be made. May run on several threads at once.
-    PdfPageContent MakePage(const CPageStrokes& page, const PageReadings& readings, const std::string& inkBaseName,
+    // The page laid out from the readings of its conversion and what was
+    // read of its handwriting (null: nothing), labelled with the name of its
+    // ink file; no sheets, and the reason in `error`, when it cannot be made.
+    // May run on several threads at once.
+    PdfPageContent MakePage(const CPageStrokes& page, const PageReadings& readings,
+                            const PageHandwriting* handwriting, const std::string& inkBaseName,
                             std::string& error) const;
-    // The same for a page not written: read as it would be written
-    // (CPageStrokes::ReadPage).
-    PdfPageContent ReadAndMakePage(CPageStrokes& page, const std::string& inkBaseName, std::string& error) const;
     // Appends a page in its turn. After a failure to write, the document is
     // lost: later pages change nothing and Finish reports the failure.
     void AddPage(PdfPageContent&& page);
@@ -42,5 +42,6 @@ private:
 
 // What the document is handed of a page: its flow of texts, line breaks
 // and pictures in page order, from readings of a conversion or of
-// CPageStrokes::ReadPage.
-PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings, const std::string& label);
+// CPageStrokes::ReadPage, with the handwriting read from its pictures.
+PdfPageSource PdfPageSourceOf(const CPageStrokes& page, const PageReadings& readings,
+                              const PageHandwriting* handwriting, const std::string& label);

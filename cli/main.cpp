@@ -47,6 +47,12 @@
 #include <unistd.h>
 #endif
 
+#if MAROVI_CAN_RECOGNIZE
+#include "handwriting/PageHandwriting.h"
+#else
+class CHandwritingReader;
+#endif
+
 #if MAROVI_CAN_DRAW
 #include "ExplainLoader.h"
 #include "RunPdf.h"
@@ -56,7 +62,8 @@
 class CRunPdf {};
 struct PdfSettings {};
 // A build without the drawing module names the type and never calls it.
-using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const std::string&, std::string&);
+using ExplainPictureFunction = bool (*)(const CPageStrokes&, const PageReadings&, const PageHandwriting*,
+                                        const std::string&, std::string&);
 #endif
 
 #ifndef MAROVI_VERSION
@@ -377,8 +384,8 @@ void RemoveOldPictures(const std::string& htmlPath, const std::string& inkBase, 
 
 // Writes the explanation of a page just written to htmlPath; a file that
 // cannot be written is named, and the run does not count as complete.
-void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const std::string& htmlPath,
-                      ExplainPictureFunction drawExplanation, CRunReport& report)
+void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, const PageHandwriting* handwriting,
+                      const std::string& htmlPath, ExplainPictureFunction drawExplanation, CRunReport& report)
 {
     const ExplainFiles files = ExplainFilesFor(htmlPath);
     if (const int error = WriteWholeFile(files.text, ExplanationText(readings)); error != 0) {
@@ -386,7 +393,7 @@ void WriteExplanation(const CPageStrokes& page, const PageReadings& readings, co
         report.MissingBesidePage();
     }
     std::string error;
-    if (!drawExplanation(page, readings, files.picture, error)) {
+    if (!drawExplanation(page, readings, handwriting, files.picture, error)) {
         report.Note("cannot write " + PathForDisplay(files.picture) + " (" + error + ")");
         report.MissingBesidePage();
     }
@@ -397,7 +404,8 @@ int UsageFailure(const std::string& problem)
     Print(stderr, kProgram + problem +
                       "\nusage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
                       "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
-                      "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n"
+                      "                      [--svg] [--pdf FILE [--paper SIZE]] [--recognize [--model FILE]]\n"
+                      "                      INKFILE|FOLDER...\n"
                       "Try 'marovi-convert --help' for more information.\n");
     return kUsageOrSetupError;
 }
@@ -431,6 +439,9 @@ struct RunPlace {
     std::optional<std::string> outputFile;
     std::string outputDir;
     ExplainPictureFunction drawExplanation = nullptr;
+    // With --recognize: the handwriting model, opened once and read by
+    // every worker at once.
+    const CHandwritingReader* handwriting = nullptr;
     // The watch's question whether to stop, between pages; null outside one.
     std::function<bool()> stopRequested;
     // --pdf: the document's settings, its path absolute; null without.
@@ -471,6 +482,7 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     settings.pagesUntilPublished = place.drawExplanation != nullptr;
     settings.encoding = options.utf8 ? PageEncoding::Utf8 : PageEncoding::ShiftJis;
     settings.stopRequested = place.stopRequested;
+    settings.handwritingRead = place.handwriting != nullptr;
     if (WantsPageFiles(options) || options.svg)
         settings.pageFilesPresent = [&options](const std::string& htmlPath, const std::string& inkBase) {
             return PageFilesPresent(options, htmlPath, inkBase);
@@ -479,9 +491,20 @@ void ConvertPages(const ConvertOptions& options, const CInkList& listed, const R
     // The document takes the pages not written too, in their turn; the
     // stager gives it those it writes.
     if (pdf)
-        settings.seePage = [pdf, &report](CPageStrokes& page, const std::string& inkBaseName) {
+        settings.seePage = [pdf, reader = place.handwriting, &report](CPageStrokes& page,
+                                                                       const std::string& inkBaseName) {
+            PageReadings readings;
+            page.ReadPage(readings);
+            std::unique_ptr<PageHandwriting> handwriting;
+#if MAROVI_CAN_RECOGNIZE
+            if (reader)
+                handwriting = std::make_unique<PageHandwriting>(ReadPageHandwriting(readings, *reader));
+#else
+            static_cast<void>(reader);
+#endif
             std::string why;
-            auto made = std::make_shared<PdfPageContent>(pdf->ReadAndMakePage(page, inkBaseName, why));
+            auto made = std::make_shared<PdfPageContent>(
+                pdf->MakePage(page, readings, handwriting.get(), inkBaseName, why));
             return PdfPageTurn(*pdf, std::move(made), std::move(why), report);
         };
 #endif
@@ -558,12 +581,13 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
     const ExplainPictureFunction drawExplanation = place.drawExplanation;
     const bool wantsPageFiles = WantsPageFiles(options);
     CRunPdf* const document = pdf.get();
-    const bool wantsReadings = drawExplanation || wantsPageFiles || document;
+    const CHandwritingReader* handwritingReader = place.handwriting;
+    const bool wantsReadings = drawExplanation || wantsPageFiles || document || handwritingReader != nullptr;
     // Runs beside other pages: what it has to say goes to the page's log, and
     // what follows the page's publication (old pictures removed, the
     // explanation drawn) is done in the page's turn on the run's thread.
     const PageStager stagePage = [encoding, drawExplanation, wantsReadings, wantsPageFiles, publish, document,
-                                  &options, &report](
+                                  &options, handwritingReader, &report](
                                      CPageStrokes& page, const std::string& htmlPath, const std::string& inkBaseName,
                                      const PageStaging& given,
                                      CDeferredMessages&) -> std::unique_ptr<CStagedPage> {
@@ -575,8 +599,17 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
         if (!staged)
             return nullptr;
         CStagedPage& made = *staged;
+        std::shared_ptr<const PageHandwriting> handwriting;
+#if MAROVI_CAN_RECOGNIZE
+        if (handwritingReader) {
+            auto read = std::make_shared<PageHandwriting>(ReadPageHandwriting(*readings, *handwritingReader));
+            if (given.handwriting)
+                *given.handwriting = HandwritingCandidates(*read);
+            handwriting = std::move(read);
+        }
+#endif
         if (wantsPageFiles)
-            StagePageFiles(options, page, *readings, htmlPath, publish, made, [&report](const std::string& path, int error) {
+            StagePageFiles(options, page, *readings, handwriting.get(), htmlPath, publish, made, [&report](const std::string& path, int error) {
                 report.Note("cannot write " + PathForDisplay(path) + " (" + Reason(error) + ")");
                 report.MissingBesidePage();
             });
@@ -590,7 +623,7 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
 #if MAROVI_CAN_DRAW
         if (document) {
             std::string why;
-            auto content = std::make_shared<PdfPageContent>(document->MakePage(page, *readings, inkBaseName, why));
+            auto content = std::make_shared<PdfPageContent>(document->MakePage(page, *readings, handwriting.get(), inkBaseName, why));
             made.AfterPublish(PdfPageTurn(*document, std::move(content), std::move(why), report));
         }
 #endif
@@ -598,8 +631,8 @@ int ConvertListed(const ConvertOptions& options, const CInkList& listed, const R
             // The page stays until its turn (the run keeps it), and the
             // drawing is done on the run's thread alone.
             CPageStrokes* shown = &page;
-            made.AfterPublish([shown, readings, htmlPath, drawExplanation, &report] {
-                WriteExplanation(*shown, *readings, htmlPath, drawExplanation, report);
+            made.AfterPublish([shown, readings, handwriting, htmlPath, drawExplanation, &report] {
+                WriteExplanation(*shown, *readings, handwriting.get(), htmlPath, drawExplanation, report);
             });
         }
         return staged;
@@ -666,6 +699,25 @@ int Convert(ConvertOptions options)
         return SetupFailure("--pdf: this build cannot draw (it has no cairo); make the PDF on Linux");
 #endif
     }
+#if MAROVI_CAN_RECOGNIZE
+    CHandwritingReader handwriting;
+    CLexicon lexicon;
+    if (options.recognize) {
+        const std::string model = options.model.value_or(MAROVI_HANDWRITING_MODEL);
+        std::string why;
+        if (!handwriting.Open(model, why))
+            return SetupFailure("--recognize: cannot read the handwriting model " + PathForDisplay(model) + ": " + why);
+        // The word list helps where it is installed (mecab-ipadic) and is
+        // done without where it is not.
+        if (PathExists(MAROVI_HANDWRITING_LEXICON) && !IsFolder(MAROVI_HANDWRITING_LEXICON) &&
+            lexicon.LoadIpadic(MAROVI_HANDWRITING_LEXICON, why))
+            handwriting.SetLexicon(&lexicon);
+    }
+#else
+    if (options.recognize)
+        return SetupFailure("--recognize: this build cannot read handwriting (it has no zinnia); recognise pages on "
+                            "Linux");
+#endif
     for (std::string& file : options.inkFiles)
         file = NativePath(file);
     if (options.outputFile)
@@ -685,6 +737,10 @@ int Convert(ConvertOptions options)
     // before the keyboard folder becomes the current directory.
     RunPlace place;
     place.drawExplanation = drawExplanation;
+#if MAROVI_CAN_RECOGNIZE
+    if (options.recognize)
+        place.handwriting = &handwriting;
+#endif
     place.startDir = GetCurrentDir();
     const std::string& startDir = place.startDir;
     if (startDir.empty())

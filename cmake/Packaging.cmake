@@ -56,6 +56,11 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # marovi-sheet prints its Japanese texts in IPA Gothic.
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# --recognize reads handwriting with zinnia's Japanese model, which is data
+# the program can do without, as is the word list of mecab-ipadic. zinnia itself is linked in from its archive
+# (app/handwriting); a build against the shared library gets libzinnia0 from
+# dpkg-shlibdeps.
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "tegaki-zinnia-japanese, mecab-ipadic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The library is announced to ldconfig by a trigger; CPack's own postinst and
 # postrm, which would call it, are taken out of the package after it is built.

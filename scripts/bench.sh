@@ -8,7 +8,9 @@
 # memo pages converted with --index in memory, on the disk (build-bench/) and
 # against Xournal++ making the same strokes into a PDF, and with --pdf against
 # it too, 5,000 pages with --update and nothing to do, and 100,000 pages for
-# the peak memory. Exits 1 when a target is missed.
+# the peak memory; then the handwriting reader on generated words and sketches
+# (handwriting-bench, from ../shared/handwriting/kanjivg-strokes.tsv where it
+# is). Exits 1 when a target is missed.
 #
 #   scripts/bench.sh [--repeat N] [--batch N]
 #
@@ -34,7 +36,7 @@ fi
 
 build=build-bench
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench marovi-convert marovi_pdf >"$build/bench-build.log" 2>&1 ||
+cmake --build --preset bench -j 2 --target marovi-bench marovi-notebook-bench marovi-convert marovi_pdf handwriting-bench >"$build/bench-build.log" 2>&1 ||
   { tail -n 40 "$build/bench-build.log" >&2; exit 1; }
 
 # On the memory file system when there is one: the disk's write-back would
@@ -52,4 +54,18 @@ notebook=(--convert "$build/bin/marovi-convert" --disk "$disk")
 [ ${#xournal_runner[@]} -eq 0 ] && notebook+=(--xournalpp none)
 # Only Xournal++ needs the display; the X server's start is not in its times.
 "${xournal_runner[@]}" "$build/bin/marovi-notebook-bench" "${notebook[@]}" "$work/notebook" || status=1
+
+# KanjiVG's strokes (CC BY-SA 3.0, see the README beside them) are read where
+# they lie; nothing of them is kept here.
+strokes=../shared/handwriting/kanjivg-strokes.tsv
+if [ -f "$strokes" ]; then
+  echo "== handwriting: words written from KanjiVG's strokes and sketches, read with zinnia"
+  handwriting=(/usr/share/tegaki/models/zinnia/handwriting-ja.model "$strokes")
+  [ "${MAROVI_BENCH_QUICK:-0}" != 0 ] && handwriting+=(--words 300 --sketches 300)
+  lexicon=/usr/share/mecab/dic/ipadic/Noun.csv
+  [ -f "$lexicon" ] && handwriting+=(--lexicon "$lexicon")
+  "$build/bin/handwriting-bench" "${handwriting[@]}" || status=1
+else
+  echo "bench: $strokes not found; the handwriting reader is not measured" >&2
+fi
 exit $status

@@ -42,8 +42,10 @@ marovi_need_packages() {
 # the tests (man --warnings). expat reads InkML; xmllint checks the InkML
 # written against its schema and tidy the HTML5 pages; rsvg-convert draws the
 # SVG pictures to compare them with their JPEGs.
+# zinnia and its Japanese model read handwriting (--recognize), mecab-ipadic's
+# word list chooses the characters of a word together.
 MAROVI_BASE_PACKAGES=(build-essential cmake libgtest-dev libjpeg-dev libc6-dev scdoc man-db
-  libexpat1-dev libxml2-utils tidy librsvg2-bin)
+  libexpat1-dev libxml2-utils tidy librsvg2-bin libzinnia-dev tegaki-zinnia-japanese mecab-ipadic)
 # The printed keyboard (marovi-sheet): cairo and Pango draw it, the IPA Gothic
 # font carries its Japanese texts, poppler-utils lets the tests read the PDF
 # and libpng the explain pictures of marovi-convert. The notebook's PDF

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/PrintedKeyboard.h"
+#include "handwriting/PictureHandwriting.h"
 #include "ink/StrokeSample.h"
 #include "keyboard/PageReading.h"
 
@@ -19,6 +20,9 @@ struct ExplainedReading {
     bool cancelled = false;  // a key stroke a back space took back
     PenRect records;         // an ink group's RecordExtent
     double residualMm = 0;   // a calibration tap's ResidualMm
+    // An ink group's picture as read for handwriting; `writing` is false
+    // for a sketch or a page not read for it.
+    PictureHandwriting handwriting;
 };
 
 struct ExplainPage {

@@ -40,6 +40,7 @@ constexpr CanvasColor kCancelledColor{0.55, 0.55, 0.55};
 constexpr CanvasColor kPictureColor{0.0, 0.45, 0.55};
 constexpr CanvasColor kMarkColor{0.0, 0.40, 0.85};
 constexpr CanvasColor kTextColor{0.15, 0.15, 0.15};
+constexpr CanvasColor kHandwritingColor{0.75, 0.10, 0.45};
 constexpr CanvasColor kWhite{1, 1, 1};
 
 // The ink as the page's pictures show it.
@@ -296,6 +297,27 @@ Marker DrawInkGroup(CSheetCanvas& canvas, const ExplainedReading& group, std::si
     return {PenPoint{}, color, label};
 }
 
+// Each cell of a picture read as writing boxed, its best candidate and
+// score above it.
+void DrawHandwriting(CSheetCanvas& canvas, CLabelPlacer& placer, const PictureHandwriting& handwriting)
+{
+    if (!handwriting.writing)
+        return;
+    for (const HandwritingCell& cell : handwriting.cells) {
+        canvas.DrawBox({cell.left, cell.top, cell.right, cell.bottom}, 0.25, kHandwritingColor);
+        if (cell.candidates.empty())
+            continue;
+        char score[32];
+        static_cast<void>(std::snprintf(score, sizeof score, " %.2f", static_cast<double>(cell.candidates.front().score)));
+        const std::string label = cell.candidates.front().text + score;
+        const LabelExtent size = canvas.MeasureLabel(label, kSmallLabelSizeMm);
+        const MmBox at{Mm(cell.left), Mm(cell.top) - size.heightMm - 0.3, Mm(cell.left) + size.widthMm,
+                       Mm(cell.top) - 0.3};
+        placer.Reserve(at);
+        canvas.DrawLabel({PenUnits(at.left), PenUnits(at.top)}, label, kSmallLabelSizeMm, kHandwritingColor);
+    }
+}
+
 }  // namespace
 
 ExplainFrame ExplainFrameOf(const ExplainPage& page)
@@ -367,6 +389,7 @@ bool DrawExplanation(const ExplainPage& page, const std::string& path, std::stri
                 MmBox box;
                 Marker label = DrawInkGroup(canvas, explained, i + 1, box);
                 groups.emplace_back(box, std::move(label));
+                DrawHandwriting(canvas, placer, explained.handwriting);
                 break;
             }
             }

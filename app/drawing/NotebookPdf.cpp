@@ -345,8 +345,13 @@ private:
                     content_.resize(pathStart);
             });
         content_ += "Q\n";
-        if (!picture.text.empty())
-            DrawHiddenText(picture.text, left, top - box.height, box.width, box.height);
+        for (const PdfHiddenText& cell : picture.hidden) {
+            const double width = (cell.right - cell.left + 1) * box.scale;
+            const double height = (cell.bottom - cell.top + 1) * box.scale;
+            const double cellLeft = left + (cell.left - picture.left) * box.scale;
+            const double cellTop = top - (cell.top - picture.top) * box.scale;
+            DrawHiddenText(cell.text, cellLeft, cellTop - height, width, height);
+        }
     }
 
     // Text read from handwriting, over the ink and invisible: selecting
@@ -365,7 +370,9 @@ private:
             return;
         const double size = std::clamp(height * 0.8, 4.0, 400.0);
         const double stretch = std::clamp(100.0 * width / (advance * size / 1000.0), 1.0, 10000.0);
-        content_ += "BT\n3 Tr\n/F1 ";
+        // The render mode and the stretch are graphics state, which outlives
+        // the text object: saved and restored around it.
+        content_ += "q\nBT\n3 Tr\n/F1 ";
         AppendReal(content_, size);
         content_ += " Tf\n";
         AppendReal(content_, stretch);
@@ -376,7 +383,7 @@ private:
         content_ += " Td\n<";
         for (const uint32_t glyph : glyphs)
             AppendHex16(content_, glyph);
-        content_ += "> Tj\nET\n";
+        content_ += "> Tj\nET\nQ\n";
     }
 
     // The picture's scale needs more places than a position on paper.

@@ -12,6 +12,16 @@
 // plain data the program fills, so that the module, which carries its own
 // copy of the code it runs, calls nothing of the program's.
 
+// Text read from handwriting (UTF-8) and the box of its ink, in the frame
+// of its picture's records as they are placed (pen units).
+struct PdfHiddenText {
+    std::string text;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
 // A picture of a page as its SVG shows it: the crop in pen units (the
 // ink's box with the picture's margins), the pen width the JPEG draws with,
 // and the ink's records as the picture places them. The records belong to
@@ -29,9 +39,9 @@ struct PdfPicture {
     std::size_t shiftFrom = 0;
     int32_t shiftX = 0;
     int32_t shiftY = 0;
-    // Text read from the picture's handwriting, UTF-8; laid over the ink as
-    // invisible text when not empty.
-    std::string text;
+    // Text read from the picture's handwriting, laid over its ink as
+    // invisible text.
+    std::vector<PdfHiddenText> hidden;
 };
 
 // One piece of a page's flow, in page order: a key text, a line break or a

@@ -64,11 +64,12 @@ private:
 
 // The picture's SVG where one was written beside its JPEG: it stays sharp
 // when the page is zoomed.
-std::string ImageTag(const CInkStrokes& shown, int32_t number)
+std::string ImageTag(const CInkStrokes& shown, int32_t number, const PictureHandwriting* writing)
 {
     const std::string& file = shown.SvgFile().empty() ? shown.PictureFile() : shown.SvgFile();
-    return "<img src=\"" + XmlEscaped(SjisToUtf8(PictureLink(file, kNativePictureLinkRule))) + "\" alt=\"" +
-           SjisToUtf8(PictureTitle(number)) + "\" width=\"" +
+    const std::string alt = writing != nullptr ? XmlEscaped(SjisToUtf8(writing->text)) : SjisToUtf8(PictureTitle(number));
+    return "<img src=\"" + XmlEscaped(SjisToUtf8(PictureLink(file, kNativePictureLinkRule))) + "\" alt=\"" + alt +
+           "\" width=\"" +
            std::to_string(shown.PictureWidth()) + "\" height=\"" + std::to_string(shown.PictureHeight()) + "\">";
 }
 
@@ -76,7 +77,7 @@ std::string ImageTag(const CInkStrokes& shown, int32_t number)
 
 std::string Html5PageFor(const std::string& htmlPath) { return FileBesidePage(htmlPath, ".html5.html"); }
 
-std::string Html5Page(const PageReadings& readings)
+std::string Html5Page(const PageReadings& readings, const PageHandwriting* handwriting)
 {
     // A picture shown again is the one of the group first shown under its
     // number.
@@ -96,12 +97,12 @@ std::string Html5Page(const PageReadings& readings)
         } else if (reading.kind == PageReading::Kind::Ink && reading.picture > 0) {
             const auto picture = shown.find(reading.picture);
             if (picture != shown.end())
-                line.AddMarkup(ImageTag(*picture->second, reading.picture));
+                line.AddMarkup(ImageTag(*picture->second, reading.picture, WritingOf(handwriting, reading.picture)));
         }
     }
     body += line.Take();
 
-    const std::string text = PageText(readings);
+    const std::string text = PageText(readings, handwriting);
     const std::string firstLine = text.substr(0, text.find('\n'));
     const std::string title = firstLine.empty() ? SjisToUtf8(kUntitled) : firstLine;
     std::string page =

@@ -4,6 +4,7 @@
 #include "keyboard/PageStrokes.h"
 #include "platform/TextEncoding.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstddef>
 #include <string_view>
@@ -38,7 +39,7 @@ void Annotate(std::string& out, const char* type, const std::string& utf8)
     out += "</annotation>\n";
 }
 
-void OpenGroup(std::string& out, const PageReading& reading)
+void OpenGroup(std::string& out, const PageReading& reading, const PageHandwriting* handwriting)
 {
     out += "<traceGroup>\n";
     switch (reading.kind) {
@@ -59,6 +60,20 @@ void OpenGroup(std::string& out, const PageReading& reading)
     Annotate(out, "picture", std::to_string(reading.picture));
     if (reading.reused)
         Annotate(out, "reused", "true");
+    const PictureHandwriting* writing = WritingOf(handwriting, reading.picture);
+    if (writing == nullptr || reading.reused)
+        return;
+    Annotate(out, "handwriting", SjisToUtf8(writing->text));
+    for (const HandwritingCell& cell : writing->cells) {
+        std::string described = Millimetres(cell.left) + " " + Millimetres(cell.top) + " " + Millimetres(cell.right) +
+                                " " + Millimetres(cell.bottom);
+        for (const HandwritingCandidate& candidate : cell.candidates) {
+            char score[32];
+            static_cast<void>(std::snprintf(score, sizeof score, "%.3f", static_cast<double>(candidate.score)));
+            described += " " + SjisToUtf8(candidate.text) + " " + score;
+        }
+        Annotate(out, "handwritingCell", described);
+    }
 }
 
 constexpr std::string_view kHead =
@@ -108,7 +123,7 @@ std::string XmlEscaped(const std::string& utf8)
     return out;
 }
 
-std::string InkmlDocument(const CPageStrokes& page, const PageReadings& readings)
+std::string InkmlDocument(const CPageStrokes& page, const PageReadings& readings, const PageHandwriting* handwriting)
 {
     const std::vector<StrokeSample>& records = page.PenRecords();
     // Which reading's object each record belongs to; records of no object
@@ -151,7 +166,7 @@ std::string InkmlDocument(const CPageStrokes& page, const PageReadings& readings
         if (stroke != openGroup) {
             closeGroup();
             if (stroke >= 0) {
-                OpenGroup(out, readings[static_cast<std::size_t>(stroke)]);
+                OpenGroup(out, readings[static_cast<std::size_t>(stroke)], handwriting);
                 openGroup = stroke;
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handwriting/PictureHandwriting.h"
 #include "keyboard/PageReading.h"
 
 #include <string>
@@ -13,8 +14,13 @@ class CPageStrokes;
 // text, each picture's strokes in one annotated with the picture number,
 // each calibration tap in one with its mark. `readings` are those of a
 // conversion of `page` that wrote it; converting the document again gives
-// the page's records back unchanged.
-std::string InkmlDocument(const CPageStrokes& page, const PageReadings& readings);
+// the page's records back unchanged. A picture taken as writing in
+// `handwriting` has its text annotated ("handwriting"), and each of its
+// cells in order ("handwritingCell"): the cell's box in mm of the
+// picture's frame (left top right bottom, the keyboard's frame, not the
+// records'), then each candidate with its score.
+std::string InkmlDocument(const CPageStrokes& page, const PageReadings& readings,
+                          const PageHandwriting* handwriting = nullptr);
 
 // Text as XML character data or attribute value: markup characters escaped,
 // characters XML does not allow replaced by U+FFFD. UTF-8 in and out.

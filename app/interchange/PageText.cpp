@@ -24,7 +24,7 @@ bool ShowsText(const PageReading& reading)
            reading.text != kReuseKey;
 }
 
-std::string PageText(const PageReadings& readings)
+std::string PageText(const PageReadings& readings, const PageHandwriting* handwriting)
 {
     std::string sjis;
     for (const PageReading& reading : readings) {
@@ -32,6 +32,10 @@ std::string PageText(const PageReadings& readings)
             sjis += '\n';
         else if (ShowsText(reading))
             sjis += reading.text;
+        else if (reading.kind == PageReading::Kind::Ink && reading.picture > 0) {
+            if (const PictureHandwriting* writing = WritingOf(handwriting, reading.picture))
+                sjis += writing->text;
+        }
     }
     if (!sjis.empty() && sjis.back() != '\n')
         sjis += '\n';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handwriting/PictureHandwriting.h"
 #include "keyboard/PageReading.h"
 
 #include <string>
@@ -9,7 +10,8 @@
 // keys, back spaces and pictures. The readings must come from a conversion
 // that wrote the page (CPageStrokes::ConvertToHtml): which strokes a back
 // space took back is known only then. A page with text ends in a line break.
-std::string PageText(const PageReadings& readings);
+// A picture taken as writing in `handwriting` shows its text in its place.
+std::string PageText(const PageReadings& readings, const PageHandwriting* handwriting = nullptr);
 
 // Whether a key stroke's reading puts its text on the page, and whether that
 // text breaks the line; shared by every writer of the page's text.

@@ -190,6 +190,13 @@ void AppendNumber(std::string& out, int32_t value)
 
 }  // namespace
 
+PenPoint CInkStrokes::PicturePoint(std::size_t index) const
+{
+    const StrokeSample& sample = Sample(index);
+    const bool shifted = index >= shiftFrom_;
+    return {ShiftedCoordinate(sample.x, shifted ? shiftX_ : 0), ShiftedCoordinate(sample.y, shifted ? shiftY_ : 0)};
+}
+
 std::string CInkStrokes::SvgDocument(int32_t number) const
 {
     // The JPEG draws pen unit x at pixel (x - MinX()) / scale_ + kMargin:

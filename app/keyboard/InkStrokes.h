@@ -65,6 +65,10 @@ public:
     const std::string& PictureFile() const { return pictureFile_; }
     // The SVG file of the picture last staged, when one was; empty otherwise.
     const std::string& SvgFile() const { return svgFile_; }
+    // Record `index` where the picture shows it: pen units of the keyboard's
+    // frame, moved as the group's wrapped lines are (the frame of the
+    // group's box, of the SVG's viewBox).
+    PenPoint PicturePoint(std::size_t index) const;
     // The picture as an SVG document (UTF-8) titled as picture `number`: the
     // crop and the pixel size of the JPEG, but a viewBox in pen units (the
     // ink's box and the margin times Scale()) and every stroke one path of

@@ -36,6 +36,9 @@ struct PageStaging {
     // Every picture is also written as "<directory>/<inkBaseName>.<n>.svg",
     // published with the pictures, before the page.
     bool svg = false;
+    // Gets, Shift_JIS, the candidates of the characters the stager read in
+    // the page's handwriting (HandwritingCandidates); null: not kept.
+    std::string* handwriting = nullptr;
 };
 
 // What was written on one page, in the order the strokes began: key strokes

@@ -102,11 +102,33 @@ constexpr char kScript[] = R"((function () {
   var folded = entries.map(function (entry) {
     return fold(entry.querySelector("h2").textContent + "\n" + entry.querySelector(".text").textContent);
   });
+  // Handwriting read on a page: per picture a line of cells parted by "|",
+  // each cell its candidate characters. A word is found there when each of
+  // its characters is among the candidates of consecutive cells.
+  var written = entries.map(function (entry) {
+    var lines = entry.getAttribute("data-handwriting");
+    return lines ? lines.split("\n").filter(Boolean).map(function (line) {
+      return line.split("|").map(fold);
+    }) : [];
+  });
+  function inHandwriting(lines, word) {
+    var chars = Array.from(word);
+    return lines.some(function (cells) {
+      for (var i = 0; i + chars.length <= cells.length; i++) {
+        var all = true;
+        for (var j = 0; j < chars.length && all; j++) all = cells[i + j].indexOf(chars[j]) >= 0;
+        if (all) return true;
+      }
+      return false;
+    });
+  }
   function filter() {
     var words = fold(field.value).split(/\s+/).filter(Boolean);
     var shown = 0;
     entries.forEach(function (entry, k) {
-      var match = words.every(function (word) { return folded[k].indexOf(word) >= 0; });
+      var match = words.every(function (word) {
+        return folded[k].indexOf(word) >= 0 || inHandwriting(written[k], word);
+      });
       entry.hidden = !match;
       if (match) shown++;
     });
@@ -193,6 +215,30 @@ std::string LocalDateTime(int64_t nanoseconds)
 
 namespace {
 
+// The first candidate of every cell of HandwritingCandidates' lines: the
+// text the handwriting read as, a line per picture. Shift_JIS.
+std::string BestOfCells(const std::string& candidates)
+{
+    std::string text;
+    bool cellStart = true;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        const char c = candidates[k];
+        if (c == '|' || c == '\n') {
+            if (c == '\n')
+                text += c;
+            cellStart = true;
+            continue;
+        }
+        const std::size_t width =
+            IsShiftJisLeadByte(static_cast<unsigned char>(c)) && k + 1 < candidates.size() ? 2 : 1;
+        if (cellStart)
+            text.append(candidates, k, width);
+        cellStart = false;
+        k += width - 1;
+    }
+    return text;
+}
+
 // A count of pages padded with blanks that the page does not show, so that
 // the head has one length for every count.
 std::string PaddedCount(std::size_t pageCount, const std::string& after)
@@ -221,7 +267,15 @@ std::string IndexEntry(const NotebookPage& page, const IndexFacts& facts)
     const std::string title = page.title.empty() ? InkName(page.ink) : FromProgramText(page.title);
     const std::string shownTitle = HtmlEscaped(title);
     const std::string& linked = facts.modernPage.empty() ? page.page : facts.modernPage;
-    std::string entry = "<li class=\"page\">\n<a href=\"" + PathAsUrl(linked) + "\">";
+    std::string entry = "<li class=\"page\"";
+    // The text read from the handwriting follows the page's own; the
+    // candidates are there for the search.
+    std::string text = page.text;
+    if (!page.handwriting.empty()) {
+        entry += " data-handwriting=\"" + HtmlEscaped(FromProgramText(page.handwriting)) + "\"";
+        text += BestOfCells(page.handwriting);
+    }
+    entry += ">\n<a href=\"" + PathAsUrl(linked) + "\">";
     if (!page.thumbnail.empty()) {
         entry += "<img class=\"thumb\" src=\"" + PathAsUrl(page.thumbnail) + "\" alt=\"" + shownTitle +
                  u8" の絵\" loading=\"lazy\">";
@@ -235,7 +289,7 @@ std::string IndexEntry(const NotebookPage& page, const IndexFacts& facts)
         entry += " <a class=\"classic\" href=\"" + PathAsUrl(page.page) + u8"\">従来のページ</a>";
     if (facts.inkGone)
         entry += u8"<span class=\"gone\">インクファイルなし</span>";
-    return entry + "</p>\n<p class=\"text\">" + HtmlEscaped(FromProgramText(page.text)) + "</p>\n</li>\n";
+    return entry + "</p>\n<p class=\"text\">" + HtmlEscaped(FromProgramText(text)) + "</p>\n</li>\n";
 }
 
 std::string IndexTail() { return std::string("</ol>\n</main>\n<script>\n") + kScript + "</script>\n</body>\n</html>\n"; }

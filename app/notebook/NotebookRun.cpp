@@ -474,6 +474,7 @@ struct PageJob {
     // What settings.seePage asked to be done in the page's turn.
     std::function<void()> seen;
     PageSummary summary;
+    std::string handwriting;
     int thumbnailError = 0;
     std::atomic<bool> finished{false};
 };
@@ -643,6 +644,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         PageStaging staging;
         if (job.summarise) {
             staging.html = &html;
+            staging.handwriting = &job.handwriting;
             staging.firstPicture = [&small](const CImageFile& picture) {
                 if (const CImageImpl* pixels = picture.GetImpl())
                     small = ScaleForThumbnail(*pixels);
@@ -759,6 +761,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 made.carryOut = job->carryOut;
                 made.title = std::move(job->summary.title);
                 made.text = std::move(job->summary.text);
+                made.handwriting = std::move(job->handwriting);
+                made.handwritingRead = settings.handwritingRead;
                 if (job->thumbnailError != 0) {
                     if (outcome.thumbnailError == 0) {
                         outcome.failedThumbnail = JoinPath(settings.outputDir, job->thumbnail);
@@ -865,7 +869,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         NotebookPage* record = current.record;
         if (settings.update && record && record->ink == ink.path && record->carryIn == current.carryIn &&
             InkUnchanged(*record, ink.path, current.stamp, current.hash) && PathExists(current.htmlPath) &&
-            (!settings.pageFilesPresent || settings.pageFilesPresent(current.htmlPath, current.baseName))) {
+            (!settings.pageFilesPresent || settings.pageFilesPresent(current.htmlPath, current.baseName)) &&
+            (!settings.handwritingRead || record->handwritingRead)) {
             carry = record->carryOut;
             take(current.page);
             current.kind = PageJob::Kind::UpToDate;

@@ -44,6 +44,9 @@ struct NotebookSettings {
     bool update = false;
     bool index = false;
     PageEncoding encoding = PageEncoding::ShiftJis;
+    // The pages are read for handwriting: a page recorded as not read for
+    // it is not up to date.
+    bool handwritingRead = false;
     // Whether the files asked for beside the page at htmlPath, written from
     // the ink file named `inkBaseName`, are all there; a page without them is
     // not up to date. Null: nothing is asked for.

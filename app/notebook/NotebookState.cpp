@@ -96,7 +96,8 @@ std::string StateLine(const NotebookPage& page)
     return Escaped(page.page) + "\t" + Escaped(page.ink) + "\t" + std::to_string(page.inkStamp.size) + "\t" +
            std::to_string(page.inkStamp.modified) + "\t" + Hex(page.inkHash) + "\t" + FormatCarry(page.carryIn) +
            "\t" + FormatCarry(page.carryOut) + "\t" + Escaped(page.thumbnail) + "\t" + Escaped(page.title) + "\t" +
-           Escaped(page.text) + "\n";
+           Escaped(page.text) +
+           (!page.handwritingRead ? "" : page.handwriting.empty() ? "\t-" : "\t" + Escaped(page.handwriting)) + "\n";
 }
 
 std::string StateEnd(std::size_t pageCount) { return "end\t" + std::to_string(pageCount) + "\n"; }
@@ -157,12 +158,16 @@ StateLineKind ParseLine(const std::string& line, NotebookPage& page, uint64_t& e
         return ParseUnsigned(fields[1], endCount) ? StateLineKind::End : StateLineKind::Bad;
     page = NotebookPage();
     int64_t modified = 0;
-    if (fields.size() != 10 || !Unescape(fields[0], page.page) || page.page.empty() ||
+    if ((fields.size() != 10 && fields.size() != 11) || !Unescape(fields[0], page.page) || page.page.empty() ||
         !Unescape(fields[1], page.ink) || !ParseUnsigned(fields[2], page.inkStamp.size) ||
         !ParseSigned(fields[3], modified) || !ParseUnsigned(fields[4], page.inkHash, 16) ||
         !ParseCarry(fields[5], page.carryIn) || !ParseCarry(fields[6], page.carryOut) ||
-        !Unescape(fields[7], page.thumbnail) || !Unescape(fields[8], page.title) || !Unescape(fields[9], page.text))
+        !Unescape(fields[7], page.thumbnail) || !Unescape(fields[8], page.title) || !Unescape(fields[9], page.text) ||
+        (fields.size() == 11 && (!Unescape(fields[10], page.handwriting) || page.handwriting.empty())))
         return StateLineKind::Bad;
+    page.handwritingRead = fields.size() == 11;
+    if (page.handwriting == "-")
+        page.handwriting.clear();
     page.inkStamp.modified = modified;
     return StateLineKind::Page;
 }

@@ -28,6 +28,12 @@ struct NotebookPage {
     // "\n".
     std::string title;
     std::string text;
+    // Shift_JIS: what the pictures' handwriting read as, for the search
+    // (HandwritingCandidates); empty when the page was not read for it. A
+    // page line holds it only when the page was read for it (`-` for
+    // nothing found), so the lines of pages not read are as before.
+    std::string handwriting;
+    bool handwritingRead = false;
 };
 
 struct NotebookState {

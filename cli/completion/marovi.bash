@@ -26,7 +26,7 @@ _marovi_complete()
     if [[ $program == marovi-sheet ]]; then
         options='-k --keyboard-dir --unit --paper --dpi -o --output -h --help --version'
     else
-        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 --svg --pdf --paper -h --help --version'
+        options='-k --keyboard-dir -o --output -d --output-dir -f --force -v --verbose -j --jobs --utf8 --explain -r --recursive --update --index --watch --text --inkml --html5 --svg --pdf --paper --recognize --model -h --help --version'
     fi
 
     local kind=
@@ -34,7 +34,7 @@ _marovi_complete()
     -k | --keyboard-dir) kind=folder ;;
     -d | --output-dir) [[ $program != marovi-sheet ]] && kind=folder ;;
     -o | --output) kind=file ;;
-    --pdf) [[ $program != marovi-sheet ]] && kind=file ;;
+    --pdf | --model) [[ $program != marovi-sheet ]] && kind=file ;;
     --paper) kind=paper ;;
     --unit | --dpi) [[ $program == marovi-sheet ]] && kind=number ;;
     -j | --jobs) [[ $program != marovi-sheet ]] && kind=number ;;

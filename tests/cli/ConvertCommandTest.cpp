@@ -105,7 +105,8 @@ TEST_F(ConvertCommandTest, HelpVersionAndUsageErrors)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: marovi-convert [-k DIR] [-o FILE | -d DIR] [-f] [-v] [-j N] [--utf8] [--explain]\n"
                              "                      [-r] [--update] [--index] [--watch] [--text] [--inkml] [--html5]\n"
-                             "                      [--svg] [--pdf FILE [--paper SIZE]] INKFILE|FOLDER...\n",
+                             "                      [--svg] [--pdf FILE [--paper SIZE]] [--recognize [--model FILE]]\n"
+                             "                      INKFILE|FOLDER...\n",
                              0),
               0u);
     EXPECT_NE(help.out.find(u8"変換エラー (the page"), std::string::npos) << "statuses shown as UTF-8";
@@ -603,6 +604,91 @@ TEST_F(ConvertCommandTest, TextInkmlAndHtml5BesideThePageConvertBackToTheSamePag
     EXPECT_FALSE(fs::exists(dir_ / "red.txt"));
 }
 
+#if MAROVI_CAN_RECOGNIZE
+TEST_F(ConvertCommandTest, RecognisedHandwritingGoesBesideThePageAndLeavesThePageAsItIs)
+{
+    // 会議 written above the keyboard between two typed lines, and a circle
+    // drawn on its own line.
+    MakePage("word.ink", u8"type かいぎ\nbr\n" + ReadText(fs::path(MAROVI_HANDWRITING_FIXTURES) / "kaigi.ink.txt") +
+                             u8"br\ntype おわり\nbr\ncircle 16000 3000 900\n");
+    const std::vector<std::string> beside = {"--text", "--html5", "--inkml"};
+    std::vector<std::string> plain = {"-k", "kb", "-d", "plain", "word.ink"};
+    std::vector<std::string> read = {"-k", "kb", "-d", "read", "--recognize", "word.ink"};
+    plain.insert(plain.end(), beside.begin(), beside.end());
+    read.insert(read.end(), beside.begin(), beside.end());
+    ASSERT_EQ(Convert(plain).exitCode, 0);
+    const Outcome recognised = Convert(read);
+    ASSERT_EQ(recognised.exitCode, 0) << recognised.err;
+
+    EXPECT_EQ(ReadText(dir_ / "read" / "word.html"), ReadText(dir_ / "plain" / "word.html"));
+    for (const char* picture : {"word.1.JPG", "word.2.JPG"})
+        EXPECT_EQ(ReadText(dir_ / "read" / "word.files" / picture), ReadText(dir_ / "plain" / "word.files" / picture));
+    EXPECT_EQ(ReadText(dir_ / "plain" / "word.txt"), u8"かいぎ\n\nおわり\n");
+    EXPECT_EQ(ReadText(dir_ / "read" / "word.txt"), u8"かいぎ\n会議\nおわり\n") << "the sketch's line stays empty";
+
+    const std::string modern = ReadText(dir_ / "read" / "word.html5.html");
+    EXPECT_NE(modern.find(u8"alt=\"会議\""), std::string::npos) << modern;
+    EXPECT_NE(modern.find(u8"alt=\"手書きの絵 2\""), std::string::npos) << modern;
+
+    const std::string inkml = ReadText(dir_ / "read" / "word.inkml");
+    EXPECT_EQ(RunHere("xmllint --noout --relaxng " + Quote(MAROVI_INKML_SCHEMA) + " read/word.inkml"), 0);
+    const std::string picture = "<annotation type=\"picture\">1</annotation>\n";
+    const std::string text = u8"<annotation type=\"handwriting\">会議</annotation>\n";
+    const std::size_t group = inkml.find(picture);
+    ASSERT_NE(group, std::string::npos);
+    EXPECT_EQ(inkml.compare(group + picture.size(), text.size(), text), 0) << inkml.substr(group, 200);
+    // Per cell its box in mm, then candidates and scores, the best first.
+    std::vector<std::string> cells;
+    for (std::size_t at = inkml.find("<annotation type=\"handwritingCell\">"); at != std::string::npos;
+         at = inkml.find("<annotation type=\"handwritingCell\">", at + 1)) {
+        const std::size_t start = at + std::string("<annotation type=\"handwritingCell\">").size();
+        cells.push_back(inkml.substr(start, inkml.find('<', start) - start));
+    }
+    ASSERT_EQ(cells.size(), 2u);
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        std::istringstream fields(cells[k]);
+        double left = 0, top = 0, right = 0, bottom = 0, score = 0;
+        std::string best;
+        ASSERT_TRUE(fields >> left >> top >> right >> bottom >> best >> score) << cells[k];
+        EXPECT_LT(left, right);
+        EXPECT_LT(top, bottom);
+        EXPECT_EQ(best, k == 0 ? u8"会" : u8"議");
+        EXPECT_NE(cells[k].find(' ', cells[k].find(best) + best.size() + 1), std::string::npos) << "more candidates";
+    }
+    EXPECT_EQ(inkml.find("handwriting", inkml.find("<annotation type=\"picture\">2</annotation>")), std::string::npos)
+        << "the sketch has no annotation";
+}
+
+TEST_F(ConvertCommandTest, AHandwritingModelThatCannotBeReadStopsBeforeAnyPage)
+{
+    MakePage("word.ink", u8"type かいぎ\n");
+    std::ofstream(dir_ / "broken.model", std::ios::binary) << "not a model at all, just some bytes\n";
+    const Outcome missing = Convert({"-k", "kb", "-d", "out", "--recognize", "--model", "no.model", "word.ink"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err,
+              "marovi-convert: --recognize: cannot read the handwriting model no.model: No such file or directory\n");
+    const Outcome broken = Convert({"-k", "kb", "-d", "out", "--recognize", "--model", "broken.model", "word.ink"});
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_NE(broken.err.find("cannot read the handwriting model broken.model: not a handwriting model"),
+              std::string::npos)
+        << broken.err;
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "word.html"));
+    // Without --recognize no model is looked at.
+    EXPECT_EQ(Convert({"-k", "kb", "-d", "out", "word.ink"}).exitCode, 0);
+    const Outcome alone = Convert({"-k", "kb", "-d", "out", "--model", "broken.model", "word.ink"});
+    EXPECT_EQ(alone.exitCode, 2);
+    EXPECT_NE(alone.err.find("--model goes with --recognize"), std::string::npos) << alone.err;
+}
+#else
+TEST_F(ConvertCommandTest, RecognizeIsRefusedWhereTheBuildHasNoZinnia)
+{
+    MakePage("word.ink", u8"type かいぎ\n");
+    const Outcome refused = Convert({"-k", "kb", "-d", "out", "--recognize", "word.ink"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("--recognize: this build cannot read handwriting"), std::string::npos);
+}
+#endif
+
 TEST_F(ConvertCommandTest, InkmlFromElsewhereConvertsAndBrokenInkmlIsNamed)
 {
     const std::string open = "<ink xmlns=\"http://www.w3.org/2003/InkML\">";
@@ -955,3 +1041,23 @@ TEST_F(ConvertCommandTest, PdfThatCannotBeWrittenIsRefusedBeforeAnyPage)
     EXPECT_NE(refused.err.find("--pdf: this build cannot draw"), std::string::npos) << refused.err;
 #endif
 }
+
+#if MAROVI_CAN_RECOGNIZE && MAROVI_CAN_DRAW
+// Handwriting read as text lies over its ink in the PDF: the word is found
+// and extracted where it was written, as one word; the ink is still drawn.
+TEST_F(ConvertCommandTest, PdfLaysRecognisedHandwritingOverItsInk)
+{
+    MakePage("word.ink", u8"type かいぎ\nbr\n" + ReadText(fs::path(MAROVI_HANDWRITING_FIXTURES) / "kaigi.ink.txt") +
+                             u8"br\ntype おわり\n");
+    const Outcome read = Convert({"-k", "kb", "-d", "out", "--text", "--recognize", "--pdf", "out/word.pdf", "word.ink"});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(ReadText(dir_ / "out" / "word.txt"), u8"かいぎ\n会議\nおわり\n");
+    EXPECT_EQ(OutputOf(dir_, "pdftotext -raw out/word.pdf -"), AsPdftotextGives(ReadText(dir_ / "out" / "word.txt")));
+    ASSERT_EQ(Convert({"-f", "-k", "kb", "-d", "out", "--pdf", "out/plain.pdf", "word.ink"}).exitCode, 0);
+    EXPECT_EQ(OutputOf(dir_, "pdftotext -raw out/plain.pdf -"), u8"かいぎ\nおわり\n\f") << "without --recognize, ink only";
+    EXPECT_EQ(RunHere("pdftoppm -r 50 -singlefile out/word.pdf read && pdftoppm -r 50 -singlefile out/plain.pdf "
+                      "plain && cmp -s read.ppm plain.ppm"),
+              0)
+        << "the text read is invisible, and so is nothing else";
+}
+#endif

@@ -322,6 +322,46 @@ TEST_F(NotebookCommandTest, PdfHoldsEveryPageOfTheNotebookAndIsRewrittenOnlyWhen
 #endif
 }
 
+#if MAROVI_CAN_RECOGNIZE
+TEST_F(NotebookCommandTest, UpdateReadsEveryPageForHandwritingOnceAndTheStateKeepsItForTheIndex)
+{
+    MakeInk("notes/a1.ink", u8"type めも\nbr\n" + ReadText(fs::path(MAROVI_HANDWRITING_FIXTURES) / "kaigi.ink.txt"));
+    MakeInk("notes/a2.ink", u8"type ふつうの　ぺーじ\n");
+    // A notebook made without reading the handwriting is brought up to date
+    // by a run that reads it: every page is read once.
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "out", "--index", "notes"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "index.html").find("data-handwriting=\""), std::string::npos);
+    const RunResult reading = Convert({"-k", "kb", "-d", "out", "--update", "--index", "--recognize", "notes"});
+    ASSERT_EQ(reading.exitCode, 0);
+    EXPECT_EQ(reading.out, Row("notes/a1.ink", kConverted, "out/a1.html") + Row("notes/a2.ink", kConverted, "out/a2.html"));
+    const std::string state = ReadText(dir_ / "out" / ".marovi-notebook");
+    const std::string index = ReadText(dir_ / "out" / "index.html");
+    EXPECT_NE(index.find(u8"data-handwriting=\"会"), std::string::npos);
+    EXPECT_NE(index.find(u8"めも\n会議\n</p>"), std::string::npos) << "the text read follows the page's";
+
+    // Nothing changed: the index is made again from the state alone, the
+    // same. A page line of an older state, without the field, still reads.
+    ASSERT_EQ(Convert({"-k", "kb", "-d", "out", "--update", "--index", "--recognize", "notes"}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir_ / "out" / "index.html"), index);
+    std::vector<std::string> lines;
+    std::istringstream in(state);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), '\t'), 10) << "a1 has the handwriting field";
+    EXPECT_EQ(lines[3].substr(lines[3].size() - 2), "\t-") << "a2 was read and has no handwriting";
+    lines[2] = lines[2].substr(0, lines[2].rfind('\t'));
+    std::string older;
+    for (const std::string& line : lines)
+        older += line + "\n";
+    std::ofstream(dir_ / "out" / ".marovi-notebook", std::ios::binary | std::ios::trunc) << older;
+    const RunResult update = Convert({"-k", "kb", "-d", "out", "--update", "--index", "notes"});
+    ASSERT_EQ(update.exitCode, 0);
+    EXPECT_EQ(update.err, "") << "read, and nothing to do";
+    EXPECT_EQ(ReadText(dir_ / "out" / ".marovi-notebook"), older);
+}
+#endif
+
 TEST_F(NotebookCommandTest, AnyNumberOfJobsGivesTheOneCoreRunFileForFileAndRowForRow)
 {
     std::mt19937 random(20261211);
