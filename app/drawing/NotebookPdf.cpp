@@ -272,13 +272,7 @@ private:
             }
             // A run of glyphs up to the next picture: one text object, the
             // colour changed where the pen did.
-            content_ += "BT\n/F1 ";
-            AppendReal(content_, fontPoints_);
-            content_ += " Tf\n";
-            AppendReal(content_, x);
-            content_ += ' ';
-            AppendReal(content_, baseline);
-            content_ += " Td\n";
+            BeginText("", fontPoints_, x, baseline);
             int openPen = -1;
             bool open = false;
             for (; k < line_.boxes.size() && !line_.boxes[k].picture; ++k) {
@@ -372,18 +366,30 @@ private:
         const double stretch = std::clamp(100.0 * width / (advance * size / 1000.0), 1.0, 10000.0);
         // The render mode and the stretch are graphics state, which outlives
         // the text object: saved and restored around it.
-        content_ += "q\nBT\n3 Tr\n/F1 ";
-        AppendReal(content_, size);
-        content_ += " Tf\n";
-        AppendReal(content_, stretch);
-        content_ += " Tz\n";
-        AppendReal(content_, x);
-        content_ += ' ';
-        AppendReal(content_, bottom + height * 0.15);
-        content_ += " Td\n<";
+        content_ += "q\n";
+        std::string state = "3 Tr\n";
+        AppendReal(state, stretch);
+        state += " Tz\n";
+        BeginText(state, size, x, bottom + height * 0.15);
+        content_ += '<';
         for (const uint32_t glyph : glyphs)
             AppendHex16(content_, glyph);
         content_ += "> Tj\nET\nQ\n";
+    }
+
+    // A text object in the page's font at `size` points, its text state
+    // set by `state`, its first glyph at (x, baseline).
+    void BeginText(std::string_view state, double size, double x, double baseline)
+    {
+        content_ += "BT\n";
+        content_ += state;
+        content_ += "/F1 ";
+        AppendReal(content_, size);
+        content_ += " Tf\n";
+        AppendReal(content_, x);
+        content_ += ' ';
+        AppendReal(content_, baseline);
+        content_ += " Td\n";
     }
 
     // The picture's scale needs more places than a position on paper.
