@@ -274,19 +274,21 @@ TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
     struct Case {
         std::vector<std::string> cells;
         const char* text;
+        std::size_t depth = 40;
     };
     const std::vector<Case> cases = {
         {{u8"人会", u8"儀議"}, u8"会議"},
         {{u8"人会", u8"儀議", u8"至室"}, u8"会議室"},
         {{u8"木本", u8"日目", u8"人会", u8"儀議"}, u8"本日会議"},
         {{u8"人会", u8"儀義"}, u8"人儀"},
-        // Past the eighth candidate a word is not looked for.
-        {{u8"人今令企全合同向会", u8"議"}, u8"人議"},
-        {{u8"人今令企全合同会", u8"議"}, u8"会議"},
+        // Past the depth asked for a word is not looked for.
+        {{u8"人今令企全合同向会", u8"議"}, u8"人議", 8},
+        {{u8"人今令企全合同会", u8"議"}, u8"会議", 8},
+        {{u8"人今令企全合同向会", u8"議"}, u8"会議"},
     };
     for (const Case& c : cases) {
         PictureHandwriting read = line(c.cells);
-        ChooseWords(read, lexicon);
+        ChooseWords(read, lexicon, c.depth);
         EXPECT_EQ(SjisToUtf8(read.text), c.text);
         for (std::size_t k = 0; k < read.cells.size(); ++k)
             EXPECT_EQ(read.cells[k].candidates.size(), Utf8ToSjis(c.cells[k]).size() / 2) << "no candidate is lost";
