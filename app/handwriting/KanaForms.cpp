@@ -111,14 +111,15 @@ void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voici
             add(SmallKana(text), candidate.score);
         add(text, candidate.score);
         add(SmallKana(text), candidate.score - kHair);
-        for (std::string katakana : KatakanaLookAlikes(text)) {
+        // Look-alikes are of the form the model read, before its mark.
+        for (std::string lookAlike : KatakanaLookAlikes(candidate.text)) {
             if (voicing != 0) {
-                std::string voiced = VoicedKana(katakana, voicing == 2);
+                std::string voiced = VoicedKana(lookAlike, voicing == 2);
                 if (!voiced.empty())
-                    katakana = std::move(voiced);
+                    lookAlike = std::move(voiced);
             }
-            add(SmallKana(katakana), candidate.score - 2 * kHair);
-            add(std::move(katakana), candidate.score - kHair);
+            add(SmallKana(lookAlike), candidate.score - 2 * kHair);
+            add(std::move(lookAlike), candidate.score - kHair);
         }
     }
     // What was added a hair lower may fall below a candidate that came

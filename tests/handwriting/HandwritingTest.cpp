@@ -2,12 +2,14 @@
 // the variation of real writing, and on sketches.
 
 #include "handwriting/HandwritingReader.h"
+#include "handwriting/KanaForms.h"
 #include "handwriting/Lexicon.h"
 #include "handwriting/Segmentation.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -296,6 +298,39 @@ TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
     std::string why;
     EXPECT_FALSE(lexicon.LoadIpadic("/nonexistent/Noun.csv", why));
     EXPECT_FALSE(why.empty());
+}
+
+TEST(KanaForms, CompletesTheCandidatesWithWhatTheModelLacks)
+{
+    struct Case {
+        const char* read;  // the model's candidates, best first
+        int voicing;
+        bool small;
+        std::vector<const char*> offered;
+    };
+    const std::vector<Case> cases = {
+        {u8"か", 1, false, {u8"が", u8"ガ"}},
+        {u8"や", 0, true, {u8"ゃ", u8"や", u8"ャ"}},
+        // A katakana look-alike is of the form read, before its mark.
+        {u8"ふ", 1, false, {u8"ぶ", u8"ボ"}},
+        {u8"ふ", 2, false, {u8"ぷ", u8"ポ"}},
+        {u8"へ", 1, false, {u8"べ", u8"ベ"}},
+        {u8"つ", 1, false, {u8"づ", u8"ブ"}},
+        {u8"こ", 1, false, {u8"ご", u8"ゼ"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<HandwritingCandidate> candidates;
+        const std::string sjis = Utf8ToSjis(c.read);
+        for (std::size_t k = 0; k < sjis.size(); k += 2)
+            candidates.push_back({sjis.substr(k, 2), 1.0f - 0.1f * static_cast<float>(k)});
+        CompleteCandidates(candidates, c.voicing, c.small);
+        std::vector<std::string> got;
+        for (const HandwritingCandidate& candidate : candidates)
+            got.push_back(SjisToUtf8(candidate.text));
+        for (const char* offered : c.offered)
+            EXPECT_NE(std::find(got.begin(), got.end(), offered), got.end()) << c.read << " offers " << offered;
+        EXPECT_EQ(got.front(), c.offered.front()) << c.read;
+    }
 }
 
 TEST(HandwritingModel, AModelThatCannotBeReadIsRefusedWithTheReason)
