@@ -44,6 +44,12 @@ constexpr Pair kLookAlike[] = {
     {"孑", "ヱ"}, {"九", "ヵ"}, {"口", "ヶ"},
 };
 
+// What the model reads hiragana as when the right one is not among its
+// candidates at all, from its errors on KanjiVG's hiragana.
+constexpr Pair kHiraganaLookAlike[] = {
+    {"ち", "す"}, {"わ", "ね"}, {"わ", "れ"}, {"し", "も"}, {"そ", "ろ"}, {"6", "ろ"},
+};
+
 template <std::size_t N>
 std::string Find(const Pair (&table)[N], const std::string& from)
 {
@@ -112,7 +118,12 @@ void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voici
         add(text, candidate.score);
         add(SmallKana(text), candidate.score - kHair);
         // Look-alikes are of the form the model read, before its mark.
-        for (std::string lookAlike : KatakanaLookAlikes(candidate.text)) {
+        std::vector<std::string> lookAlikes = KatakanaLookAlikes(candidate.text);
+        for (const Pair& pair : kHiraganaLookAlike) {
+            if (candidate.text == pair.from)
+                lookAlikes.push_back(pair.to);
+        }
+        for (std::string lookAlike : lookAlikes) {
             if (voicing != 0) {
                 std::string voiced = VoicedKana(lookAlike, voicing == 2);
                 if (!voiced.empty())

@@ -317,6 +317,10 @@ TEST(KanaForms, CompletesTheCandidatesWithWhatTheModelLacks)
         {u8"へ", 1, false, {u8"べ", u8"ベ"}},
         {u8"つ", 1, false, {u8"づ", u8"ブ"}},
         {u8"こ", 1, false, {u8"ご", u8"ゼ"}},
+        // Hiragana the model reads as another are offered beside it.
+        {u8"わ", 0, false, {u8"わ", u8"れ", u8"ね"}},
+        {u8"ち", 1, false, {u8"ぢ", u8"ず"}},
+        {u8"しそ", 0, false, {u8"し", u8"も", u8"ろ"}},
     };
     for (const Case& c : cases) {
         std::vector<HandwritingCandidate> candidates;
