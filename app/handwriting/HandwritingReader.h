@@ -20,7 +20,7 @@ struct ReadingRules {
     std::size_t maxCells = 16;
     std::size_t maxStrokesPerCell = 30;
     // Candidates kept per cell.
-    std::size_t candidates = 12;
+    std::size_t candidates = 40;
     // Confidence: the mean of the cells' best scores, and the least of them.
     float minMeanScore = -0.5f;
     float minCellScore = -2.0f;

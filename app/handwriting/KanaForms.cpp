@@ -44,6 +44,12 @@ constexpr Pair kLookAlike[] = {
     {"孑", "ヱ"}, {"九", "ヵ"}, {"口", "ヶ"},
 };
 
+// What the model reads hiragana as when the right one is not among its
+// candidates at all, from its errors on KanjiVG's hiragana.
+constexpr Pair kHiraganaLookAlike[] = {
+    {"ち", "す"}, {"わ", "ね"}, {"わ", "れ"}, {"し", "も"}, {"そ", "ろ"}, {"6", "ろ"},
+};
+
 template <std::size_t N>
 std::string Find(const Pair (&table)[N], const std::string& from)
 {
@@ -111,14 +117,20 @@ void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voici
             add(SmallKana(text), candidate.score);
         add(text, candidate.score);
         add(SmallKana(text), candidate.score - kHair);
-        for (std::string katakana : KatakanaLookAlikes(text)) {
+        // Look-alikes are of the form the model read, before its mark.
+        std::vector<std::string> lookAlikes = KatakanaLookAlikes(candidate.text);
+        for (const Pair& pair : kHiraganaLookAlike) {
+            if (candidate.text == pair.from)
+                lookAlikes.push_back(pair.to);
+        }
+        for (std::string lookAlike : lookAlikes) {
             if (voicing != 0) {
-                std::string voiced = VoicedKana(katakana, voicing == 2);
+                std::string voiced = VoicedKana(lookAlike, voicing == 2);
                 if (!voiced.empty())
-                    katakana = std::move(voiced);
+                    lookAlike = std::move(voiced);
             }
-            add(SmallKana(katakana), candidate.score - 2 * kHair);
-            add(std::move(katakana), candidate.score - kHair);
+            add(SmallKana(lookAlike), candidate.score - 2 * kHair);
+            add(std::move(lookAlike), candidate.score - kHair);
         }
     }
     // What was added a hair lower may fall below a candidate that came

@@ -29,7 +29,8 @@ bool IsKatakana(const std::string& character);
 // Candidates of a cell, best first, completed with what the model lacks:
 // with `voicing` (0 none, 1 dakuten, 2 handakuten) each kana with such a
 // form becomes it; with `small` each kana with a small form is preceded by
-// it; every candidate with a katakana look-alike is followed by it, a hair
+// it; every candidate with a katakana look-alike, or that the model reads
+// some hiragana as (ち for す, わ for れ and ね), is followed by it, a hair
 // lower in score. Nothing is given twice.
 void CompleteCandidates(std::vector<HandwritingCandidate>& candidates, int voicing, bool small);
 

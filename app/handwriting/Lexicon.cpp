@@ -63,13 +63,22 @@ bool CLexicon::LoadIpadic(const std::string& path, std::string& why)
         std::string sjis = Utf8ToSjis(std::string(utf8.data(), utf8.size() - toLeft));
         const std::size_t characters = WideCharacters(sjis);
         if (characters >= kShortest && characters <= kLongest && sjis.find('?') == std::string::npos)
-            words_.insert(std::move(sjis));
+            Add(std::move(sjis));
     }
     if (in.bad()) {
         why = SystemErrorText(EIO);
         return false;
     }
     return true;
+}
+
+void CLexicon::Add(std::string sjis)
+{
+    // Its prefixes are whole characters: the words are of two-byte
+    // characters only, as the cells' candidates are.
+    for (std::size_t end = 2; end < sjis.size(); end += 2)
+        prefixes_.insert(sjis.substr(0, end));
+    words_.insert(std::move(sjis));
 }
 
 void ChooseWords(PictureHandwriting& read, const CLexicon& lexicon, std::size_t depth)
@@ -88,27 +97,35 @@ void ChooseWords(PictureHandwriting& read, const CLexicon& lexicon, std::size_t 
         std::vector<std::size_t> picks;
         float score = 0;
     };
-    const auto bestWord = [&](std::size_t start, std::size_t length) {
-        Span best;
-        std::vector<std::size_t> pick(length, 0);
-        for (;;) {
-            std::string word;
-            float score = 0;
-            for (std::size_t k = 0; k < length; ++k) {
-                const HandwritingCandidate& candidate = cells[start + k].candidates[pick[k]];
-                word += candidate.text;
-                score += candidate.score;
+    // The best word of each length starting at a cell, found by following
+    // the candidates cell after cell as long as some word begins so.
+    const auto bestWords = [&](std::size_t start) {
+        std::vector<Span> best(kLongest + 1);
+        std::vector<std::size_t> pick;
+        std::string word;
+        const auto follow = [&](const auto& self, float score) -> void {
+            const std::size_t cell = start + pick.size();
+            if (pick.size() == kLongest || cell >= n)
+                return;
+            const auto& candidates = cells[cell].candidates;
+            for (std::size_t k = 0; k < std::min(depth, candidates.size()); ++k) {
+                const std::size_t before = word.size();
+                word += candidates[k].text;
+                pick.push_back(k);
+                const float sum = score + candidates[k].score;
+                Span& known = best[pick.size()];
+                if (pick.size() >= kShortest && (known.picks.empty() || sum > known.score) && lexicon.Contains(word)) {
+                    known.picks = pick;
+                    known.score = sum;
+                }
+                if (lexicon.Begins(word))
+                    self(self, sum);
+                pick.pop_back();
+                word.resize(before);
             }
-            if ((best.picks.empty() || score > best.score) && lexicon.Contains(word)) {
-                best.picks = pick;
-                best.score = score;
-            }
-            std::size_t k = 0;
-            while (k < length && ++pick[k] >= std::min(depth, cells[start + k].candidates.size()))
-                pick[k++] = 0;
-            if (k == length)
-                return best;
-        }
+        };
+        follow(follow, 0.0f);
+        return best;
     };
     // covered[i], score[i]: the best cover of cells [i, n); next[i] is the
     // span taken at i (0: the cell stays as it is).
@@ -119,8 +136,9 @@ void ChooseWords(PictureHandwriting& read, const CLexicon& lexicon, std::size_t 
     for (std::size_t i = n; i-- > 0;) {
         covered[i] = covered[i + 1];
         score[i] = score[i + 1] + cells[i].candidates.front().score;
+        std::vector<Span> spans = bestWords(i);
         for (std::size_t length = kShortest; length <= kLongest && i + length <= n; ++length) {
-            Span span = bestWord(i, length);
+            Span& span = spans[length];
             if (span.picks.empty())
                 continue;
             const std::size_t c = covered[i + length] + length;

@@ -2,12 +2,14 @@
 // the variation of real writing, and on sketches.
 
 #include "handwriting/HandwritingReader.h"
+#include "handwriting/KanaForms.h"
 #include "handwriting/Lexicon.h"
 #include "handwriting/Segmentation.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -274,19 +276,21 @@ TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
     struct Case {
         std::vector<std::string> cells;
         const char* text;
+        std::size_t depth = 40;
     };
     const std::vector<Case> cases = {
         {{u8"人会", u8"儀議"}, u8"会議"},
         {{u8"人会", u8"儀議", u8"至室"}, u8"会議室"},
         {{u8"木本", u8"日目", u8"人会", u8"儀議"}, u8"本日会議"},
         {{u8"人会", u8"儀義"}, u8"人儀"},
-        // Past the eighth candidate a word is not looked for.
-        {{u8"人今令企全合同向会", u8"議"}, u8"人議"},
-        {{u8"人今令企全合同会", u8"議"}, u8"会議"},
+        // Past the depth asked for a word is not looked for.
+        {{u8"人今令企全合同向会", u8"議"}, u8"人議", 8},
+        {{u8"人今令企全合同会", u8"議"}, u8"会議", 8},
+        {{u8"人今令企全合同向会", u8"議"}, u8"会議"},
     };
     for (const Case& c : cases) {
         PictureHandwriting read = line(c.cells);
-        ChooseWords(read, lexicon);
+        ChooseWords(read, lexicon, c.depth);
         EXPECT_EQ(SjisToUtf8(read.text), c.text);
         for (std::size_t k = 0; k < read.cells.size(); ++k)
             EXPECT_EQ(read.cells[k].candidates.size(), Utf8ToSjis(c.cells[k]).size() / 2) << "no candidate is lost";
@@ -294,6 +298,43 @@ TEST(Lexicon, ChoosesTheCandidatesOfNeighbouringCellsTogether)
     std::string why;
     EXPECT_FALSE(lexicon.LoadIpadic("/nonexistent/Noun.csv", why));
     EXPECT_FALSE(why.empty());
+}
+
+TEST(KanaForms, CompletesTheCandidatesWithWhatTheModelLacks)
+{
+    struct Case {
+        const char* read;  // the model's candidates, best first
+        int voicing;
+        bool small;
+        std::vector<const char*> offered;
+    };
+    const std::vector<Case> cases = {
+        {u8"か", 1, false, {u8"が", u8"ガ"}},
+        {u8"や", 0, true, {u8"ゃ", u8"や", u8"ャ"}},
+        // A katakana look-alike is of the form read, before its mark.
+        {u8"ふ", 1, false, {u8"ぶ", u8"ボ"}},
+        {u8"ふ", 2, false, {u8"ぷ", u8"ポ"}},
+        {u8"へ", 1, false, {u8"べ", u8"ベ"}},
+        {u8"つ", 1, false, {u8"づ", u8"ブ"}},
+        {u8"こ", 1, false, {u8"ご", u8"ゼ"}},
+        // Hiragana the model reads as another are offered beside it.
+        {u8"わ", 0, false, {u8"わ", u8"れ", u8"ね"}},
+        {u8"ち", 1, false, {u8"ぢ", u8"ず"}},
+        {u8"しそ", 0, false, {u8"し", u8"も", u8"ろ"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<HandwritingCandidate> candidates;
+        const std::string sjis = Utf8ToSjis(c.read);
+        for (std::size_t k = 0; k < sjis.size(); k += 2)
+            candidates.push_back({sjis.substr(k, 2), 1.0f - 0.1f * static_cast<float>(k)});
+        CompleteCandidates(candidates, c.voicing, c.small);
+        std::vector<std::string> got;
+        for (const HandwritingCandidate& candidate : candidates)
+            got.push_back(SjisToUtf8(candidate.text));
+        for (const char* offered : c.offered)
+            EXPECT_NE(std::find(got.begin(), got.end(), offered), got.end()) << c.read << " offers " << offered;
+        EXPECT_EQ(got.front(), c.offered.front()) << c.read;
+    }
 }
 
 TEST(HandwritingModel, AModelThatCannotBeReadIsRefusedWithTheReason)
