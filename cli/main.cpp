@@ -709,9 +709,19 @@ int Convert(ConvertOptions options)
             return SetupFailure("--recognize: cannot read the handwriting model " + PathForDisplay(model) + ": " + why);
         // The word list helps where it is installed (mecab-ipadic) and is
         // done without where it is not.
+        // Beside the plain nouns, those that take する (会議) and those that
+        // take な (静か), the dictionary's files next to it: a word missing
+        // from the list would be covered by another made of weaker
+        // candidates.
         if (PathExists(MAROVI_HANDWRITING_LEXICON) && !IsFolder(MAROVI_HANDWRITING_LEXICON) &&
-            lexicon.LoadIpadic(MAROVI_HANDWRITING_LEXICON, why))
+            lexicon.LoadIpadic(MAROVI_HANDWRITING_LEXICON, why)) {
+            for (const char* more : {"Noun.verbal.csv", "Noun.adjv.csv"}) {
+                const std::string file = InFolder(ParentFolder(MAROVI_HANDWRITING_LEXICON), more);
+                if (PathExists(file) && !IsFolder(file))
+                    static_cast<void>(lexicon.LoadIpadic(file, why));
+            }
             handwriting.SetLexicon(&lexicon);
+        }
     }
 #else
     if (options.recognize)
