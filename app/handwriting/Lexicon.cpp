@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,7 +34,7 @@ std::size_t WideCharacters(const std::string& sjis)
 
 }  // namespace
 
-bool CLexicon::LoadIpadic(const std::string& path, std::string& why)
+bool ReadIpadicWords(const std::string& path, const std::function<void(std::string sjis)>& take, std::string& why)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -63,13 +64,18 @@ bool CLexicon::LoadIpadic(const std::string& path, std::string& why)
         std::string sjis = Utf8ToSjis(std::string(utf8.data(), utf8.size() - toLeft));
         const std::size_t characters = WideCharacters(sjis);
         if (characters >= kShortest && characters <= kLongest && sjis.find('?') == std::string::npos)
-            Add(std::move(sjis));
+            take(std::move(sjis));
     }
     if (in.bad()) {
         why = SystemErrorText(EIO);
         return false;
     }
     return true;
+}
+
+bool CLexicon::LoadIpadic(const std::string& path, std::string& why)
+{
+    return ReadIpadicWords(path, [this](std::string sjis) { Add(std::move(sjis)); }, why);
 }
 
 void CLexicon::Add(std::string sjis)

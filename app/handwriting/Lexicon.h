@@ -2,8 +2,14 @@
 
 #include "handwriting/PictureHandwriting.h"
 
+#include <functional>
 #include <string>
 #include <unordered_set>
+
+// Hands `take` every word of 2 to 4 two-byte characters of a mecab-ipadic
+// dictionary source (EUC-JP CSV, the word in its first field), in Shift_JIS.
+// False with the reason (UTF-8) when the file cannot be read.
+bool ReadIpadicWords(const std::string& path, const std::function<void(std::string sjis)>& take, std::string& why);
 
 // Words a line of handwriting may hold, for choosing the candidates of
 // neighbouring cells together: a word of the lexicon whose characters are
@@ -13,9 +19,7 @@
 // to 86 % (the handwriting benchmark, --lexicon), for 0.15 ms a word.
 class CLexicon {
 public:
-    // Adds the words of 2 to 4 characters of a mecab-ipadic dictionary
-    // source (EUC-JP CSV, the word in its first field). False with the
-    // reason (UTF-8) when the file cannot be read.
+    // Adds the words ReadIpadicWords reads of the file.
     bool LoadIpadic(const std::string& path, std::string& why);
 
     bool Empty() const { return words_.empty(); }

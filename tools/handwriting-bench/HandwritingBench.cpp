@@ -19,6 +19,7 @@
 // cells chosen together as a word of the lexicon where one fits.
 
 #include "handwriting/HandwritingReader.h"
+#include "handwriting/Lexicon.h"
 #include "platform/TextEncoding.h"
 
 #include <algorithm>
@@ -28,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iconv.h>
 #include <unordered_set>
 #include <random>
 #include <sstream>
@@ -74,31 +74,14 @@ std::vector<Glyph> ReadGlyphs(const std::string& path)
     return glyphs;
 }
 
-// The words of an ipadic CSV file, Shift_JIS, of 2 to 4 characters.
+// The words of an ipadic CSV file as the lexicon takes them; none when it
+// cannot be read.
 std::vector<std::string> ReadLexicon(const std::string& path)
 {
     std::vector<std::string> words;
-    iconv_t convert = iconv_open("UTF-8", "EUC-JP");
-    if (convert == reinterpret_cast<iconv_t>(-1))
-        return words;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::vector<char> out;
-    while (std::getline(in, line)) {
-        std::string word = line.substr(0, line.find(','));
-        out.assign(word.size() * 2 + 4, '\0');
-        char* from = word.data();
-        std::size_t fromLeft = word.size();
-        char* to = out.data();
-        std::size_t toLeft = out.size();
-        if (iconv(convert, &from, &fromLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
-            continue;
-        std::string sjis = Utf8ToSjis(std::string(out.data(), out.size() - toLeft));
-        const std::size_t characters = sjis.size() / 2;
-        if (sjis.size() % 2 == 0 && characters >= 2 && characters <= 4 && sjis.find('?') == std::string::npos)
-            words.push_back(std::move(sjis));
-    }
-    iconv_close(convert);
+    std::string why;
+    if (!ReadIpadicWords(path, [&words](std::string sjis) { words.push_back(std::move(sjis)); }, why))
+        words.clear();
     return words;
 }
 
