@@ -823,6 +823,14 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         tell(ready);
     };
 
+    // The page of an ink file read with a clone of the keyboard that has the
+    // page's carry-in, its messages going to the page's log.
+    const auto readInk = [&keyboard, mapping](PageJob& job, const std::string& path, const HtmlPathChooser& choose) {
+        std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
+        clone->SetMessageBox(&job.log);
+        ApplyCarry(job.carryIn, *clone, mapping);
+        job.done = ReadInkFile(path, std::move(clone), mapping, choose);
+    };
     // Read ahead no further than the workers can take.
     const auto handOn = [&workers](PageJob& job) {
         if (workers.Room() > 0 && workers.Waiting() >= workers.Room())
@@ -879,11 +887,8 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
                 continue;
             }
             // Read again to be seen; it stays as it is.
-            std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
-            clone->SetMessageBox(&current.log);
-            ApplyCarry(current.carryIn, *clone, mapping);
-            current.done = ReadInkFile(ink.path, std::move(clone), mapping,
-                                       [&current](const std::string&) { return std::optional(current.htmlPath); });
+            readInk(current, ink.path,
+                    [&current](const std::string&) { return std::optional(current.htmlPath); });
             if (!current.done.page) {
                 current.finished = true;
                 continue;
@@ -896,12 +901,7 @@ NotebookOutcome RunNotebook(const CInkList& inks, const CKeyboardDef& keyboard,
         // its stamp no longer matches and the next update reads it again.
         if (settings.notebook)
             current.stamped = ReadFileStamp(ink.path, current.stamp) && HashFile(ink.path, current.hash) == 0;
-        std::unique_ptr<CKeyboardDef> clone = keyboard.Clone();
-        clone->SetMessageBox(&current.log);
-        ApplyCarry(current.carryIn, *clone, mapping);
-        current.done = ReadInkFile(ink.path, std::move(clone), mapping, [&](const std::string& name) {
-            return choosePath(index, name, current.log);
-        });
+        readInk(current, ink.path, [&](const std::string& name) { return choosePath(index, name, current.log); });
         if (current.done.page) {
             // What the page hands on: its calibration, and the mode it is
             // left in once written (a page not written is left in hiragana).
